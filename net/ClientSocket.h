@@ -1,0 +1,64 @@
+#pragma once
+// The outgoing socket component: properties, events and the call sequence lookup -> connecting -> connect.
+#include "net/CustomWinSocket.h"
+#include "net/SocketTypes.h"
+
+#include <QHostInfo>
+#include <QObject>
+#include <QString>
+
+class TClientSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TClientSocket(QObject *parent = nullptr);
+    ~TClientSocket() override;
+
+    // True from the connect event until the disconnect event. Setting True raises OnLookup and
+    // starts the call (the name lookup runs asynchronously); setting False closes an open
+    // connection with its disconnect event and does nothing while a call is still in progress.
+    bool Active() const { return WinSocket_->Connected(); }
+    void SetActive(bool value);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+
+    // Settable only while not active ("Can't change value while socket is active").
+    QString Host() const { return Host_; }
+    void SetHost(const QString &value);
+    QString Address() const { return Address_; }
+    void SetAddress(const QString &value);
+    int Port() const { return Port_; }
+    void SetPort(int value);
+    QString Service() const { return Service_; }
+    void SetService(const QString &value);
+    TClientType ClientType() const { return ClientType_; }
+    void SetClientType(TClientType value);
+
+    TCustomWinSocket *Socket() const { return WinSocket_; }
+    TCustomWinSocket *WinSocket() const { return WinSocket_; }
+
+    TSocketNotifyEvent OnLookup;
+    TSocketNotifyEvent OnConnecting;
+    TSocketNotifyEvent OnConnect;
+    TSocketNotifyEvent OnDisconnect;
+    TSocketNotifyEvent OnRead;
+    TSocketNotifyEvent OnWrite;
+    TSocketErrorEvent OnError;
+
+private:
+    void CheckInactive() const;
+    quint16 TargetPort() const;
+    void HostLookedUp(const QHostInfo &info);
+    void Route(TCustomWinSocket *socket, TCustomWinSocket::TNotice notice);
+
+    TCustomWinSocket *WinSocket_; // child
+    QString Host_;
+    QString Address_;
+    int Port_ = 1024;
+    QString Service_;
+    TClientType ClientType_ = ctNonBlocking;
+    int LookupId_ = -1;
+    quint16 PendingPort_ = 0;
+};
+
+// Port for a service name ("tcp"), or the number itself when the text is numeric; throws when unknown.
+quint16 ServicePort(const QString &service, const char *api);

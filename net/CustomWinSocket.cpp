@@ -1,0 +1,230 @@
+#include "net/CustomWinSocket.h"
+
+#include "net/SocketError.h"
+
+#include <QCoreApplication>
+#include <QHostInfo>
+#include <cerrno>
+
+TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent) {}
+
+TCustomWinSocket::~TCustomWinSocket() { Detach(false); }
+
+void TCustomWinSocket::BeginLookup() {
+    if (State_ != TState::Closed)
+        throw ESocketError(QString::fromLatin1(SocketTexts::AlreadyOpen));
+    State_ = TState::LookingUp;
+}
+
+void TCustomWinSocket::CancelLookup() {
+    if (State_ == TState::LookingUp)
+        State_ = TState::Closed;
+}
+
+void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
+    if (State_ == TState::Connecting || State_ == TState::Connected)
+        throw ESocketError(QString::fromLatin1(SocketTexts::AlreadyOpen));
+    State_ = TState::Connecting;
+    const quint64 generation = Generation_;
+    try {
+        Notify(TNotice::Connecting);
+    } catch (...) {
+        State_ = TState::Closed;
+        throw;
+    }
+    if (generation != Generation_ || State_ != TState::Connecting)
+        return;
+    // Linux would take 0.0.0.0 for the local host; an unresolved name must not call ourselves.
+    if (address.isNull() || address == QHostAddress(QHostAddress::AnyIPv4)) {
+        State_ = TState::Closed;
+        ++Generation_;
+        Notify(TNotice::Disconnect);
+        throw WinSocketError(EADDRNOTAVAIL, "connect");
+    }
+    auto *socket = new QTcpSocket(this);
+    Attach(socket);
+    socket->connectToHost(address, port);
+}
+
+void TCustomWinSocket::Adopt(QTcpSocket *socket) {
+    socket->setParent(this);
+    Attach(socket);
+    State_ = TState::Connected;
+}
+
+void TCustomWinSocket::Attach(QTcpSocket *socket) {
+    Detach(false);
+    Socket_ = socket;
+    Received_.clear();
+    WriteBacklog_ = false;
+    connect(socket, &QTcpSocket::connected, this, &TCustomWinSocket::HandleConnected);
+    connect(socket, &QTcpSocket::readyRead, this, &TCustomWinSocket::HandleReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, &TCustomWinSocket::HandleBytesWritten);
+    connect(socket, &QTcpSocket::disconnected, this, &TCustomWinSocket::HandleDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &TCustomWinSocket::HandleError);
+}
+
+// Steps already queued for the old socket are ignored once the generation moves on. A graceful
+// detach lets the socket write out what is still queued before it closes, then it frees itself.
+void TCustomWinSocket::Detach(bool graceful) {
+    ++Generation_;
+    if (!Socket_)
+        return;
+    QTcpSocket *socket = Socket_;
+    Socket_ = nullptr;
+    socket->disconnect(this);
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+        socket->setParent(QCoreApplication::instance());
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->abort();
+    socket->deleteLater();
+}
+
+void TCustomWinSocket::Close() {
+    if (State_ != TState::Connected)
+        return;
+    if (Socket_)
+        Received_ += Socket_->readAll();
+    State_ = TState::Closed;
+    Detach(true);
+    Notify(TNotice::Disconnect);
+}
+
+void TCustomWinSocket::Drop() {
+    State_ = TState::Closed;
+    Detach(true);
+}
+
+template <class F> void TCustomWinSocket::Post(F &&step) {
+    const quint64 generation = Generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, step = std::forward<F>(step)]() {
+            if (generation == Generation_)
+                RunSocketStep(step);
+        },
+        Qt::QueuedConnection);
+}
+
+void TCustomWinSocket::Notify(TNotice notice) {
+    if (OnNotice)
+        OnNotice(this, notice);
+}
+
+int TCustomWinSocket::Fail(TErrorEvent kind, int code) {
+    if (OnFailure)
+        OnFailure(this, kind, code);
+    return code;
+}
+
+void TCustomWinSocket::HandleConnected() {
+    Post([this] {
+        State_ = TState::Connected;
+        const quint64 generation = Generation_;
+        Notify(TNotice::Connect);
+        if (generation == Generation_ && Connected())
+            Notify(TNotice::Write);
+    });
+}
+
+// Bytes are taken from Qt at once so that they stay readable after a close that follows them.
+void TCustomWinSocket::HandleReadyRead() {
+    if (Socket_)
+        Received_ += Socket_->readAll();
+    Post([this] {
+        if (Connected() && !Received_.isEmpty())
+            Notify(TNotice::Read);
+    });
+}
+
+void TCustomWinSocket::HandleBytesWritten() {
+    if (!WriteBacklog_ || !Socket_ || Socket_->bytesToWrite() > 0)
+        return;
+    WriteBacklog_ = false;
+    Post([this] {
+        if (Connected())
+            Notify(TNotice::Write);
+    });
+}
+
+void TCustomWinSocket::HandleDisconnected() {
+    Post([this] {
+        if (State_ != TState::Connected)
+            return;
+        Close();
+    });
+}
+
+void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
+    // A peer's orderly close is not a failure: the disconnect that follows reports it.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    const int code = ErrnoForSocketError(error);
+    const bool pendingOutput = Socket_ && Socket_->bytesToWrite() > 0;
+    Post([this, code, pendingOutput] {
+        if (State_ == TState::Connecting) {
+            // The notification is dropped: no connect or disconnect follows; a new attempt starts afresh.
+            State_ = TState::Closed;
+            Detach(false);
+            if (const int left = Fail(eeConnect, code); left != 0)
+                throw AsyncSocketError(left);
+            return;
+        }
+        if (State_ != TState::Connected)
+            return;
+        // A broken connection is closed so that its owner learns that it is gone.
+        const TErrorEvent kind = pendingOutput ? eeSend : eeReceive;
+        const int left = Fail(kind, code);
+        Close();
+        if (left != 0)
+            throw WinSocketError(left, kind == eeSend ? "send" : "recv");
+    });
+}
+
+qint64 TCustomWinSocket::SendString(const QByteArray &text) {
+    if (!Connected() || !Socket_)
+        return 0;
+    const qint64 taken = Socket_->write(text);
+    // Hand the system what it takes now; a remainder means it would block, and a write notice
+    // follows once the queue has drained.
+    Socket_->flush();
+    if (Socket_->bytesToWrite() > 0)
+        WriteBacklog_ = true;
+    return taken < 0 ? 0 : taken;
+}
+
+QByteArray TCustomWinSocket::ReceiveAvailable() {
+    if (Socket_)
+        Received_ += Socket_->readAll();
+    QByteArray all;
+    all.swap(Received_);
+    return all;
+}
+
+qint64 TCustomWinSocket::ReceiveLength() const {
+    return Received_.size() + (Socket_ ? Socket_->bytesAvailable() : 0);
+}
+
+QString TCustomWinSocket::PeerAddress() const {
+    if (!Connected() || !Socket_)
+        return {};
+    return QHostAddress(Socket_->peerAddress().toIPv4Address()).toString();
+}
+
+QString TCustomWinSocket::PeerHostName() const {
+    const QString address = PeerAddress();
+    if (address.isEmpty())
+        return {};
+    const QHostInfo info = QHostInfo::fromName(address);
+    if (info.error() != QHostInfo::NoError || info.hostName() == address)
+        return {};
+    return info.hostName();
+}
+
+quint16 TCustomWinSocket::PeerPort() const {
+    return Connected() && Socket_ ? Socket_->peerPort() : 0;
+}

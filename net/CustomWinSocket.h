@@ -1,0 +1,75 @@
+#pragma once
+// One TCP connection on the event loop: connect, send with queueing, receive, close, and the
+// notifications its owner turns into component events.
+#include "net/SocketTypes.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QTcpSocket>
+
+class TCustomWinSocket : public QObject {
+    Q_OBJECT
+public:
+    enum class TState { Closed, LookingUp, Connecting, Connected };
+    enum class TNotice { Connecting, Connect, Disconnect, Read, Write };
+
+    explicit TCustomWinSocket(QObject *parent = nullptr);
+    ~TCustomWinSocket() override;
+
+    // Owner's routes for this socket's notifications; both are called on the event loop.
+    std::function<void(TCustomWinSocket *, TNotice)> OnNotice;
+    std::function<void(TCustomWinSocket *, TErrorEvent, int &)> OnFailure;
+
+    TState State() const { return State_; }
+    bool Connected() const { return State_ == TState::Connected; }
+
+    // Marks a name lookup in progress; fails with "Socket already open" unless closed.
+    void BeginLookup();
+    // Gives up a lookup that has not led to a connect yet.
+    void CancelLookup();
+    // Raises the connecting notice and starts a non-blocking connect. The all-zero address fails at
+    // once: the socket closes with its disconnect notice, then "Windows socket error" naming "connect".
+    void ConnectTo(const QHostAddress &address, quint16 port);
+    // Takes over a connection accepted by a listener.
+    void Adopt(QTcpSocket *socket);
+    // Closes an open connection and raises the disconnect notice before returning; no effect otherwise.
+    void Close();
+    // Closes without any notice (the listener dropping its connections). Both closes still deliver
+    // what was queued for sending.
+    void Drop();
+
+    // Takes the whole text; what the system cannot take now is queued and written when writable.
+    // Returns the number of bytes taken, 0 when not connected.
+    qint64 SendString(const QByteArray &text);
+    // Every byte received and not yet taken; may be part of a line or several lines.
+    QByteArray ReceiveAvailable();
+    // Number of bytes ReceiveAvailable would return now.
+    qint64 ReceiveLength() const;
+    QString PeerAddress() const;
+    // Blocking reverse lookup of the peer's address; empty when it has no name or when not connected.
+    QString PeerHostName() const;
+    quint16 PeerPort() const;
+
+private:
+    void Attach(QTcpSocket *socket);
+    void Detach(bool graceful);
+    // Queues a step behind the notifications already waiting, as window messages would be, so that a
+    // nested event loop inside a handler still sees later data and the order of events is kept.
+    template <class F> void Post(F &&step);
+    void Notify(TNotice notice);
+    // Runs the error handler; returns the code it left.
+    int Fail(TErrorEvent kind, int code);
+    void HandleConnected();
+    void HandleReadyRead();
+    void HandleBytesWritten();
+    void HandleDisconnected();
+    void HandleError(QAbstractSocket::SocketError error);
+
+    QPointer<QTcpSocket> Socket_;
+    TState State_ = TState::Closed;
+    quint64 Generation_ = 0;
+    QByteArray Received_;
+    bool WriteBacklog_ = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The listener component: properties, events, and the accepted connections through WinSocket.
+#include "net/ServerWinSocket.h"
+#include "net/SocketTypes.h"
+
+#include <QObject>
+#include <QString>
+
+class TServerSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TServerSocket(QObject *parent = nullptr);
+    ~TServerSocket() override;
+
+    // True while listening. Setting True binds all local IPv4 interfaces on Port (or Service),
+    // raises OnListen and listens; setting False frees every accepted connection without
+    // OnClientDisconnect, then closes the listener.
+    bool Active() const { return WinSocket_->Listening(); }
+    void SetActive(bool value);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+
+    // Settable only while not active ("Can't change value while socket is active").
+    int Port() const { return Port_; }
+    void SetPort(int value);
+    QString Service() const { return Service_; }
+    void SetService(const QString &value);
+    TServerType ServerType() const { return ServerType_; }
+    void SetServerType(TServerType value);
+    // The port actually bound (differs from Port when Port is 0); 0 while not active.
+    quint16 LocalPort() const { return WinSocket_->LocalPort(); }
+
+    TServerWinSocket *Socket() const { return WinSocket_; }
+    TServerWinSocket *WinSocket() const { return WinSocket_; }
+
+    TSocketNotifyEvent OnListen;
+    TSocketNotifyEvent OnAccept;
+    TSocketNotifyEvent OnClientConnect;
+    TSocketNotifyEvent OnClientDisconnect;
+    TSocketNotifyEvent OnClientRead;
+    TSocketNotifyEvent OnClientWrite;
+    TSocketErrorEvent OnClientError;
+
+private:
+    void CheckInactive() const;
+    void Raise(const TSocketNotifyEvent &slot, TCustomWinSocket *socket);
+    void Welcome(TServerClientWinSocket *connection);
+
+    TServerWinSocket *WinSocket_; // child
+    int Port_ = 1024;
+    QString Service_;
+    TServerType ServerType_ = stNonBlocking;
+};
