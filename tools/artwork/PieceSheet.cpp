@@ -134,6 +134,35 @@ std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetSpec& spec, c
     return tone;
 }
 
+// A soft pixel enclosed by opaque ones (a notch narrower than a pixel) is made solid, so grey
+// only ever marks where the silhouette meets the transparent background or the cell's border.
+void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, const Tones& tones)
+{
+    std::vector<std::pair<int, int>> enclosed;
+    for (int y = 0; y < cell; ++y) {
+        for (int x = 0; x < cell; ++x) {
+            if (sheet.At(left + x, top + y) != tones.Grey || tones.Grey == tones.Black) {
+                continue;
+            }
+            bool touchesOutside = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    touchesOutside |= nx < 0 || ny < 0 || nx >= cell || ny >= cell ||
+                                      sheet.At(left + nx, top + ny) == tones.White;
+                }
+            }
+            if (!touchesOutside) {
+                enclosed.emplace_back(x, y);
+            }
+        }
+    }
+    for (const auto& [x, y] : enclosed) {
+        sheet.Set(left + x, top + y, tones.Black);
+    }
+}
+
 } // namespace
 
 const SheetSpec (&BuiltInSheets())[4]
@@ -195,6 +224,7 @@ IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetSpec& spec
                     sheet.Set(left + x, top + cell + y, MaskTone(cover.Inside[at], piece, spec, tones));
                 }
             }
+            HardenEnclosedEdges(sheet, left, top + cell, cell, tones);
         }
     }
     return sheet;
