@@ -1,0 +1,60 @@
+#include "TrayShell.h"
+
+#include <QCursor>
+#include <QSystemTrayIcon>
+
+namespace {
+
+TTrayMessage MessageOf(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger: return TTrayMessage::LeftButtonUp;
+    case QSystemTrayIcon::DoubleClick: return TTrayMessage::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context: return TTrayMessage::RightButtonUp;
+    default: return TTrayMessage::Other;
+    }
+}
+
+} // namespace
+
+TSystemTrayShell::TSystemTrayShell() : Icon(std::make_unique<QSystemTrayIcon>()) {
+    connect(Icon.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (OnMessage)
+                    OnMessage(MessageOf(reason));
+            });
+}
+
+TSystemTrayShell::~TSystemTrayShell() = default;
+
+bool TSystemTrayShell::HasNotificationArea() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool TSystemTrayShell::Add(const TTrayIconData &data) {
+    // The tray host may have gone since start-up; an icon without a picture cannot be shown.
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || data.Icon.isNull())
+        return false;
+    Apply(data);
+    Icon->show();
+    return true;
+}
+
+bool TSystemTrayShell::Modify(const TTrayIconData &data) {
+    Apply(data);
+    return Icon->isVisible();
+}
+
+bool TSystemTrayShell::Delete() {
+    const bool wasShown = Icon->isVisible();
+    Icon->hide();
+    return wasShown;
+}
+
+QPoint TSystemTrayShell::CursorPos() const {
+    return QCursor::pos();
+}
+
+void TSystemTrayShell::Apply(const TTrayIconData &data) {
+    Icon->setIcon(data.Icon);
+    Icon->setToolTip(data.HasTip ? data.Tip : QString());
+}
