@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""Two real Boardwick programs, each in its own network namespace, play over a veth link on one
+X display, driven by pointer and key events and checked by screenshots.
+
+usage: test_two_players.py BOARDWICK_BINARY
+Skips (exit 77) where namespaces cannot be made, except under CI=true, where it fails instead."""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import bwe2e  # noqa: E402
+from bwe2e import BUTTONS, STATUS_PANELS, MOVE_LIST, MESSAGES, Failure, region, wait_for  # noqa: E402,F401
+
+SKIP = 77
+APP_TITLE = "Boardwick ver 1.00"
+START = "rnbqkbnrpppppppp                                PPPPPPPPRNBQKBNR"
+
+# A short game with a capture and an en-passant capture, castling, and a promotion that mates:
+# 10. cxd8=Q is mate because the bishop on g5 guards d8 and Black's own pieces box the king in.
+GAME = [
+    ("A", "E2", "E4"), ("B", "E7", "E6"),
+    ("A", "E4", "E5"), ("B", "D7", "D5"),
+    ("A", "E5", "D6"), ("B", "A7", "A6"),   # en passant
+    ("A", "G1", "F3"), ("B", "A6", "A5"),
+    ("A", "F1", "E2"), ("B", "A8", "A6"),
+    ("A", "E1", "G1"), ("B", "A6", "A8"),   # castling
+    ("A", "D2", "D3"), ("B", "A8", "A6"),
+    ("A", "C1", "G5"), ("B", "A6", "A8"),
+    ("A", "D6", "C7"), ("B", "A8", "A6"),   # capture
+    ("A", "C7", "D8"),                      # capture, promotion, mate
+]
+
+
+def index(square):
+    return (8 - int(square[1])) * 8 + ord(square[0]) - ord("A")
+
+
+def apply_move(position, source, target):
+    """The position string after a legal move, with castling, en passant and promotion."""
+    p = list(position)
+    i, j = index(source), index(target)
+    piece = p[i]
+    if piece in "Pp" and source[0] != target[0] and p[j] == " ":
+        p[index(target[0] + source[1])] = " "          # the pawn taken en passant
+    if piece in "Kk" and abs(ord(source[0]) - ord(target[0])) == 2:
+        rank = source[1]
+        rook_from, rook_to = ("H", "F") if target[0] == "G" else ("A", "D")
+        p[index(rook_to + rank)] = p[index(rook_from + rank)]
+        p[index(rook_from + rank)] = " "
+    p[j], p[i] = piece, " "
+    if piece in "Pp" and target[1] in "18":
+        p[j] = "Q" if piece == "P" else "q"
+    return "".join(p)
+
+
+def expect_board(app, reader, position, what):
+    expected = bwe2e.board_from_position(position)
+
+    def matches():
+        seen = reader.board(app.grab())
+        return seen == expected
+
+    try:
+        wait_for(f"{app.name} to show {what}", matches)
+    except Failure:
+        seen = reader.board(app.screenshot(f"mismatch-{what.replace(' ', '-')}"))
+        diff = {sq: (expected[sq], seen[sq]) for sq in expected if expected[sq] != seen[sq]}
+        raise Failure(f"{app.name} after {what}: squares differ (expected, seen): {diff}")
+
+
+def changed(app, box, before, what):
+    return wait_for(what, lambda: region(app.grab(), box) != before)
+
+
+def scenario(binary, artefacts):
+    tag = str(os.getpid() % 100000)
+    display = 90 + os.getpid() % 500
+    with bwe2e.Netns(tag) as net, bwe2e.Xvfb(display):
+        a = bwe2e.App("A", binary, net.names["A"], display, (0, 0), artefacts)
+        b = bwe2e.App("B", binary, net.names["B"], display, (450, 0), artefacts)
+        try:
+            run_game(a, b, net)
+            killed_peer(a, b)
+        finally:
+            a.close()
+            b.close()
+
+
+def run_game(a, b, net):
+    start_a = a.screenshot("start")
+    reader = bwe2e.BoardReader(start_a)
+    expect_board(b, reader, START, "start-up")
+    waiting = region(start_a, STATUS_PANELS[2])
+
+    # B calls A's address.
+    b.press("connect")
+    b.answer_dialog("Computer to connect to", text=net.addresses["A"])
+    changed(a, STATUS_PANELS[2], waiting, "A to take the call")
+    b.screenshot("connected")
+    a.screenshot("connected")
+
+    # A starts the game and so plays White.
+    list_before = region(b.grab(), MOVE_LIST)
+    turn_before = region(b.grab(), STATUS_PANELS[0])
+    a.press("new")
+    changed(b, STATUS_PANELS[0], turn_before, "B to receive the new game")
+
+    position = START
+    for n, (side, source, target) in enumerate(GAME, 1):
+        mover, peer = (a, b) if side == "A" else (b, a)
+        mover.drag(source, target)
+        position = apply_move(position, source, target)
+        what = f"move {n} {source}-{target}"
+        if n == len(GAME):
+            # The mating move: the mover sees the mate notice, then who cannot move.
+            mover.answer_dialog(APP_TITLE)
+            mover.answer_dialog(APP_TITLE)
+            peer.answer_dialog(APP_TITLE)
+        expect_board(mover, reader, position, what)
+        expect_board(peer, reader, position, what)
+        if n == 6:
+            # Chat both ways in mid-game.
+            messages = region(a.grab(), MESSAGES)
+            a.type_line("hello from A")
+            changed(b, MESSAGES, messages, "B to show A's chat line")
+            messages = region(a.grab(), MESSAGES)
+            b.type_line("hi A, B here")
+            changed(a, MESSAGES, messages, "A to show B's chat line")
+    if region(b.grab(), MOVE_LIST) == list_before:
+        raise Failure("B's move list never changed")
+    a.screenshot("mated")
+    b.screenshot("mated")
+
+    # Next game, started by B this time: B is White. A granted back step, then resignation.
+    b.press("new")
+    position = START
+    expect_board(a, reader, position, "the second new game")
+    b.drag("D2", "D4")
+    position_after = apply_move(position, "D2", "D4")
+    expect_board(a, reader, position_after, "second game 1. d4")
+    a.drag("G8", "F6")
+    position_after = apply_move(position_after, "G8", "F6")
+    expect_board(b, reader, position_after, "second game 1... Nf6")
+    a.press("back")
+    b.answer_dialog("Confirm")                       # B agrees to step back
+    after_d4 = apply_move(START, "D2", "D4")
+    expect_board(a, reader, after_d4, "the granted back step")
+    expect_board(b, reader, after_d4, "the granted back step")
+    a.press("resign")
+    new_enabled_again = region(b.grab(), (8, 0, 105, 25))
+    b.screenshot("after-resign")
+    a.screenshot("after-resign")
+    del new_enabled_again
+
+    # Disconnect from the caller's side: A returns to waiting.
+    b.press("connect")
+    wait_for("A to wait for a call again", lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
+    a.screenshot("disconnected")
+    b.screenshot("disconnected")
+
+
+def killed_peer(a, b):
+    """B calls again, a game starts, and B dies: A goes back to waiting for a call."""
+    waiting = region(a.grab(), STATUS_PANELS[2])
+    b.press("connect")
+    b.answer_dialog("Computer to connect to", text="")  # the box keeps the address typed last
+    changed(a, STATUS_PANELS[2], waiting, "A to take the second call")
+    a.press("new")
+    a.drag("E2", "E4")
+    b.proc.kill()
+    b.proc.wait(10)
+    wait_for("A back to waiting after its peer was killed",
+             lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
+    a.screenshot("peer-killed")
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    binary = os.path.abspath(sys.argv[1])
+    ci = os.environ.get("CI") == "true"
+    missing = bwe2e.missing_tools()
+    if missing:
+        print(f"missing tools: {missing}")
+        return 1 if ci else SKIP
+    probe = subprocess.run(["ip", "netns", "add", f"bwprobe{os.getpid()}"], capture_output=True, text=True)
+    if probe.returncode != 0:
+        msg = f"cannot make network namespaces here: {probe.stderr.strip()}"
+        print(("FAIL: " if ci else "SKIP: ") + msg)
+        return 1 if ci else SKIP
+    subprocess.run(["ip", "netns", "del", f"bwprobe{os.getpid()}"], capture_output=True)
+    artefacts = bwe2e.artefact_dir()
+    print(f"screenshots and logs: {artefacts}")
+    started = time.monotonic()
+    scenario(binary, artefacts)
+    print(f"end-to-end scenario passed in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
