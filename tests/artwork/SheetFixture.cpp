@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <stdexcept>
+
 const std::vector<SheetRow>& BuiltInSheetRows()
 {
     static const std::vector<SheetRow> rows = {
@@ -49,4 +51,13 @@ QRgb CellPixel(const QImage& sheet, int column, int row, int x, int y)
     const int cell = sheet.height() / 4;
     const QRgb pixel = sheet.pixel(column * cell + x, row * cell + y);
     return qRgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
+}
+
+std::optional<FontFiles> InstalledFonts()
+{
+    try {
+        return FindFontFiles();
+    } catch (const std::runtime_error&) {
+        return std::nullopt;
+    }
 }

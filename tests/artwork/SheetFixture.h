@@ -5,7 +5,10 @@
 #include <QImage>
 #include <QString>
 
+#include "Fonts.h"
+
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <vector>
@@ -43,3 +46,6 @@ int U16At(const QByteArray& bytes, int offset);
 
 // One cell of a decoded sheet: column 0..5, row 0..3, colours without alpha.
 QRgb CellPixel(const QImage& sheet, int column, int row, int x, int y);
+
+// The fonts the artwork tool draws with, when this machine has them.
+std::optional<FontFiles> InstalledFonts();

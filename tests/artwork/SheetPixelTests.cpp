@@ -3,12 +3,13 @@
 
 #include "BmpEncoder.h"
 #include "ChessGlyphs.h"
+#include "Fonts.h"
 #include "PieceSheet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -167,11 +168,12 @@ INSTANTIATE_TEST_SUITE_P(BuiltIn, SheetPixels, ::testing::ValuesIn(BuiltInSheetR
 // regenerate after changing the drawing code.
 TEST(SheetTool, RedrawsTheCommittedSheetsByteForByte)
 {
-    const QString font = FindChessFontFile();
-    if (font.isEmpty()) {
-        GTEST_SKIP() << "DejaVu Sans (fonts-dejavu-core) not installed";
+    const std::optional<FontFiles> installed = InstalledFonts();
+    if (!installed) {
+        GTEST_SKIP() << "DejaVu fonts (fonts-dejavu-core) not installed";
     }
-    const ChessGlyphs glyphs(font);
+    const FontFiles& fonts = *installed;
+    const ChessGlyphs glyphs(fonts.Sans);
     for (const SheetSpec& spec : BuiltInSheets()) {
         const QByteArray drawn = EncodeBmp(RenderPieceSheet(glyphs, spec), spec.BitsPerPixel);
         const QByteArray committed = ReadResource(QStringLiteral(":/pieces/") + spec.FileName);

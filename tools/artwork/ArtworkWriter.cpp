@@ -1,7 +1,12 @@
 #include "ArtworkWriter.h"
 
+#include "AboutArt.h"
 #include "BmpEncoder.h"
+#include "ButtonGlyphs.h"
+#include "IconArt.h"
 #include "PieceSheet.h"
+
+#include <QBuffer>
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +26,43 @@ QString WriteFile(const QString& outDir, const QString& relative, const QByteArr
     return path;
 }
 
+QByteArray Png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw std::runtime_error("cannot encode PNG");
+    }
+    return bytes;
+}
+
 } // namespace
 
-QStringList WriteAllArtwork(const QString& outDir, const QString& chessFontPath)
+const std::vector<int>& ProgramIconSizes()
 {
-    const ChessGlyphs glyphs(chessFontPath);
+    static const std::vector<int> sizes = {16, 32, 48, 64, 128};
+    return sizes;
+}
+
+QStringList WriteAllArtwork(const QString& outDir, const FontFiles& fonts)
+{
+    const ChessGlyphs glyphs(fonts.Sans);
     QStringList written;
     for (const SheetSpec& spec : BuiltInSheets()) {
         const IndexedPicture sheet = RenderPieceSheet(glyphs, spec);
         written << WriteFile(outDir, QStringLiteral("pieces/") + spec.FileName, EncodeBmp(sheet, spec.BitsPerPixel));
     }
+    for (const GlyphSpec& spec : ButtonGlyphSpecs()) {
+        written << WriteFile(outDir, QStringLiteral("glyphs/%1.png").arg(QLatin1String(spec.ButtonName)),
+                             Png(DrawButtonGlyph(spec)));
+    }
+    written << WriteFile(outDir, QStringLiteral("icons/boardwick.png"), Png(DrawWindowIcon(glyphs)));
+    for (int size : ProgramIconSizes()) {
+        written << WriteFile(outDir, QStringLiteral("icons/boardwick-%1.png").arg(size),
+                             Png(DrawProgramIcon(glyphs, size)));
+    }
+    written << WriteFile(outDir, QStringLiteral("about/ProductName.png"), Png(DrawProductName(fonts)));
+    written << WriteFile(outDir, QStringLiteral("about/Picture.png"), Png(DrawAboutPicture(glyphs)));
     return written;
 }

@@ -1,6 +1,5 @@
 #include "ChessGlyphs.h"
 
-#include <QFile>
 #include <QList>
 
 #include <stdexcept>
@@ -20,7 +19,7 @@ constexpr qreal DesignPixels = 1000.0; // outlines are scaled by the caller; thi
 
 } // namespace
 
-ChessGlyphs::ChessGlyphs(const QString& fontPath) : font(fontPath, DesignPixels)
+ChessGlyphs::ChessGlyphs(const QString& fontPath) : font(fontPath, DesignPixels, QFont::PreferNoHinting)
 {
     if (!font.isValid()) {
         throw std::runtime_error("cannot read font file " + fontPath.toStdString());
@@ -46,17 +45,4 @@ QPainterPath ChessGlyphs::Hollow(int kind) const
 QPainterPath ChessGlyphs::Solid(int kind) const
 {
     return Outline(FigureCode(BlackKing, kind));
-}
-
-QString FindChessFontFile()
-{
-    // fonts-dejavu-core installs here on Debian.
-    const char* const candidates[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                      "/usr/share/fonts/dejavu/DejaVuSans.ttf"};
-    for (const char* path : candidates) {
-        if (QFile::exists(QString::fromLatin1(path))) {
-            return QString::fromLatin1(path);
-        }
-    }
-    return {};
 }

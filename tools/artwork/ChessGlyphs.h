@@ -19,6 +19,3 @@ private:
 
     QRawFont font;
 };
-
-// A font file found on this machine that carries the chess figures, or an empty string.
-QString FindChessFontFile();

@@ -1,8 +1,7 @@
 // boardwick-artwork: draws all of Boardwick's artwork and writes it under a resources folder.
 // Regenerate everything with:  boardwick-artwork --out resources
-// (needs the chess figures of DejaVu Sans from fonts-dejavu-core, or --font FILE).
+// (draws with the DejaVu faces of fonts-dejavu-core; --fonts DIR names another folder of them).
 #include "ArtworkWriter.h"
-#include "ChessGlyphs.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -17,21 +16,15 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription("Draws Boardwick's piece sheets, glyphs, icons and About artwork.");
     parser.addHelpOption();
     parser.addOption({"out", "Folder to write into (its pieces/, glyphs/, icons/, about/).", "DIR"});
-    parser.addOption({"font", "Font file with the chess figures U+2654..U+265F.", "FILE"});
+    parser.addOption({"fonts", "Folder with DejaVuSans.ttf, DejaVuSans-Bold.ttf, DejaVuSerif-Bold.ttf.", "DIR"});
     parser.process(app);
 
     if (!parser.isSet("out")) {
         std::fprintf(stderr, "boardwick-artwork: --out DIR is required\n");
         return 2;
     }
-    const QString fontPath = parser.isSet("font") ? parser.value("font") : FindChessFontFile();
-    if (fontPath.isEmpty()) {
-        std::fprintf(stderr, "boardwick-artwork: no font with chess figures found; install "
-                             "fonts-dejavu-core or pass --font FILE\n");
-        return 1;
-    }
     try {
-        const QStringList written = WriteAllArtwork(parser.value("out"), fontPath);
+        const QStringList written = WriteAllArtwork(parser.value("out"), FindFontFiles(parser.value("fonts")));
         for (const QString& file : written) {
             std::printf("%s\n", qPrintable(file));
         }
