@@ -18,7 +18,8 @@ public:
     TChessRules();
     ~TChessRules() override = default;
 
-    // Square arithmetic; a file or rank outside 1..8 gives Square::None, and None has file/rank 0.
+    // Square arithmetic; a file or rank outside 1..8 gives Square::None. None has file 0 and rank 9,
+    // so it prints as "@9".
     static Square SquareAt(int FileNo, int RankNo);
     static int FileOf(Square sq);
     static int RankOf(Square sq);
