@@ -1,0 +1,63 @@
+#include "Dialogs.h"
+
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace {
+
+// Runs one message box; peer and user text never renders as markup.
+QMessageBox::StandardButton RunBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                   const QString &text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+void TDialogs::ShowException(const std::exception &failure) {
+    ErrorBox(FailureText(QString::fromUtf8(failure.what())));
+}
+
+QString FailureText(const QString &message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void TQtDialogs::Notice(const QString &text) {
+    RunBox(Parent, QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+bool TQtDialogs::Confirm(const QString &text) {
+    return RunBox(Parent, QMessageBox::Question, QStringLiteral("Confirm"), text,
+                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TQtDialogs::Refusal(const QString &text) {
+    RunBox(Parent, QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Yes);
+}
+
+void TQtDialogs::ErrorBox(const QString &text) {
+    RunBox(Parent, QMessageBox::Critical, QCoreApplication::applicationName(), text,
+           QMessageBox::Ok);
+}
+
+bool TQtDialogs::InputQuery(const QString &caption, const QString &prompt, QString &text,
+                            int maxLength) {
+    QInputDialog dialog(Parent);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(text);
+    if (maxLength > 0) {
+        if (auto *edit = dialog.findChild<QLineEdit *>())
+            edit->setMaxLength(maxLength);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = dialog.textValue();
+    return true;
+}
