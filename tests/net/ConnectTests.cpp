@@ -14,6 +14,8 @@ struct CallRow {
     QString Address;
 };
 
+void PrintTo(const CallRow &row, std::ostream *out) { *out << row.Name; }
+
 class CallOrder : public ::testing::TestWithParam<CallRow> {};
 
 TEST_P(CallOrder, ClientAndListenerRaiseTheirEventsInOrder) {
@@ -86,6 +88,8 @@ struct FailRow {
     Strings Raised;
 };
 
+void PrintTo(const FailRow &row, std::ostream *out) { *out << row.Name; }
+
 class FailedCall : public ::testing::TestWithParam<FailRow> {};
 
 TEST_P(FailedCall, ReportsTheFailureAndCanCallAgain) {
@@ -138,6 +142,8 @@ struct MisuseRow {
     std::function<void(LoopbackPair &)> Act;
     std::string Message;
 };
+
+void PrintTo(const MisuseRow &row, std::ostream *out) { *out << row.Name; }
 
 class Misuse : public ::testing::TestWithParam<MisuseRow> {};
 

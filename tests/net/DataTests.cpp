@@ -31,6 +31,8 @@ struct FramingRow {
     Strings Chunks;
 };
 
+void PrintTo(const FramingRow &row, std::ostream *out) { *out << row.Name; }
+
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
 TEST_P(Framing, ReadsDeliverWhateverHasArrived) {
@@ -79,6 +81,8 @@ struct CloseRow {
     Strings CallerEvents;
     Strings ListenerEvents;
 };
+
+void PrintTo(const CloseRow &row, std::ostream *out) { *out << row.Name; }
 
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 
@@ -142,6 +146,25 @@ TEST(NetListener, HandlerThatSwitchesOffStopsTheAcceptSequence) {
     EXPECT_EQ(pair.ServerLog.Events, (Strings{"Listen(active)", "ClientConnect"}));
 }
 
+// A handler that runs a nested event loop (as a modal box does) still receives later data.
+TEST(NetTransport, ReadEventsArriveInsideANestedLoop) {
+    LoopbackPair pair;
+    TClientSocket &client = *pair.Clients[pair.CallAndWait()];
+    Strings chunks;
+    bool nestedSawSecond = false;
+    pair.Server.OnClientRead = [&](QObject *, TCustomWinSocket *socket) {
+        chunks.push_back(socket->ReceiveAvailable().toStdString());
+        if (chunks.size() == 1) {
+            client.Socket()->SendString("Morvanti-TXT-second\n");
+            nestedSawSecond = WaitUntil([&] { return chunks.size() == 2; });
+        }
+    };
+    client.Socket()->SendString("Morvanti-TXT-first\n");
+    ASSERT_TRUE(WaitUntil([&] { return chunks.size() == 2; }));
+    EXPECT_TRUE(nestedSawSecond);
+    EXPECT_EQ(chunks, (Strings{"Morvanti-TXT-first\n", "Morvanti-TXT-second\n"}));
+}
+
 // A reader that takes at most one slice per timer tick and lets Qt buffer only a little, so the
 // sender's system buffers fill and the rest must wait in the sender's queue.
 struct SlowReader {
@@ -167,6 +190,8 @@ struct BulkRow {
     bool FromCaller;
     bool CloseAfterSend;
 };
+
+void PrintTo(const BulkRow &row, std::ostream *out) { *out << row.Name; }
 
 class Bulk : public ::testing::TestWithParam<BulkRow> {};
 
