@@ -27,10 +27,10 @@ QImage DrawProductName(const FontFiles& fonts)
     const QPainterPath upper = TextOutline(fonts.SansBold, QStringLiteral("oard"));
     const QPainterPath lower = TextOutline(fonts.SansBold, QStringLiteral("wick"));
 
-    // "wick" must end before the version label (box x 120 = image x 112), "oard" within 141.
+    // "wick" ends clear of the version label (box x 128 = image x 120), "oard" inside the image.
     constexpr qreal wordsLeft = 66;
     constexpr qreal narrow = 0.88;
-    const qreal wordHeight = 30;
+    constexpr qreal wordHeight = 30;
     const qreal heightScale = wordHeight / std::max(upper.boundingRect().height(), lower.boundingRect().height());
     const qreal wordScale = std::min({heightScale, (110.0 - wordsLeft) / (lower.boundingRect().width() * narrow),
                                       (140.0 - wordsLeft) / (upper.boundingRect().width() * narrow)});

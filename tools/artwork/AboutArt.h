@@ -6,8 +6,8 @@
 #include <QImage>
 
 // The product name as the About box shows it: a large initial "B" with "oard" and "wick"
-// stacked beside it. 141 x 109 pixels, transparent, meant to sit at (8, 0) of the box; the
-// area from (120, 72) to (162, 85) of the box, where the version label sits, is left empty.
+// stacked beside it. 141 x 109 pixels, transparent, meant to sit at (8, 0) of the box, where
+// it covers the three name labels; under the version label at (128, 72) it stays empty.
 QImage DrawProductName(const FontFiles& fonts);
 
 // The About box's 100 x 100 picture in the standard 16 colours: two knights facing each
