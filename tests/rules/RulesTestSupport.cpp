@@ -1,5 +1,7 @@
 #include "RulesTestSupport.h"
 
+#include <map>
+
 Square Sq(std::string_view name)
 {
     if (name.size() != 2)
@@ -41,6 +43,34 @@ bool Play(TChessRules &board, std::string_view moves)
         if (!board.MakeMove(Sq(moves.substr(at, 2)), Sq(moves.substr(at + 3, 2))))
             return false;
         at += 6;
+    }
+    return true;
+}
+
+bool PlayQuietGame(TChessRules &board, int halfMoves)
+{
+    std::map<std::string, int> seen{{board.Position(), 1}};
+    for (int i = 0; i < halfMoves; ++i) {
+        const int number = board.CurrentMove();
+        const bool white = board.WhiteToMove();
+        std::pair<Square, Square> best{Square::None, Square::None};
+        int bestCount = 2;
+        for (const auto &[from, to] : board.LegalMoves()) {
+            if (board.PieceAt(to) != ' ' || !board.MakeMove(from, to))
+                continue;
+            const int count = seen[board.Position()];
+            if (count < bestCount && board.CanMove()) {
+                best = {from, to};
+                bestCount = count;
+            }
+            board.GotoMove(number, white);
+        }
+        // Trial moves moved the end of the record; put it back before the chosen move.
+        board.LastMoveNumber = number;
+        board.LastWhiteToMove = white;
+        if (best.first == Square::None || !board.MakeMove(best.first, best.second))
+            return false;
+        ++seen[board.Position()];
     }
     return true;
 }

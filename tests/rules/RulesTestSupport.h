@@ -18,6 +18,10 @@ void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove,
 // Plays "E2-E4 E7-E5 ..." and answers whether every move was accepted.
 bool Play(TChessRules &board, std::string_view moves);
 
+// Plays halfMoves moves without captures, each to the placement seen least so far, so that no
+// placement comes up three times and the side to move always has a move. False if it got stuck.
+bool PlayQuietGame(TChessRules &board, int halfMoves);
+
 // A board that writes every event and every repaint request into lists, in order.
 class RecordingBoard : public TChessRules {
 public:
