@@ -8,3 +8,25 @@ add_library(boardwick_session_logic STATIC
 )
 target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core boardwick_about)
+
+# The main window and the session it runs with the peer.
+add_library(boardwick_app STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/Main.h
+    ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainBoard.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainTray.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainStartup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainProtocol.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainConnection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainGame.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainClockChat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
+)
+target_include_directories(boardwick_app PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
+target_link_libraries(boardwick_app PUBLIC
+    boardwick_session_logic boardwick_about boardwick_board boardwick_net boardwick_components
+    boardwick_resources Qt6::Widgets Qt6::Network)
+
+add_executable(boardwick ${CMAKE_CURRENT_LIST_DIR}/Boardwick.cpp)
+target_link_libraries(boardwick PRIVATE boardwick_app)

@@ -1,0 +1,165 @@
+#pragma once
+#include "LineFramer.h"
+#include "PeerProtocol.h"
+#include "components/TrayShell.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class TChessBrd;
+class TClientSocket;
+class TCustomWinSocket;
+class TDialogs;
+class TPreciseTimer;
+class TServerSocket;
+class TStatusPanels;
+class TTrayIcon;
+
+// What a test replaces; the program uses the defaults.
+struct TMainFormSeams {
+    quint16 ListenPort = 1024;             // 0: any free port (see ListeningPort)
+    quint16 CallPort = 1024;               // port called by Connect
+    TDialogs *Dialogs = nullptr;           // not owned; null: the real boxes
+    // The local host's IPv4 addresses in resolver order; nullopt when the name does not resolve.
+    std::function<std::optional<QStringList>()> LocalAddresses;
+    std::unique_ptr<TTrayShell> TrayShell; // null: the desktop's notification area
+};
+
+// The main window: board, clocks, move list, chat, connection and the session with the peer.
+// Its handlers keep the names of the window's events; tests drive them directly or by input.
+class TMainForm : public QWidget {
+public:
+    explicit TMainForm(TMainFormSeams seams = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Controls, named as in the layout.
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6;
+    QPushButton *Button1, *Button2;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7;
+    QLineEdit *Edit1, *Edit2, *Edit4;
+    QPlainTextEdit *Memo, *Memo1;
+    TStatusPanels *StatusBar1;
+    TChessBrd *ChessBrd1;
+    TPreciseTimer *Timer1;
+    TClientSocket *ClientSocket;
+    TServerSocket *ServerSocket;
+    TTrayIcon *TrayIcon1;
+    QMenu *PopupMenu1;
+    QAction *Restore1, *Exit1;
+
+    // Session state.
+    int TimePerSide = 0;
+    std::string MessageTag;
+    bool IsServer = false;
+    bool PlayWhite = false;
+    QString ConnectAddress;
+    int WhiteMinutes = 0, WhiteSeconds = 0, BlackMinutes = 0, BlackSeconds = 0;
+
+    // Opens the About box modally from BitBtn5; set by the program once the box exists.
+    std::function<void()> ShowAboutBox;
+
+    // Port the listener is bound to now (0 when not listening).
+    quint16 ListeningPort() const;
+    TDialogs &Dialogs() const { return *DialogsUsed; }
+
+    // Start-up and shut-down.
+    void FormCreate();
+    void FormClose();
+    QString GetLocalIPAddress() const;
+    void Restore1Click();
+    void Exit1Click();
+    void BitBtn5Click();
+
+    // Protocol.
+    void SendAct(const std::string &line);
+    void CheckCommand(const std::string &line);
+    bool StrToMove(const std::string &moveText);
+
+    // Connections.
+    void BitBtn6Click();
+    void ClientSocketConnect(TCustomWinSocket *socket);
+    void ClientSocketDisconnect(TCustomWinSocket *socket);
+    void ClientSocketRead(TCustomWinSocket *socket);
+    void ClientSocketError(TCustomWinSocket *socket, int &errorCode);
+    void ServerSocketClientConnect(TCustomWinSocket *socket);
+    void ServerSocketAccept(TCustomWinSocket *socket);
+    void ServerSocketClientDisconnect(TCustomWinSocket *socket);
+    void ServerSocketClientRead(TCustomWinSocket *socket);
+    void ServerSocketClientError(TCustomWinSocket *socket, int &errorCode);
+
+    // Game session.
+    void CheckMoves();
+    void UpdateMove();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void OnEndDrag();
+    void Button1Click();
+    void ChessBrd1Check();
+    void ChessBrd1Castle();
+    void ChessBrd1Mate();
+
+    // Clocks, chat and stepping.
+    void Timer1Timer();
+    void Edit4KeyDown(int key);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Button2Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildLayout();
+    void BuildBoard();
+    void BuildTray(std::unique_ptr<TTrayShell> shell);
+    void ConnectSockets();
+    void SendControl(std::string_view word);
+    void ReadFrom(TCustomWinSocket *socket);
+    void RunControl(TControlWord word);
+    void ReceivedNew();
+    void EndGame();
+    void ShowClocks();
+    void ConnectionClosed();
+    bool StartListening();
+    void ConnectedTo(TCustomWinSocket *peer, const QString &opponent);
+    void SetStepButtons(bool on);
+    void StepBoard(bool back);
+    void AnswerRequest(const QString &question, std::string_view granted, std::string_view refused,
+                       const std::function<void()> &grant);
+    void AnswerStep(bool back);
+    void AnswerSwitch(bool off);
+    void SwitchSteps(bool off);
+    bool IsRefused(TCustomWinSocket *socket);
+    void Refuse(TCustomWinSocket *socket);
+    void DrawNotice(const QString &text);
+    bool MoverIsBlack() const;
+
+    std::unique_ptr<TDialogs> OwnDialogs;
+    TDialogs *DialogsUsed = nullptr;
+    quint16 ListenPort;
+    std::function<std::optional<QStringList>()> LocalAddresses;
+    // The one connection of the session; callers beyond it are refused.
+    QPointer<TCustomWinSocket> PeerSocket;
+    TLineFramer PeerFramer;     // the peer's partial line
+    QList<QPointer<TCustomWinSocket>> Refused;
+    int LocalMovesMade = 0;     // moves played by local drops
+    int LocalMovesSent = 0;     // of those, sent to the peer
+    bool PlayingPeerMove = false;
+    bool Closing = false;       // the window is closing: nothing listens again
+    bool LocalDraw = false;     // the local move being played drew the game
+};

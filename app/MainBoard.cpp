@@ -1,0 +1,50 @@
+#include "Main.h"
+
+#include "board/ChessBrd.h"
+
+void TMainForm::BuildBoard() {
+    ChessBrd1 = new TChessBrd(this);
+    ChessBrd1->setObjectName(QStringLiteral("ChessBrd1"));
+    ChessBrd1->SetBoardLines(true);
+    ChessBrd1->SetBorderColor(clInactiveBorder);
+    TFont coords;
+    coords.Name = "Arial";
+    coords.Height = -9;
+    coords.Color = clWhite;
+    ChessBrd1->SetCoordFont(coords);
+    ChessBrd1->SetDisplayCoords(CoordSet::All());
+    ChessBrd1->SetResizable(false);
+    ChessBrd1->SetResizeMinSize(100);
+    ChessBrd1->SetResizeMaxSize(1000);
+    ChessBrd1->SetSizeOfBorder(24);
+    ChessBrd1->SetSizeOfSquare(31);
+    ChessBrd1->SetSquareColorDark(clGray);
+    ChessBrd1->SetSquareColorLight(clWhite);
+    ChessBrd1->SetStandardSize(StandardSet::Size32);
+    ChessBrd1->SetWhiteOnTop(false);
+    ChessBrd1->SetBounds(8, 28, 296, 296);
+    ChessBrd1->SetCursor(crHandPoint);
+    ChessBrd1->setFocusPolicy(Qt::NoFocus);
+    ChessBrd1->setEnabled(false);
+
+    ChessBrd1->OnCheck = [this](TObject *, Square, Square) { ChessBrd1Check(); };
+    ChessBrd1->OnCastle = [this](TObject *, Square, Square) { ChessBrd1Castle(); };
+    ChessBrd1->OnMate = [this](TObject *, Square, Square) { ChessBrd1Mate(); };
+    ChessBrd1->OnEndDrag = [this](TObject *, TObject *, int, int) { OnEndDrag(); };
+    // Moves by local drops are counted so that only a drag that moved sends a line.
+    ChessBrd1->OnLegalMove = [this](TObject *, Square, Square) {
+        if (!PlayingPeerMove) {
+            ++LocalMovesMade;
+            LocalDraw = false;
+        }
+    };
+    ChessBrd1->OnStaleMate = [this](TObject *, Square, Square) {
+        DrawNotice(QStringLiteral("Stalemate, draw!!!"));
+    };
+    ChessBrd1->OnThreefoldPosition = [this](TObject *) {
+        DrawNotice(QStringLiteral("Threefold repetition, draw!!!"));
+    };
+    ChessBrd1->OnOnlyTwoKingsLeft = [this](TObject *) {
+        DrawNotice(QStringLiteral("Only two kings left, draw!!!"));
+    };
+}

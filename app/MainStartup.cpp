@@ -1,0 +1,65 @@
+#include "Main.h"
+
+#include "Dialogs.h"
+#include "StatusPanels.h"
+#include "net/ScktComp.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+const QString NoNetwork = QStringLiteral("No network..");
+
+// The system resolver: the host's own name looked up; IPv4 addresses in the resolver's order.
+std::optional<QStringList> SystemLocalAddresses() {
+    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
+    if (info.error() != QHostInfo::NoError)
+        return std::nullopt;
+    QStringList addresses;
+    for (const QHostAddress &address : info.addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            addresses << address.toString();
+    return addresses;
+}
+} // namespace
+
+void TMainForm::FormCreate() {
+    TimePerSide = 45;
+    UpdateMove();
+    const bool listening = StartListening();
+    Label4->setText(GetLocalIPAddress());
+    Label4->adjustSize();
+    if (Label4->text() == NoNetwork)
+        BitBtn6->setEnabled(false);
+    Label6->setText(QStringLiteral("None"));
+    Label6->adjustSize();
+    if (listening)
+        StatusBar1->SetPanelText(2, QStringLiteral("Waiting for a call ..."));
+}
+
+void TMainForm::FormClose() {
+    Closing = true;
+    ServerSocket->SetActive(false);
+    ClientSocket->SetActive(false);
+}
+
+QString TMainForm::GetLocalIPAddress() const {
+    const auto addresses = LocalAddresses ? LocalAddresses() : SystemLocalAddresses();
+    if (!addresses)
+        return NoNetwork;
+    return addresses->isEmpty() ? QString() : addresses->last();
+}
+
+void TMainForm::Restore1Click() {
+    if (isMinimized())
+        showNormal();
+}
+
+void TMainForm::Exit1Click() { close(); }
+
+void TMainForm::BitBtn5Click() {
+    if (ShowAboutBox)
+        ShowAboutBox();
+}
