@@ -54,6 +54,10 @@ QPoint TSystemTrayShell::CursorPos() const {
     return QCursor::pos();
 }
 
+QRect TSystemTrayShell::IconGeometry() const {
+    return Icon->isVisible() ? Icon->geometry() : QRect();
+}
+
 void TSystemTrayShell::Apply(const TTrayIconData &data) {
     Icon->setIcon(data.Icon);
     Icon->setToolTip(data.HasTip ? data.Tip : QString());

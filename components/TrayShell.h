@@ -2,6 +2,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -45,6 +46,9 @@ public:
     bool Modify(const TTrayIconData &data) override;
     bool Delete() override;
     QPoint CursorPos() const override;
+
+    // Where the desktop shows the icon, in screen coordinates; empty while not shown.
+    QRect IconGeometry() const;
 
 private:
     void Apply(const TTrayIconData &data);

@@ -2,7 +2,6 @@
 #include "components/URL.h"
 
 #include <QImage>
-#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -125,7 +124,7 @@ TEST(URL, LinkColourOnShownLinkRepaintsAtOnce) {
     label.resize(200, 20);
     label.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&label));
-    QTRY_VERIFY_WITH_TIMEOUT(label.IsLink(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.IsLink(); }, 5000));
     PaintCounter counter;
     label.installEventFilter(&counter);
     label.SetLinkColor(QColor(0, 150, 0));
