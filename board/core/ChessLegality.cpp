@@ -48,7 +48,7 @@ constexpr Castling Castlings[] = {
 
 bool TChessRules::IsLegalMove(Square oldSq, Square newSq) const
 {
-    if (oldSq == Square::None || newSq == Square::None || Ord(oldSq) > 64 || Ord(newSq) > 64)
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
         return false;
     if (IsThreefoldPosition())
         return false;
@@ -83,7 +83,7 @@ bool TChessRules::FollowsMovementRule(Square oldSq, Square newSq) const
 bool TChessRules::ValidPawnMove(Square oldSq, Square newSq) const
 {
     const int color = PieceColor(oldSq);
-    if (color == ColorNone)
+    if (color == ColorNone || !OnBoard(newSq))
         return false;
     const bool white = color == ColorWhite;
     const int forward = white ? 1 : -1;
@@ -102,6 +102,8 @@ bool TChessRules::ValidPawnMove(Square oldSq, Square newSq) const
 
 bool TChessRules::ValidKnightMove(Square oldSq, Square newSq) const
 {
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
+        return false;
     const int df = std::abs(FileOf(newSq) - FileOf(oldSq));
     const int dr = std::abs(RankOf(newSq) - RankOf(oldSq));
     return (df == 2 && dr == 1) || (df == 1 && dr == 2);
@@ -109,6 +111,8 @@ bool TChessRules::ValidKnightMove(Square oldSq, Square newSq) const
 
 bool TChessRules::ValidLineMove(Square oldSq, Square newSq, bool diagonal, bool straight) const
 {
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
+        return false;
     const int mover = PieceColor(oldSq);
     const auto walk = [&](const Step(&steps)[4]) {
         for (Step s : steps) {
@@ -145,6 +149,8 @@ bool TChessRules::ValidQueenMove(Square oldSq, Square newSq) const
 
 bool TChessRules::ValidKingMove(Square oldSq, Square newSq) const
 {
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
+        return false;
     if (std::abs(FileOf(newSq) - FileOf(oldSq)) <= 1 && std::abs(RankOf(newSq) - RankOf(oldSq)) <= 1)
         return true;
     return CastlingValid(oldSq, newSq);
@@ -203,14 +209,14 @@ bool TChessRules::MoverKingSafeAfter(Square oldSq, Square newSq, bool whiteMover
 
 bool TChessRules::WhiteInCheckAfter(Square oldSq, Square newSq) const
 {
-    if (oldSq == Square::None || newSq == Square::None)
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
         return KingAttacked(position_.data(), true);
     return KingAttacked(TrialBoard(oldSq, newSq).data(), true);
 }
 
 bool TChessRules::BlackInCheckAfter(Square oldSq, Square newSq) const
 {
-    if (oldSq == Square::None || newSq == Square::None)
+    if (!OnBoard(oldSq) || !OnBoard(newSq))
         return KingAttacked(position_.data(), false);
     return KingAttacked(TrialBoard(oldSq, newSq).data(), false);
 }

@@ -163,7 +163,7 @@ void TChessRules::FireEndOfMoveEvents(Square oldSq, Square newSq)
 
 void TChessRules::PromotePawn(Square sq)
 {
-    if (sq == Square::None)
+    if (!OnBoard(sq))
         return;
     const char piece = promotionPiece_;
     const char upper = (piece >= 'a' && piece <= 'z') ? static_cast<char>(piece - 32) : piece;

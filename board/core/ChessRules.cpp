@@ -17,12 +17,12 @@ Square TChessRules::SquareAt(int FileNo, int RankNo)
 
 int TChessRules::FileOf(Square sq)
 {
-    return sq == Square::None ? 0 : ((Ord(sq) - 1) % 8) + 1;
+    return OnBoard(sq) ? ((Ord(sq) - 1) % 8) + 1 : 0;
 }
 
 int TChessRules::RankOf(Square sq)
 {
-    return sq == Square::None ? 9 : 8 - ((Ord(sq) - 1) / 8);
+    return OnBoard(sq) ? 8 - ((Ord(sq) - 1) / 8) : 9;
 }
 
 int TChessRules::ColorOfLetter(char piece)
@@ -41,7 +41,7 @@ int TChessRules::PieceColor(Square sq) const
 
 char TChessRules::PieceAt(Square sq) const
 {
-    return sq == Square::None ? ' ' : position_[static_cast<std::size_t>(Ord(sq) - 1)];
+    return OnBoard(sq) ? position_[static_cast<std::size_t>(Ord(sq) - 1)] : ' ';
 }
 
 void TChessRules::SetEnPassant(Square Value)

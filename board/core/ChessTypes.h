@@ -27,6 +27,9 @@ constexpr Square SquareFromOrd(int ordinal)
     return (ordinal >= 1 && ordinal <= 64) ? static_cast<Square>(ordinal) : Square::None;
 }
 
+// True for the 64 real squares; None and out-of-range values are off the board.
+constexpr bool OnBoard(Square sq) { return Ord(sq) >= 1 && Ord(sq) <= 64; }
+
 enum class CanStillCastle : std::uint8_t { WhiteKingSide, WhiteQueenSide, BlackKingSide, BlackQueenSide };
 
 // One-byte set of castling rights: bit 1 WhiteKingSide, 2 WhiteQueenSide, 4 BlackKingSide, 8 BlackQueenSide.
