@@ -204,3 +204,32 @@ TEST(KingAttack, TrialRelocatesTheMovingPieceOnly)
 }
 
 } // namespace
+
+namespace {
+
+// Squares off the board (None, or a value past H1) never pass a movement rule and never index the board.
+TEST(OffBoard, RulesRefuseSquaresOutsideTheBoard)
+{
+    RecordingBoard board;
+    SetUpBoard(board, "4k3/8/8/8/8/8/8/QN2K3", true);
+    const Square outside[] = {Square::None, static_cast<Square>(65), static_cast<Square>(255)};
+    for (Square off : outside) {
+        for (Square on : {Square::A8, Square::A7, Square::B7, Square::A1, Square::B1}) {
+            for (const auto &[from, to] : {std::pair{off, on}, std::pair{on, off}}) {
+                EXPECT_FALSE(board.IsLegalMove(from, to)) << Ord(from) << "-" << Ord(to);
+                EXPECT_FALSE(board.MakeMove(from, to));
+                EXPECT_FALSE(board.ValidKnightMove(from, to)) << Ord(from) << "-" << Ord(to);
+                EXPECT_FALSE(board.ValidQueenMove(from, to)) << Ord(from) << "-" << Ord(to);
+                EXPECT_FALSE(board.ValidKingMove(from, to)) << Ord(from) << "-" << Ord(to);
+                EXPECT_FALSE(board.ValidPawnMove(from, to)) << Ord(from) << "-" << Ord(to);
+            }
+        }
+        EXPECT_EQ(board.PieceAt(off), ' ');
+        EXPECT_EQ(board.PieceColor(off), ColorNone);
+        board.PromotePawn(off);
+    }
+    EXPECT_EQ(board.Position(), Placement("4k3/8/8/8/8/8/8/QN2K3"));
+    EXPECT_TRUE(board.events.empty());
+}
+
+} // namespace

@@ -246,8 +246,9 @@ TEST(MakeMove, NestedMoveFromHandlerIsRefused)
 {
     RecordingBoard board;
     std::vector<bool> nested;
-    board.OnCheck = [&](TObject *, Square, Square) { nested.push_back(board.MakeMove(Square::E8, Square::D8)); };
-    board.OnLegalMove = [&](TObject *, Square, Square) { nested.push_back(board.MakeMove(Square::E8, Square::F8)); };
+    // Both nested moves would be legal escapes from the check if they were played.
+    board.OnCheck = [&](TObject *, Square, Square) { nested.push_back(board.MakeMove(Square::E8, Square::E7)); };
+    board.OnLegalMove = [&](TObject *, Square, Square) { nested.push_back(board.MakeMove(Square::E8, Square::D7)); };
     SetUpBoard(board, "4k3/8/8/8/8/8/8/R3K3", true);
     ASSERT_TRUE(board.MakeMove(Square::A1, Square::A8));
     EXPECT_EQ(nested, (std::vector<bool>{false, false}));
