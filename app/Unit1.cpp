@@ -93,7 +93,6 @@ void TForm1::BuildLayout() {
     URL1->setObjectName(QStringLiteral("URL1"));
     URL1->move(LinkPlace);
     URL1->SetCaption(WebAddress());
-    URL1->adjustSize();
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

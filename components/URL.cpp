@@ -19,6 +19,18 @@ TURL::TURL(QWidget *parent) : QLabel(parent), FLinkColor(0, 0, 255) {
     };
 }
 
+void TURL::SetCaption(const QString &value) {
+    setText(value);
+    if (FAutoSize)
+        adjustSize();
+}
+
+void TURL::SetAutoSize(bool value) {
+    FAutoSize = value;
+    if (FAutoSize)
+        adjustSize();
+}
+
 void TURL::SetLinkColor(const QColor &value) {
     FLinkColor = value;
     if (FIsLink) {

@@ -11,7 +11,10 @@ public:
     explicit TURL(QWidget *parent = nullptr);
 
     QString Caption() const { return text(); }
-    void SetCaption(const QString &value) { setText(value); }
+    // With AutoSize (on by default) the label takes the size of its caption.
+    void SetCaption(const QString &value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
     QColor LinkColor() const { return FLinkColor; }
     void SetLinkColor(const QColor &value);
 
@@ -36,6 +39,7 @@ private:
     bool ApplyLook(bool link);
 
     bool FIsLink = false;
+    bool FAutoSize = true;
     QColor FLinkColor;
     QColor FNormalColor;
 };

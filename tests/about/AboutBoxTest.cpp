@@ -148,11 +148,4 @@ TEST_F(AboutBox, OnlyLeftDoubleClickAsks) {
     EXPECT_EQ(TimePerSide, 45);
 }
 
-TEST_F(AboutBox, GameStartedWhileAskingStillSetsTime) {
-    // The box only checks for a game before asking; the value waits for the next new game.
-    Dialogs.Answer(true, QStringLiteral("60"), [this] { GameRuns = true; });
-    QTest::mouseDClick(Form.Label5, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    EXPECT_EQ(TimePerSide, 60);
-}
-
 } // namespace

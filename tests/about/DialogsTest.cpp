@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 
 namespace {
 
@@ -140,19 +139,6 @@ TEST(RealInputBox, CancelKeepsText) {
     QString text = QStringLiteral("before");
     EXPECT_FALSE(dialogs.InputQuery(QStringLiteral("c"), QStringLiteral("p"), text));
     EXPECT_EQ(text, QStringLiteral("before"));
-}
-
-TEST(ShowException, AppliesTheFullStopRule) {
-    struct Recorder final : TDialogs {
-        QString Last;
-        void Notice(const QString &) override {}
-        bool Confirm(const QString &) override { return false; }
-        void Refusal(const QString &) override {}
-        void ErrorBox(const QString &text) override { Last = text; }
-        bool InputQuery(const QString &, const QString &, QString &, int) override { return false; }
-    } recorder;
-    recorder.ShowException(std::runtime_error("Asynchronous socket error 10061"));
-    EXPECT_EQ(recorder.Last, QStringLiteral("Asynchronous socket error 10061."));
 }
 
 } // namespace

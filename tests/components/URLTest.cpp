@@ -63,13 +63,17 @@ TEST_P(URLCaptionTest, LookFollowsCaptionAtPaint) {
 INSTANTIATE_TEST_SUITE_P(Rows, URLCaptionTest, ::testing::ValuesIn(CaptionRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(URL, DefaultsAtCreation) {
+TEST(URL, AutoSizeFollowsCaption) {
     TURL label;
-    EXPECT_EQ(label.LinkColor(), QColor(0, 0, 255));
-    EXPECT_FALSE(label.IsLink());
-    EXPECT_FALSE(label.font().underline());
-    EXPECT_EQ(label.NormalColor(), label.palette().color(QPalette::WindowText));
-    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    label.SetCaption("ftp://a");
+    const QSize small = label.size();
+    label.SetCaption("http://a.much.longer.example.org/path");
+    EXPECT_GT(label.width(), small.width());
+    EXPECT_EQ(label.size(), label.sizeHint());
+    label.SetAutoSize(false);
+    label.resize(30, 13);
+    label.SetCaption("http://another.example.org/");
+    EXPECT_EQ(label.size(), QSize(30, 13));
 }
 
 TEST(URL, CaptionLosingItsAddressLosesTheLinkLook) {
