@@ -83,18 +83,3 @@ TEST(PieceSheets, MaskIsTransparentOnlyForPureWhite)
     EXPECT_TRUE(board.PieceImages().Image(12).isNull());
     EXPECT_TRUE(board.PieceImages().Image(-1).isNull());
 }
-
-TEST(PieceSheets, BuiltInMasksShowEveryPiece)
-{
-    TChessBrd board;
-    board.SetStandardSize(StandardSet::Size32);
-    for (int i = 0; i < 12; ++i) {
-        const QImage &image = board.PieceImages().Image(i);
-        int opaque = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                opaque += qAlpha(image.pixel(x, y)) == 255 ? 1 : 0;
-        EXPECT_GT(opaque, 60) << i;
-        EXPECT_LT(opaque, 32 * 32 - 100) << i;
-    }
-}
