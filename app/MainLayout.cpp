@@ -54,6 +54,7 @@ QPlainTextEdit *MakeMemo(QWidget *parent, const char *name, const QString &hint,
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->viewport()->setCursor(Qt::ArrowCursor);
     memo->setToolTip(hint);
+    memo->setTabChangesFocus(true);
     return memo;
 }
 

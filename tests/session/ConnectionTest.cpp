@@ -1,0 +1,169 @@
+#include "SessionFixture.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace session_test;
+
+namespace {
+
+// What one window shows of its connection.
+struct TConnView {
+    QString Caption, Panel2, Opponent;
+    bool Listening, Steps;
+    friend bool operator==(const TConnView &, const TConnView &) = default;
+    friend std::ostream &operator<<(std::ostream &out, const TConnView &v) {
+        return out << v.Caption.toStdString() << " | " << v.Panel2.toStdString() << " | "
+                   << v.Opponent.toStdString() << " | listening " << v.Listening << " | steps " << v.Steps;
+    }
+};
+
+TConnView View(const TWindow &w) {
+    return {w->BitBtn6->text(), w.Panel(2), w->Label6->text(), w->ServerSocket->Active(),
+            w->BitBtn1->isEnabled() && w->BitBtn2->isEnabled() && w->Button2->isEnabled()};
+}
+
+const TConnView Waiting{"Connect", "Waiting for a call ...", "None", true, false};
+
+TEST(Connection, CallerAndListenerShowEachOther) {
+    TPair pair;
+    pair.Listener->Edit4->setText(QStringLiteral("half typed"));
+    ASSERT_TRUE(pair.Connect());
+    EXPECT_EQ(pair.Caller.Boxes.Inputs().size(), 1);
+    EXPECT_EQ(pair.Caller.Boxes.Inputs().front(),
+              (QStringList{"Computer to connect to", "Address Name:", ""}));
+    EXPECT_EQ(pair.Caller->ConnectAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(pair.Listener->IsServer);
+    EXPECT_FALSE(pair.Caller->IsServer);
+    // The listener shows the caller's dotted address and keeps listening; the chat line is cleared.
+    EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
+    EXPECT_EQ(pair.Listener->Edit4->text(), QString());
+    // The caller shows the listener's host name (whatever reverse lookup gives) and does not listen.
+    const TConnView caller = View(pair.Caller);
+    EXPECT_EQ(caller.Caption, QStringLiteral("Disconnect"));
+    EXPECT_EQ(caller.Panel2, QString());
+    EXPECT_FALSE(caller.Listening);
+    EXPECT_TRUE(caller.Steps);
+    EXPECT_NE(caller.Opponent, QStringLiteral("None"));
+}
+
+struct CloseRow {
+    const char *name;
+    bool callerCloses;
+    bool byButton; // else the window closes
+};
+
+class Closing : public ::testing::TestWithParam<CloseRow> {};
+
+TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
+    TPair pair;
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_TRUE(pair.StartGame());
+    TWindow &closer = GetParam().callerCloses ? pair.Caller : pair.Listener;
+    TWindow &other = GetParam().callerCloses ? pair.Listener : pair.Caller;
+    if (GetParam().byButton) {
+        closer->BitBtn6Click();
+        EXPECT_EQ(View(closer), Waiting);
+        EXPECT_FALSE(closer.InGame());
+    } else {
+        closer->close();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !other.Connected(); }));
+    EXPECT_EQ(View(other), Waiting);
+    EXPECT_TRUE(other->BitBtn3->isEnabled());
+    EXPECT_FALSE(other->BitBtn4->isEnabled());
+    EXPECT_FALSE(other.BoardEnabled());
+    EXPECT_FALSE(other->Timer1->Enabled());
+    EXPECT_TRUE(other.Boxes.Told().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Closing,
+                         ::testing::Values(CloseRow{"CallerDisconnects", true, true},
+                                           CloseRow{"ListenerDisconnects", false, true},
+                                           CloseRow{"CallerWindowCloses", true, false},
+                                           CloseRow{"ListenerWindowCloses", false, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Connection, ReconnectAfterDisconnect) {
+    TPair pair;
+    ASSERT_TRUE(pair.Connect());
+    pair.Caller->BitBtn6Click();
+    ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.Connected(); }));
+    // The caller listens again (on a fresh port in tests); calling once more works.
+    EXPECT_TRUE(pair.Caller->ServerSocket->Active());
+    ASSERT_TRUE(pair.Connect());
+    EXPECT_EQ(pair.Caller.Boxes.Inputs().back().back(), QStringLiteral("127.0.0.1"));
+}
+
+TEST(Connection, CancelledAddressBoxLeavesNothingListening) {
+    TWindow window;
+    window.Boxes.AnswerInput(std::nullopt);
+    window->BitBtn6Click();
+    EXPECT_EQ(View(window), (TConnView{"Connect", "", "None", false, false}));
+    // OK with an empty text: the same.
+    window.Boxes.AnswerInput(QString());
+    window->BitBtn6Click();
+    EXPECT_EQ(View(window), (TConnView{"Connect", "", "None", false, false}));
+    EXPECT_EQ(window->ConnectAddress, QString());
+}
+
+TEST(Connection, AddressBoxOffersTheAddressTypedLast) {
+    TWindow window(1);
+    window.Boxes.AnswerInput(QStringLiteral("127.0.0.1"));
+    window->BitBtn6Click();
+    ASSERT_TRUE(WaitUntil([&] { return window.Panel(2) == QStringLiteral("Call error ..."); }));
+    window.Boxes.AnswerInput(std::nullopt);
+    window->BitBtn6Click();
+    ASSERT_EQ(window.Boxes.Inputs().size(), 2);
+    EXPECT_EQ(window.Boxes.Inputs().back().back(), QStringLiteral("127.0.0.1"));
+}
+
+TEST(Connection, RefusedCallShowsCallError) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = probe.serverPort();
+    probe.close();
+    TWindow window(closedPort);
+    window.Boxes.AnswerInput(QStringLiteral("127.0.0.1"));
+    window->BitBtn6Click();
+    ASSERT_TRUE(WaitUntil([&] { return window.Panel(2) == QStringLiteral("Call error ..."); }));
+    EXPECT_EQ(View(window), (TConnView{"Connect", "Call error ...", "None", false, false}));
+    EXPECT_TRUE(window.Boxes.Errors().isEmpty());
+}
+
+TEST(Connection, ThirdCallerIsRefusedAndChangesNothing) {
+    TPair pair;
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_TRUE(pair.StartGame());
+    QTcpSocket intruder;
+    bool closed = false;
+    QObject::connect(&intruder, &QTcpSocket::disconnected, [&] { closed = true; });
+    intruder.connectToHost(QHostAddress::LocalHost, pair.Listener->ListeningPort());
+    ASSERT_TRUE(WaitUntil([&] { return intruder.state() == QAbstractSocket::ConnectedState || closed; }));
+    intruder.write("Morvanti-CTR-Resign\nMorvanti-TXT-intruder\n");
+    ASSERT_TRUE(WaitUntil([&] { return closed; }));
+    // The session and its peer are untouched; nothing from the intruder was dispatched.
+    EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
+    EXPECT_TRUE(pair.Listener.InGame());
+    EXPECT_TRUE(pair.Listener.Messages().isEmpty());
+    pair.Caller->Edit4->setText(QStringLiteral("still here"));
+    pair.Caller->Edit4KeyDown(13);
+    EXPECT_TRUE(WaitUntil([&] { return pair.Listener.Messages() == QStringList{"still here"}; }));
+    pair.Listener->Edit4->setText(QStringLiteral("and you"));
+    pair.Listener->Edit4KeyDown(13);
+    EXPECT_TRUE(WaitUntil([&] { return pair.Caller.Messages().contains(QStringLiteral("and you")); }));
+}
+
+TEST(Connection, SendWithoutConnectionDoesNothing) {
+    TWindow window;
+    window->SendAct("Morvanti-CTR-New");
+    window->BitBtn1Click();
+    window->BitBtn3Click(); // New Game while not connected: nothing at all
+    EXPECT_FALSE(window.InGame());
+    EXPECT_TRUE(window->BitBtn3->isEnabled());
+    EXPECT_EQ(window.Panel(0), QString());
+    EXPECT_TRUE(window.Boxes.Told().isEmpty());
+}
+
+} // namespace

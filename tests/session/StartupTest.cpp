@@ -1,0 +1,290 @@
+#include "BoardwickApplication.h"
+#include "PreciseTimer.h"
+#include "SessionFixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QMenu>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace session_test;
+
+namespace {
+
+struct ControlRow {
+    const char *name;
+    QRect geometry;      // width/height 0: sized to its text
+    const char *text;
+    const char *hint;
+    bool enabled;
+};
+
+class Layout : public ::testing::TestWithParam<ControlRow> {};
+
+TEST_P(Layout, ControlStandsWhereItBelongs) {
+    TWindow window;
+    const auto &row = GetParam();
+    auto *widget = window->findChild<QWidget *>(QLatin1String(row.name));
+    ASSERT_NE(widget, nullptr) << row.name;
+    EXPECT_EQ(widget->pos(), row.geometry.topLeft());
+    if (row.geometry.width() > 0) {
+        EXPECT_EQ(widget->size(), row.geometry.size());
+    }
+    EXPECT_EQ(widget->isEnabled(), row.enabled);
+    EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.hint));
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        EXPECT_EQ(button->text(), QString::fromUtf8(row.text));
+    }
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        EXPECT_EQ(label->text(), QString::fromUtf8(row.text));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, Layout,
+    ::testing::Values(
+        ControlRow{"BitBtn3", {8, 0, 97, 25}, "New Game", "", true},
+        ControlRow{"BitBtn4", {104, 0, 97, 25}, "Resign Game", "", false},
+        ControlRow{"Button1", {200, 0, 97, 25}, "White on Top", "", true},
+        ControlRow{"BitBtn6", {296, 0, 89, 25}, "Connect", "", true},
+        ControlRow{"BitBtn5", {400, 0, 25, 25}, "", "", true},
+        ControlRow{"ChessBrd1", {8, 28, 296, 296}, "", "", false},
+        ControlRow{"Label2", {312, 26, 0, 0}, "Your IP is :", "", true},
+        ControlRow{"Label4", {320, 40, 0, 0}, "127.0.0.1", "", true},
+        ControlRow{"Label5", {312, 58, 0, 0}, "Your opponent is : ", "", true},
+        ControlRow{"Label6", {320, 72, 0, 0}, "None", "", true},
+        ControlRow{"Label1", {312, 114, 0, 0}, "White time :", "", true},
+        ControlRow{"Edit2", {376, 114, 41, 20}, "", "", false},
+        ControlRow{"Label7", {312, 138, 0, 0}, "Black time :", "", true},
+        ControlRow{"Edit1", {376, 138, 41, 20}, "", "", false},
+        ControlRow{"Label3", {312, 162, 0, 0}, "Move list :", "", true},
+        ControlRow{"Memo", {312, 178, 113, 121}, "", "Move List", true},
+        ControlRow{"BitBtn1", {312, 306, 17, 17}, "", "", false},
+        ControlRow{"Button2", {336, 306, 65, 17}, "< OFF >", "", false},
+        ControlRow{"BitBtn2", {408, 306, 17, 17}, "", "", false},
+        ControlRow{"Memo1", {8, 328, 417, 57}, "", "Messages Window", true},
+        ControlRow{"Edit4", {8, 386, 417, 20}, "", "Type here to sent message", true},
+        ControlRow{"StatusBar1", {0, 422, 433, 19}, "", "", true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(MainWindow, FrameCaptionAndFont) {
+    TWindow window;
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Boardwick ver 1.01"));
+    EXPECT_EQ(window->size(), QSize(433, 441));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(window->font().pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(window->font()).family(), QStringLiteral("Liberation Sans"));
+}
+
+TEST(MainWindow, StatusPanelsAre150And150AndTheRest) {
+    TWindow window;
+    auto *bar = window->StatusBar1;
+    EXPECT_EQ(bar->Panel(0)->x(), 0);
+    EXPECT_EQ(bar->Panel(1)->x(), 150);
+    EXPECT_EQ(bar->Panel(2)->x(), 300);
+    EXPECT_EQ(bar->Panel(2)->geometry().right(), 432);
+}
+
+TEST(MainWindow, StartsWaitingForACall) {
+    TWindow window;
+    EXPECT_EQ(window->TimePerSide, 45);
+    EXPECT_EQ(window->MessageTag, "Morvanti-");
+    EXPECT_FALSE(window->IsServer);
+    EXPECT_NE(window->ListeningPort(), 0);
+    EXPECT_EQ(window.Panel(0), QString());
+    EXPECT_EQ(window.Panel(1), QString());
+    EXPECT_EQ(window.Panel(2), QStringLiteral("Waiting for a call ..."));
+    EXPECT_EQ(window->Edit1->text(), QString());
+    EXPECT_EQ(window->Edit2->text(), QString());
+    EXPECT_TRUE(window.MoveList().isEmpty());
+    EXPECT_FALSE(window->Timer1->Enabled());
+    EXPECT_EQ(window->Timer1->Interval, 1000);
+    EXPECT_TRUE(window.Boxes.Log().isEmpty());
+}
+
+TEST(MainWindow, FocusOrderSkipsDisabledControls) {
+    TWindow window;
+    QApplication::setActiveWindow(window.Form.get());
+    window->BitBtn3->setFocus();
+    QStringList order;
+    for (int i = 0; i < 7; ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        order << focused->objectName();
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    // Resign, the step buttons and the clocks are disabled at start.
+    EXPECT_EQ(order, (QStringList{"BitBtn3", "Button1", "BitBtn6", "BitBtn5", "Memo", "Edit4", "BitBtn3"}));
+}
+
+TEST(MainWindow, TrayMenuRestoreAndExit) {
+    TWindow window;
+    ASSERT_EQ(window->PopupMenu1->actions().size(), 2);
+    EXPECT_EQ(window->Restore1->text(), QStringLiteral("Restore"));
+    EXPECT_EQ(window->Exit1->text(), QStringLiteral("Exit"));
+    window->Restore1->trigger(); // not minimised: nothing changes
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+    window->Exit1->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->ServerSocket->Active());
+}
+
+struct ResolverRow {
+    const char *name;
+    std::optional<QStringList> addresses;
+    const char *shown;
+    bool connectEnabled;
+};
+
+class LocalAddress : public ::testing::TestWithParam<ResolverRow> {};
+
+TEST_P(LocalAddress, ShowsTheLastAddressOrNoNetwork) {
+    TBoxes boxes;
+    TMainFormSeams seams;
+    seams.ListenPort = 0;
+    seams.Dialogs = &boxes;
+    const auto addresses = GetParam().addresses;
+    seams.LocalAddresses = [addresses] { return addresses; };
+    TMainForm form(std::move(seams));
+    EXPECT_EQ(form.Label4->text(), QString::fromUtf8(GetParam().shown));
+    EXPECT_EQ(form.BitBtn6->isEnabled(), GetParam().connectEnabled);
+    // Listening goes on whatever the lookup gave.
+    EXPECT_TRUE(form.ServerSocket->Active());
+    EXPECT_EQ(form.StatusBar1->PanelText(2), QStringLiteral("Waiting for a call ..."));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LocalAddress,
+    ::testing::Values(
+        ResolverRow{"One", QStringList{"192.168.1.7"}, "192.168.1.7", true},
+        ResolverRow{"SeveralLastWins", QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"}, "172.16.0.3",
+                    true},
+        ResolverRow{"EmptyList", QStringList{}, "", true},
+        ResolverRow{"DoesNotResolve", std::nullopt, "No network..", false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {
+    TBoxes boxes;
+    TMainFormSeams seams;
+    seams.ListenPort = 0;
+    seams.Dialogs = &boxes;
+    TMainForm form(std::move(seams));
+    const QString shown = form.GetLocalIPAddress();
+    EXPECT_TRUE(shown == QStringLiteral("No network..") || shown.isEmpty() ||
+                !QHostAddress(shown).isNull())
+        << shown.toStdString();
+}
+
+TEST(MainWindow, TakenPortIsReportedAndTheWindowStillWorks) {
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::AnyIPv4, 0));
+    TWindow window(1024, holder.serverPort());
+    ASSERT_EQ(window.Boxes.Errors().size(), 1);
+    EXPECT_TRUE(window.Boxes.Errors().front().contains(QStringLiteral("on API 'bind'")))
+        << window.Boxes.Errors().front().toStdString();
+    EXPECT_FALSE(window->ServerSocket->Active());
+    // The other start-up steps still ran; nothing listens, so panel 2 stays empty.
+    EXPECT_EQ(window->Label4->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(window->Label6->text(), QStringLiteral("None"));
+    EXPECT_EQ(window.Panel(2), QString());
+    EXPECT_EQ(window->MessageTag, "Morvanti-");
+    EXPECT_TRUE(window->BitBtn6->isEnabled());
+}
+
+TEST(MainWindow, SecondWindowOnTheSamePortCanStillCallOut) {
+    TWindow first;
+    TWindow second(first->ListeningPort(), first->ListeningPort());
+    ASSERT_EQ(second.Boxes.Errors().size(), 1);
+    second.Boxes.AnswerInput(QStringLiteral("127.0.0.1"));
+    second->BitBtn6Click();
+    EXPECT_TRUE(WaitUntil([&] { return first.Connected() && second.Connected(); }));
+    second->Edit4->setText(QStringLiteral("hello"));
+    second->Edit4KeyDown(13);
+    EXPECT_TRUE(WaitUntil([&] { return first.Messages() == QStringList{"hello"}; }));
+}
+
+struct FailureRow {
+    const char *name;
+    std::function<bool()> deliver;
+    bool result;
+    const char *reported; // nullptr: nothing reported
+};
+
+class Guarded : public ::testing::TestWithParam<FailureRow> {};
+
+TEST_P(Guarded, FailureLeavingAHandlerIsReportedNotPropagated) {
+    QStringList reported;
+    const bool result = DeliverGuarded(GetParam().deliver, [&](const std::exception &failure) {
+        reported << QString::fromUtf8(failure.what());
+    });
+    EXPECT_EQ(result, GetParam().result);
+    EXPECT_EQ(reported, GetParam().reported ? QStringList{GetParam().reported} : QStringList{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Guarded,
+    ::testing::Values(
+        FailureRow{"Handled", [] { return true; }, true, nullptr},
+        FailureRow{"NotHandled", [] { return false; }, false, nullptr},
+        FailureRow{"StdFailure", []() -> bool { throw std::runtime_error("Asynchronous socket error 5"); },
+                   false, "Asynchronous socket error 5"},
+        FailureRow{"ForeignFailure", []() -> bool { throw 42; }, false, "Unknown failure"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PreciseTimer, TicksKeepPaceWithElapsedTime) {
+    TPreciseTimer timer;
+    timer.Interval = 20;
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    QElapsedTimer clock;
+    timer.SetEnabled(true);
+    clock.start();
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 10; }));
+    // Ten ticks cannot come before ten intervals have passed.
+    EXPECT_GE(clock.elapsed(), 10 * 20 - 5);
+    timer.SetEnabled(false);
+    const int stoppedAt = ticks;
+    QTest::qWait(60);
+    EXPECT_EQ(ticks, stoppedAt);
+}
+
+TEST(PreciseTimer, LateTicksAreCaughtUp) {
+    TPreciseTimer timer;
+    timer.Interval = 10;
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetEnabled(true);
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 100) {
+        // The event loop is held up, as under load.
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 10; }, 1000));
+    EXPECT_LE(ticks, 12);
+}
+
+TEST(PreciseTimer, HandlerThatStopsTheTimerEndsTheCatchUp) {
+    TPreciseTimer timer;
+    timer.Interval = 5;
+    int ticks = 0;
+    timer.OnTimer = [&] {
+        ++ticks;
+        timer.SetEnabled(false);
+    };
+    timer.SetEnabled(true);
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 50) {
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 1; }));
+    QTest::qWait(30);
+    EXPECT_EQ(ticks, 1);
+}
+
+} // namespace
