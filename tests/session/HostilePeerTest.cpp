@@ -152,13 +152,18 @@ TEST(HostilePeer, MoveOnTheLocalPlayersTurnIsRefused) {
     EXPECT_EQ(window.MoveList(), QStringList{"1. E2-E4"});
 }
 
-TEST(HostilePeer, LocalNewGameLinesOnTheWire) {
+TEST(HostilePeer, LocalGameLinesOnTheWireAndNoneForDragsWithoutAMove) {
     TWindow window;
     TRawPeer peer(window);
     window->TimePerSide = 30;
     window->BitBtn3Click();
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-New"));
     EXPECT_EQ(peer.Received, (QList<QByteArray>{"Morvanti-CTR-30", "Morvanti-CTR-New"}));
+    ClickSquare(window->ChessBrd1, "E2");      // released before the drag began
+    Drag(window->ChessBrd1, "E2", "E2");       // back on its own square
+    Drag(window->ChessBrd1, "E2", "E5");       // refused target
+    ASSERT_TRUE(window.BoardEnabled());
+    EXPECT_EQ(window->ChessBrd1->Position(), Start);
     Drag(window->ChessBrd1, "G1", "F3");
     ASSERT_TRUE(peer.Expect("Morvanti-MOV-G1-F3"));
     window->BitBtn4Click();

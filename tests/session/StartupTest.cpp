@@ -1,5 +1,6 @@
 #include "BoardwickApplication.h"
 #include "PreciseTimer.h"
+#include "components/TrayShell.h"
 #include "SessionFixture.h"
 
 #include <QApplication>
@@ -133,6 +134,37 @@ TEST(MainWindow, TrayMenuRestoreAndExit) {
     window->Exit1->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->ServerSocket->Active());
+}
+
+// A desktop notification area that accepts every icon.
+class TFakeTrayShell final : public TTrayShell {
+public:
+    bool HasNotificationArea() const override { return true; }
+    bool Add(const TTrayIconData &data) override { return Tip = data.Tip, Shown = true; }
+    bool Modify(const TTrayIconData &data) override { return Tip = data.Tip, true; }
+    bool Delete() override { return !(Shown = false); }
+    QPoint CursorPos() const override { return {}; }
+    bool Shown = false;
+    QString Tip;
+};
+
+TEST(MainWindow, MinimisesToTheTrayAndRestoresFromItsMenu) {
+    TBoxes boxes;
+    TMainFormSeams seams;
+    seams.ListenPort = 0;
+    seams.Dialogs = &boxes;
+    auto shell = std::make_unique<TFakeTrayShell>();
+    TFakeTrayShell *tray = shell.get();
+    seams.TrayShell = std::move(shell);
+    TMainForm form(std::move(seams));
+    form.show();
+    EXPECT_FALSE(tray->Shown);
+    form.showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return tray->Shown && !form.isVisible(); }));
+    EXPECT_EQ(tray->Tip, QCoreApplication::applicationName());
+    form.Restore1->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !tray->Shown && form.isVisible(); }));
+    EXPECT_FALSE(form.isMinimized());
 }
 
 struct ResolverRow {
