@@ -23,6 +23,7 @@ struct TickRow {
     QStringList shown;    // White's field, Black's field
     bool flagFell;
 };
+void PrintTo(const TickRow &row, std::ostream *out) { *out << row.name; }
 
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 
@@ -143,6 +144,7 @@ struct StepRow {
     QStringList refusals;
     const char *question;
 };
+void PrintTo(const StepRow &row, std::ostream *out) { *out << row.name; }
 
 // 1. e4 e5 2. Nf3 is played, then the caller asks; the listener's user answers.
 class Steps : public ::testing::TestWithParam<StepRow> {};
@@ -223,6 +225,7 @@ struct SwitchRow {
     bool stepsAfter;
     const char *refusal;
 };
+void PrintTo(const SwitchRow &row, std::ostream *out) { *out << row.name; }
 
 class Switch : public ::testing::TestWithParam<SwitchRow> {};
 

@@ -53,6 +53,7 @@ struct CloseRow {
     bool callerCloses;
     bool byButton; // else the window closes
 };
+void PrintTo(const CloseRow &row, std::ostream *out) { *out << row.name; }
 
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 

@@ -28,6 +28,7 @@ struct StartRow {
     const char *name;
     bool callerStarts;
 };
+void PrintTo(const StartRow &row, std::ostream *out) { *out << row.name; }
 
 class NewGame : public ::testing::TestWithParam<StartRow> {};
 
@@ -115,6 +116,7 @@ struct DrawRow {
     const char *notice;
     bool whiteMoverEnds;
 };
+void PrintTo(const DrawRow &row, std::ostream *out) { *out << row.name; }
 
 class Draws : public ::testing::TestWithParam<DrawRow> {};
 

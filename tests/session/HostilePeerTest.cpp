@@ -27,6 +27,7 @@ struct LineRow {
     bool inGame;
     int timePerSide;
 };
+void PrintTo(const LineRow &row, std::ostream *out) { *out << row.name; }
 
 class PeerLines : public ::testing::TestWithParam<LineRow> {};
 

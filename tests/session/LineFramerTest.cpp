@@ -24,6 +24,7 @@ struct FramingRow {
     Lines expected;
     std::size_t pendingAfter;
 };
+void PrintTo(const FramingRow &row, std::ostream *out) { *out << row.name; }
 
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
@@ -66,6 +67,7 @@ struct LongRow {
     std::size_t chunk;       // size of each read
     bool kept;               // the long line itself reaches the caller
 };
+void PrintTo(const LongRow &row, std::ostream *out) { *out << row.name; }
 
 class LongLines : public ::testing::TestWithParam<LongRow> {};
 

@@ -13,6 +13,7 @@ struct SquareRow {
     bool read;
     int file, rank;
 };
+void PrintTo(const SquareRow &row, std::ostream *out) { *out << row.name; }
 
 class SquareText : public ::testing::TestWithParam<SquareRow> {};
 
@@ -44,6 +45,7 @@ struct MoveRow {
     bool wellFormed, hasTo;
     int fromFile, fromRank, toFile, toRank;
 };
+void PrintTo(const MoveRow &row, std::ostream *out) { *out << row.name; }
 
 class MoveTextRead : public ::testing::TestWithParam<MoveRow> {};
 
@@ -81,6 +83,7 @@ struct ListRow {
     const char *name;
     std::string line, text;
 };
+void PrintTo(const ListRow &row, std::ostream *out) { *out << row.name; }
 
 class ListLine : public ::testing::TestWithParam<ListRow> {};
 
@@ -103,6 +106,7 @@ struct TickRow {
     bool fell;
     const char *shown;
 };
+void PrintTo(const TickRow &row, std::ostream *out) { *out << row.name; }
 
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 

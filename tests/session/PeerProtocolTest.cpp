@@ -15,6 +15,7 @@ struct ParseRow {
     TControlWord word;
     std::optional<int> newTime;
 };
+void PrintTo(const ParseRow &row, std::ostream *out) { *out << row.name; }
 
 class ParseLine : public ::testing::TestWithParam<ParseRow> {};
 

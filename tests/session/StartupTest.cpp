@@ -22,6 +22,7 @@ struct ControlRow {
     const char *hint;
     bool enabled;
 };
+void PrintTo(const ControlRow &row, std::ostream *out) { *out << row.name; }
 
 class Layout : public ::testing::TestWithParam<ControlRow> {};
 
@@ -173,6 +174,7 @@ struct ResolverRow {
     const char *shown;
     bool connectEnabled;
 };
+void PrintTo(const ResolverRow &row, std::ostream *out) { *out << row.name; }
 
 class LocalAddress : public ::testing::TestWithParam<ResolverRow> {};
 
@@ -247,6 +249,7 @@ struct FailureRow {
     bool result;
     const char *reported; // nullptr: nothing reported
 };
+void PrintTo(const FailureRow &row, std::ostream *out) { *out << row.name; }
 
 class Guarded : public ::testing::TestWithParam<FailureRow> {};
 
