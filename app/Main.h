@@ -126,6 +126,7 @@ protected:
 private:
     void BuildLayout();
     void BuildBoard();
+    void DetachBoard();
     void BuildTray(std::unique_ptr<TTrayShell> shell);
     void ConnectSockets();
     void SendControl(std::string_view word);

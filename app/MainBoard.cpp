@@ -48,3 +48,10 @@ void TMainForm::BuildBoard() {
         DrawNotice(QStringLiteral("Only two kings left, draw!!!"));
     };
 }
+
+void TMainForm::DetachBoard() {
+    ChessBrd1->OnCheck = ChessBrd1->OnCastle = ChessBrd1->OnMate = ChessBrd1->OnLegalMove = nullptr;
+    ChessBrd1->OnStaleMate = nullptr;
+    ChessBrd1->OnThreefoldPosition = ChessBrd1->OnOnlyTwoKingsLeft = nullptr;
+    ChessBrd1->OnEndDrag = nullptr;
+}

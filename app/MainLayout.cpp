@@ -106,7 +106,17 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+// Children outlive this body: their events must not reach a half-destroyed window.
+TMainForm::~TMainForm() {
+    Closing = true;
+    DetachBoard();
+    ClientSocket->OnConnect = ClientSocket->OnDisconnect = ClientSocket->OnRead = nullptr;
+    ClientSocket->OnError = nullptr;
+    ServerSocket->OnClientConnect = ServerSocket->OnAccept = ServerSocket->OnClientDisconnect = nullptr;
+    ServerSocket->OnClientRead = nullptr;
+    ServerSocket->OnClientError = nullptr;
+    Timer1->OnTimer = nullptr;
+}
 
 void TMainForm::BuildLayout() {
     BitBtn3 = MakeButton(this, "BitBtn3", QStringLiteral("New Game"), {8, 0, 97, 25}, true);

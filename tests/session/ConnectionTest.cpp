@@ -48,10 +48,12 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     EXPECT_NE(caller.Opponent, QStringLiteral("None"));
 }
 
+enum class TCloseBy { Button, Window, Destruction };
+
 struct CloseRow {
     const char *name;
     bool callerCloses;
-    bool byButton; // else the window closes
+    TCloseBy by;
 };
 void PrintTo(const CloseRow &row, std::ostream *out) { *out << row.name; }
 
@@ -63,12 +65,14 @@ TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
     ASSERT_TRUE(pair.StartGame());
     TWindow &closer = GetParam().callerCloses ? pair.Caller : pair.Listener;
     TWindow &other = GetParam().callerCloses ? pair.Listener : pair.Caller;
-    if (GetParam().byButton) {
+    switch (GetParam().by) {
+    case TCloseBy::Button:
         closer->BitBtn6Click();
         EXPECT_EQ(View(closer), Waiting);
         EXPECT_FALSE(closer.InGame());
-    } else {
-        closer->close();
+        break;
+    case TCloseBy::Window: closer->close(); break;
+    case TCloseBy::Destruction: closer.Form.reset(); break;
     }
     ASSERT_TRUE(WaitUntil([&] { return !other.Connected(); }));
     EXPECT_EQ(View(other), Waiting);
@@ -80,10 +84,12 @@ TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Closing,
-                         ::testing::Values(CloseRow{"CallerDisconnects", true, true},
-                                           CloseRow{"ListenerDisconnects", false, true},
-                                           CloseRow{"CallerWindowCloses", true, false},
-                                           CloseRow{"ListenerWindowCloses", false, false}),
+                         ::testing::Values(CloseRow{"CallerDisconnects", true, TCloseBy::Button},
+                                           CloseRow{"ListenerDisconnects", false, TCloseBy::Button},
+                                           CloseRow{"CallerWindowCloses", true, TCloseBy::Window},
+                                           CloseRow{"ListenerWindowCloses", false, TCloseBy::Window},
+                                           CloseRow{"CallerWindowDestroyed", true, TCloseBy::Destruction},
+                                           CloseRow{"ListenerWindowDestroyed", false, TCloseBy::Destruction}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Connection, ReconnectAfterDisconnect) {
