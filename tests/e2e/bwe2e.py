@@ -119,13 +119,13 @@ class App:
         return run(["xdotool", *map(str, args)], env=self.env).stdout
 
     def _find(self, title):
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name", f"^{title}$"],
+        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", f"^{title}$"],
                            env=self.env, capture_output=True, text=True)
         ids = r.stdout.split()
         return ids[0] if ids else None
 
     def windows(self):
-        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name", ".*"],
+        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", ".*"],
                            env=self.env, capture_output=True, text=True)
         return r.stdout.split()
 
@@ -177,11 +177,11 @@ class App:
         """Waits for a box with this title, keeps its picture, types text if given, then the key."""
         box = wait_for(f"{self.name}: box '{title}'",
                        lambda: next((w for w in self.dialogs() if self.title(w) == title), None), timeout)
-        self.screenshot(f"box-{title}", window=box)
-        self.xdo("windowactivate", "--sync", box)
+        self.screenshot("box-" + title.replace(" ", "-"), window=box)
+        self.xdo("windowfocus", "--sync", box)
         if text is not None:
-            self.xdo("type", "--window", box, "--delay", "5", text)
-        self.xdo("key", "--window", box, key)
+            self.xdo("type", "--delay", "5", text)
+        self.xdo("key", key)
         wait_for(f"{self.name}: box '{title}' closed", lambda: box not in self.dialogs())
         return box
 
@@ -219,61 +219,54 @@ def shade(square):
     return "light" if (col + row) % 2 == 0 else "dark"
 
 
-def darkness(pixels, background):
-    """Share of black among the black and white pixels of the piece's bounding area; None if empty."""
-    n = SQUARE - 2
-    marked = [i for i, p in enumerate(pixels) if p != background]
-    if len(marked) < len(pixels) // 15:
-        return None
-    xs = [i % n for i in marked]
-    ys = [i // n for i in marked]
-    box = [pixels[y * n + x] for y in range(min(ys), max(ys) + 1) for x in range(min(xs), max(xs) + 1)]
-    black = sum(1 for p in box if max(p) < 48)
-    white = sum(1 for p in box if min(p) > 224)
-    return black / max(1, black + white)
+def square_name(i):
+    return "ABCDEFGH"[i % 8] + str(8 - i // 8)
 
 
 class BoardReader:
-    """Reads pieces off screenshots, calibrated on a screenshot of the start position: the empty
-    squares give each shade's background, the pieces the darkness that tells White from Black."""
+    """Reads piece letters off screenshots by exact comparison with what the same program drew
+    for that letter on a square of the same shade. The start position teaches the first
+    references; a letter first seen on a new shade (a queen on a dark square, say) is learnt the
+    first time it is expected there, provided the square is not empty and shows no other letter."""
 
     START = "rnbqkbnrpppppppp                                PPPPPPPPRNBQKBNR"
 
     def __init__(self, start_img):
-        expected = board_from_position(self.START)
-        self.background = {}
-        for sq, what in expected.items():
-            if what == "empty":
-                px = square_pixels(start_img, sq)
-                self.background.setdefault(shade(sq), max(set(px), key=px.count))
-        levels = {"white": [], "black": []}
-        for sq, what in expected.items():
-            if what != "empty":
-                d = darkness(square_pixels(start_img, sq), self.background[shade(sq)])
-                if d is None:
-                    raise Failure(f"start position shows no piece on {sq}")
-                levels[what].append(d)
-        if max(levels["white"]) >= min(levels["black"]):
-            raise Failure(f"white and black pieces cannot be told apart: {levels}")
-        self.threshold = (max(levels["white"]) + min(levels["black"])) / 2
+        self.refs = {}
+        for i, letter in enumerate(self.START):
+            sq = square_name(i)
+            crop = bytes(b for p in square_pixels(start_img, sq) for b in p)
+            known = self.refs.setdefault((letter, shade(sq)), crop)
+            if known != crop:
+                raise Failure(f"{letter!r} on {sq} is drawn unlike the same letter elsewhere")
 
-    def square(self, img, sq):
-        d = darkness(square_pixels(img, sq), self.background[shade(sq)])
-        if d is None:
-            return "empty"
-        return "black" if d > self.threshold else "white"
+    def letter(self, img, sq):
+        crop = bytes(b for p in square_pixels(img, sq) for b in p)
+        for (letter, sh), ref in self.refs.items():
+            if sh == shade(sq) and ref == crop:
+                return letter, crop
+        return "?", crop
 
-    def board(self, img):
-        return {f + str(r): self.square(img, f + str(r)) for f in "ABCDEFGH" for r in range(1, 9)}
+    def mismatches(self, img, position):
+        """Squares whose picture differs from the position string: {square: (expected, seen)}."""
+        out = {}
+        learn = {}
+        for i, expected in enumerate(position):
+            sq = square_name(i)
+            seen, crop = self.letter(img, sq)
+            if seen == expected:
+                continue
+            if seen == "?" and expected != " " and (expected, shade(sq)) not in self.refs:
+                learn[(expected, shade(sq))] = crop
+                continue
+            out[sq] = (expected, seen)
+        if not out:
+            self.refs.update(learn)
+        return out
 
 
 def board_from_position(position):
-    """Expected reading of every square for a 64-character position string."""
-    out = {}
-    for i, ch in enumerate(position):
-        sq = "ABCDEFGH"[i % 8] + str(8 - i // 8)
-        out[sq] = "empty" if ch == " " else ("white" if ch.isupper() else "black")
-    return out
+    return {square_name(i): ch for i, ch in enumerate(position)}
 
 
 def region(img, box):

@@ -57,17 +57,13 @@ def apply_move(position, source, target):
 
 
 def expect_board(app, reader, position, what):
-    expected = bwe2e.board_from_position(position)
-
-    def matches():
-        seen = reader.board(app.grab())
-        return seen == expected
-
     try:
-        wait_for(f"{app.name} to show {what}", matches)
+        wait_for(f"{app.name} to show {what}", lambda: not reader.mismatches(app.grab(), position))
     except Failure:
-        seen = reader.board(app.screenshot(f"mismatch-{what.replace(' ', '-')}"))
-        diff = {sq: (expected[sq], seen[sq]) for sq in expected if expected[sq] != seen[sq]}
+        with open(os.path.join(app.artefacts, "windows.txt"), "a") as out:
+            out.write(subprocess.run(["xwininfo", "-root", "-tree"], env=app.env, capture_output=True,
+                                     text=True).stdout)
+        diff = reader.mismatches(app.screenshot(f"mismatch-{what.replace(' ', '-')}"), position)
         raise Failure(f"{app.name} after {what}: squares differ (expected, seen): {diff}")
 
 
@@ -129,6 +125,8 @@ def run_game(a, b, net):
             messages = region(a.grab(), MESSAGES)
             b.type_line("hi A, B here")
             changed(a, MESSAGES, messages, "A to show B's chat line")
+            a.screenshot("midgame")
+            b.screenshot("midgame")
     if region(b.grab(), MOVE_LIST) == list_before:
         raise Failure("B's move list never changed")
     a.screenshot("mated")
