@@ -5,8 +5,6 @@
 #include "net/SocketError.h"
 #include "resources/Resources.h"
 
-#include <QPushButton>
-
 int main(int argc, char **argv) {
     TBoardwickApplication app(argc, argv);
     // The title comes first: the tray icon made with the main window takes it as its tip.
@@ -25,9 +23,7 @@ int main(int argc, char **argv) {
     });
 
     TForm1 aboutBox(nullptr, &dialogs);
-    aboutBox.GameInProgress = [&mainForm] { return !mainForm.BitBtn3->isEnabled(); };
-    aboutBox.SetTimePerSide = [&mainForm](int minutes) { mainForm.TimePerSide = minutes; };
-    mainForm.ShowAboutBox = [&aboutBox] { aboutBox.exec(); };
+    mainForm.AttachAboutBox(&aboutBox);
 
     mainForm.show();
     const int result = app.exec();

@@ -24,6 +24,7 @@ class TChessBrd;
 class TClientSocket;
 class TCustomWinSocket;
 class TDialogs;
+class TForm1;
 class TPreciseTimer;
 class TServerSocket;
 class TStatusPanels;
@@ -69,8 +70,9 @@ public:
     QString ConnectAddress;
     int WhiteMinutes = 0, WhiteSeconds = 0, BlackMinutes = 0, BlackSeconds = 0;
 
-    // Opens the About box modally from BitBtn5; set by the program once the box exists.
-    std::function<void()> ShowAboutBox;
+    // Lets BitBtn5 open the About box modally and its hidden setting reach TimePerSide; the box
+    // must outlive the window's use of it.
+    void AttachAboutBox(TForm1 *box);
 
     // Port the listener is bound to now (0 when not listening).
     quint16 ListeningPort() const;
@@ -151,6 +153,7 @@ private:
     bool MoverIsBlack() const;
 
     std::unique_ptr<TDialogs> OwnDialogs;
+    QPointer<TForm1> AboutBox;
     TDialogs *DialogsUsed = nullptr;
     quint16 ListenPort;
     std::function<std::optional<QStringList>()> LocalAddresses;

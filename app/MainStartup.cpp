@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "StatusPanels.h"
+#include "Unit1.h"
 #include "net/ScktComp.h"
 
 #include <QHostAddress>
@@ -59,7 +60,14 @@ void TMainForm::Restore1Click() {
 
 void TMainForm::Exit1Click() { close(); }
 
+void TMainForm::AttachAboutBox(TForm1 *box) {
+    AboutBox = box;
+    // A game runs exactly while New Game is disabled.
+    box->GameInProgress = [this] { return !BitBtn3->isEnabled(); };
+    box->SetTimePerSide = [this](int minutes) { TimePerSide = minutes; };
+}
+
 void TMainForm::BitBtn5Click() {
-    if (ShowAboutBox)
-        ShowAboutBox();
+    if (AboutBox)
+        AboutBox->exec();
 }

@@ -1,5 +1,6 @@
 #include "BoardwickApplication.h"
 #include "PreciseTimer.h"
+#include "Unit1.h"
 #include "components/TrayShell.h"
 #include "SessionFixture.h"
 
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace session_test;
@@ -166,6 +168,43 @@ TEST(MainWindow, MinimisesToTheTrayAndRestoresFromItsMenu) {
     form.Restore1->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !tray->Shown && form.isVisible(); }));
     EXPECT_FALSE(form.isMinimized());
+}
+
+TEST(AboutBox, OpensFromTheButtonAndSetsTheNextGamesTime) {
+    TWindow window;
+    TForm1 box(nullptr, &window.Boxes);
+    window->AttachAboutBox(&box);
+    bool shown = false;
+    QTimer::singleShot(0, &box, [&] {
+        shown = box.isVisible();
+        box.Button1Click();
+    });
+    window->BitBtn5Click();
+    EXPECT_TRUE(shown);
+    window.Boxes.AnswerInput(QStringLiteral("3"));
+    box.Label5DblClick(box.Label5);
+    EXPECT_EQ(window->TimePerSide, 5);
+    window.Boxes.AnswerInput(QStringLiteral("120"));
+    box.Label5DblClick(box.Label5);
+    EXPECT_EQ(window->TimePerSide, 120);
+}
+
+TEST(AboutBox, TimeSettingDoesNothingDuringAGame) {
+    TPair pair;
+    TForm1 box(nullptr, &pair.Listener.Boxes);
+    pair.Listener->AttachAboutBox(&box);
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_TRUE(pair.StartGame());
+    box.Label5DblClick(box.Label5);
+    EXPECT_TRUE(pair.Listener.Boxes.Inputs().isEmpty());
+    pair.Listener->BitBtn4Click();
+    // After the game the setting is offered again and announced with the next New Game.
+    pair.Listener.Boxes.AnswerInput(QStringLiteral("$10"));
+    box.Label5DblClick(box.Label5);
+    ASSERT_TRUE(WaitUntil([&] { return !pair.Caller.InGame(); }));
+    ASSERT_TRUE(pair.StartGame());
+    EXPECT_EQ(pair.Caller->TimePerSide, 16);
+    EXPECT_EQ(pair.Caller->Edit2->text(), QStringLiteral("16:0"));
 }
 
 struct ResolverRow {
