@@ -311,24 +311,25 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"ForeignFailure", []() -> bool { throw 42; }, false, "Unknown failure"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(PreciseTimer, TicksKeepPaceWithElapsedTime) {
+TEST(PreciseTimer, NeverAheadOfElapsedTimeAndStopsWhenDisabled) {
     TPreciseTimer timer;
     timer.Interval = 20;
     int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
     QElapsedTimer clock;
+    timer.OnTimer = [&] {
+        ++ticks;
+        EXPECT_LE(ticks * 20, clock.elapsed() + 1);
+    };
     timer.SetEnabled(true);
     clock.start();
     ASSERT_TRUE(WaitUntil([&] { return ticks >= 10; }));
-    // Ten ticks cannot come before ten intervals have passed.
-    EXPECT_GE(clock.elapsed(), 10 * 20 - 5);
     timer.SetEnabled(false);
     const int stoppedAt = ticks;
     QTest::qWait(60);
     EXPECT_EQ(ticks, stoppedAt);
 }
 
-TEST(PreciseTimer, LateTicksAreCaughtUp) {
+TEST(PreciseTimer, TicksHeldUpAreCaughtUpAtOnce) {
     TPreciseTimer timer;
     timer.Interval = 10;
     int ticks = 0;
@@ -339,8 +340,9 @@ TEST(PreciseTimer, LateTicksAreCaughtUp) {
     while (busy.elapsed() < 100) {
         // The event loop is held up, as under load.
     }
-    ASSERT_TRUE(WaitUntil([&] { return ticks >= 10; }, 1000));
-    EXPECT_LE(ticks, 12);
+    // The first tick that gets through brings all that fell due meanwhile.
+    ASSERT_TRUE(WaitUntil([&] { return ticks > 0; }, 1000));
+    EXPECT_GE(ticks, 10);
 }
 
 TEST(PreciseTimer, HandlerThatStopsTheTimerEndsTheCatchUp) {
