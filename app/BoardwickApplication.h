@@ -12,7 +12,7 @@ bool DeliverGuarded(const std::function<bool()> &deliver,
 // The application object: every event is delivered under DeliverGuarded, so a failure that
 // leaves an event handler is shown in the error box and the program carries on.
 class TBoardwickApplication : public QApplication {
-public:
+  public:
     TBoardwickApplication(int &argc, char **argv);
 
     std::function<void(const std::exception &)> OnException;

@@ -9,7 +9,7 @@
 // A line longer than MaxLine bytes is dropped whole, so a peer that never sends a feed
 // cannot make the buffer grow without bound.
 class TLineFramer {
-public:
+  public:
     static constexpr std::size_t MaxLine = 64 * 1024;
 
     // Appends bytes and returns every line completed by them, in order.
@@ -20,7 +20,7 @@ public:
     bool Skipping() const { return skipping; }
     void Clear();
 
-private:
+  private:
     std::string partial;
     bool skipping = false;
 };

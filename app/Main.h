@@ -32,9 +32,9 @@ class TTrayIcon;
 
 // What a test replaces; the program uses the defaults.
 struct TMainFormSeams {
-    quint16 ListenPort = 1024;             // 0: any free port (see ListeningPort)
-    quint16 CallPort = 1024;               // port called by Connect
-    TDialogs *Dialogs = nullptr;           // not owned; null: the real boxes
+    quint16 ListenPort = 1024;   // 0: any free port (see ListeningPort)
+    quint16 CallPort = 1024;     // port called by Connect
+    TDialogs *Dialogs = nullptr; // not owned; null: the real boxes
     // The local host's IPv4 addresses in resolver order; nullopt when the name does not resolve.
     std::function<std::optional<QStringList>()> LocalAddresses;
     std::unique_ptr<TTrayShell> TrayShell; // null: the desktop's notification area
@@ -43,7 +43,7 @@ struct TMainFormSeams {
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
 // Its handlers keep the names of the window's events; tests drive them directly or by input.
 class TMainForm : public QWidget {
-public:
+  public:
     explicit TMainForm(TMainFormSeams seams = {}, QWidget *parent = nullptr);
     ~TMainForm() override;
 
@@ -121,11 +121,11 @@ public:
     void BitBtn2Click();
     void Button2Click();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void BuildLayout();
     void BuildBoard();
     void DetachBoard();
@@ -159,11 +159,11 @@ private:
     std::function<std::optional<QStringList>()> LocalAddresses;
     // The one connection of the session; callers beyond it are refused.
     QPointer<TCustomWinSocket> PeerSocket;
-    TLineFramer PeerFramer;     // the peer's partial line
+    TLineFramer PeerFramer; // the peer's partial line
     QList<QPointer<TCustomWinSocket>> Refused;
-    int LocalMovesMade = 0;     // moves played by local drops
-    int LocalMovesSent = 0;     // of those, sent to the peer
+    int LocalMovesMade = 0; // moves played by local drops
+    int LocalMovesSent = 0; // of those, sent to the peer
     bool PlayingPeerMove = false;
-    bool Closing = false;       // the window is closing: nothing listens again
-    bool LocalDraw = false;     // the local move being played drew the game
+    bool Closing = false;   // the window is closing: nothing listens again
+    bool LocalDraw = false; // the local move being played drew the game
 };

@@ -39,17 +39,21 @@ void TMainForm::Edit4KeyDown(int key) {
     Edit4->clear();
 }
 
-void TMainForm::BitBtn1Click() { SendControl("AskBack"); }
+void TMainForm::BitBtn1Click() {
+    SendControl("AskBack");
+}
 
-void TMainForm::BitBtn2Click() { SendControl("AskForward"); }
+void TMainForm::BitBtn2Click() {
+    SendControl("AskForward");
+}
 
 void TMainForm::Button2Click() {
     SendControl(Button2->text() == QStringLiteral("< OFF >") ? "WardAskOff" : "WardAskOn");
 }
 
 // The answer goes out before the local change, so both programs change alike.
-void TMainForm::AnswerRequest(const QString &question, std::string_view granted, std::string_view refused,
-                              const std::function<void()> &grant) {
+void TMainForm::AnswerRequest(const QString &question, std::string_view granted,
+                              std::string_view refused, const std::function<void()> &grant) {
     if (!Dialogs().Confirm(question)) {
         SendControl(refused);
         return;
@@ -61,7 +65,8 @@ void TMainForm::AnswerRequest(const QString &question, std::string_view granted,
 void TMainForm::AnswerStep(bool back) {
     AnswerRequest(back ? QStringLiteral("Your opponent ask to move backward. Agree?")
                        : QStringLiteral("Your opponent ask to move forward. Agree?"),
-                  back ? "Back" : "Forward", back ? "BackFail" : "ForwardFail", [this, back] { StepBoard(back); });
+                  back ? "Back" : "Forward", back ? "BackFail" : "ForwardFail",
+                  [this, back] { StepBoard(back); });
 }
 
 void TMainForm::StepBoard(bool back) {
@@ -75,7 +80,8 @@ void TMainForm::StepBoard(bool back) {
 void TMainForm::AnswerSwitch(bool off) {
     AnswerRequest(off ? QStringLiteral("Your opponent ask to disable navigation buttons. Agree?")
                       : QStringLiteral("Your opponent ask to enable navigation buttons. Agree?"),
-                  off ? "WardOff" : "WardOn", off ? "WardOffFail" : "WardOnFail", [this, off] { SwitchSteps(off); });
+                  off ? "WardOff" : "WardOn", off ? "WardOffFail" : "WardOnFail",
+                  [this, off] { SwitchSteps(off); });
 }
 
 void TMainForm::SwitchSteps(bool off) {

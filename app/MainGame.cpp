@@ -120,7 +120,9 @@ void TMainForm::EndGame() {
 }
 
 // Panel 0 still shows the mover's turn while the board's move events run.
-bool TMainForm::MoverIsBlack() const { return StatusBar1->PanelText(0) == BlackTurn; }
+bool TMainForm::MoverIsBlack() const {
+    return StatusBar1->PanelText(0) == BlackTurn;
+}
 
 void TMainForm::ChessBrd1Check() {
     StatusBar1->SetPanelText(1, MoverIsBlack() ? QStringLiteral("Warning : Black check...!!")

@@ -112,7 +112,8 @@ TMainForm::~TMainForm() {
     DetachBoard();
     ClientSocket->OnConnect = ClientSocket->OnDisconnect = ClientSocket->OnRead = nullptr;
     ClientSocket->OnError = nullptr;
-    ServerSocket->OnClientConnect = ServerSocket->OnAccept = ServerSocket->OnClientDisconnect = nullptr;
+    ServerSocket->OnClientConnect = ServerSocket->OnAccept = ServerSocket->OnClientDisconnect =
+        nullptr;
     ServerSocket->OnClientRead = nullptr;
     ServerSocket->OnClientError = nullptr;
     Timer1->OnTimer = nullptr;
@@ -182,23 +183,31 @@ void TMainForm::BuildLayout() {
 
 void TMainForm::ConnectSockets() {
     ClientSocket->OnConnect = [this](QObject *, TCustomWinSocket *s) { ClientSocketConnect(s); };
-    ClientSocket->OnDisconnect = [this](QObject *, TCustomWinSocket *s) { ClientSocketDisconnect(s); };
+    ClientSocket->OnDisconnect = [this](QObject *, TCustomWinSocket *s) {
+        ClientSocketDisconnect(s);
+    };
     ClientSocket->OnRead = [this](QObject *, TCustomWinSocket *s) { ClientSocketRead(s); };
     ClientSocket->OnError = [this](QObject *, TCustomWinSocket *s, TErrorEvent, int &code) {
         ClientSocketError(s, code);
     };
-    ServerSocket->OnClientConnect = [this](QObject *, TCustomWinSocket *s) { ServerSocketClientConnect(s); };
+    ServerSocket->OnClientConnect = [this](QObject *, TCustomWinSocket *s) {
+        ServerSocketClientConnect(s);
+    };
     ServerSocket->OnAccept = [this](QObject *, TCustomWinSocket *s) { ServerSocketAccept(s); };
     ServerSocket->OnClientDisconnect = [this](QObject *, TCustomWinSocket *s) {
         ServerSocketClientDisconnect(s);
     };
-    ServerSocket->OnClientRead = [this](QObject *, TCustomWinSocket *s) { ServerSocketClientRead(s); };
+    ServerSocket->OnClientRead = [this](QObject *, TCustomWinSocket *s) {
+        ServerSocketClientRead(s);
+    };
     ServerSocket->OnClientError = [this](QObject *, TCustomWinSocket *s, TErrorEvent, int &code) {
         ServerSocketClientError(s, code);
     };
 }
 
-quint16 TMainForm::ListeningPort() const { return ServerSocket->LocalPort(); }
+quint16 TMainForm::ListeningPort() const {
+    return ServerSocket->LocalPort();
+}
 
 void TMainForm::closeEvent(QCloseEvent *event) {
     FormClose();

@@ -20,16 +20,21 @@ void TMainForm::SendControl(std::string_view word) {
     SendAct(MessageTag + std::string(ChannelName(TPeerChannel::Control)) + std::string(word));
 }
 
-void TMainForm::ClientSocketRead(TCustomWinSocket *socket) { ReadFrom(socket); }
+void TMainForm::ClientSocketRead(TCustomWinSocket *socket) {
+    ReadFrom(socket);
+}
 
-void TMainForm::ServerSocketClientRead(TCustomWinSocket *socket) { ReadFrom(socket); }
+void TMainForm::ServerSocketClientRead(TCustomWinSocket *socket) {
+    ReadFrom(socket);
+}
 
 void TMainForm::ReadFrom(TCustomWinSocket *socket) {
     const QByteArray bytes = socket->ReceiveAvailable();
     if (socket != PeerSocket)
         return; // a refused caller: read and forgotten
     // Complete lines are taken out first: a dialog opened by one of them may let further reads in.
-    const auto lines = PeerFramer.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto lines = PeerFramer.Feed(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     for (const auto &line : lines)
         CheckCommand(line);
 }
@@ -80,24 +85,49 @@ bool TMainForm::StrToMove(const std::string &moveText) {
 
 void TMainForm::RunControl(TControlWord word) {
     switch (word) {
-    case TControlWord::Resign: EndGame(); break;
-    case TControlWord::New: ReceivedNew(); break;
-    case TControlWord::AskBack: AnswerStep(true); break;
-    case TControlWord::AskForward: AnswerStep(false); break;
-    case TControlWord::BackFail: Dialogs().Refusal(QStringLiteral("Backward move request is refused!")); break;
-    case TControlWord::ForwardFail: Dialogs().Refusal(QStringLiteral("Forward move request is refused!")); break;
-    case TControlWord::Back: StepBoard(true); break;
-    case TControlWord::Forward: StepBoard(false); break;
-    case TControlWord::WardAskOff: AnswerSwitch(true); break;
-    case TControlWord::WardAskOn: AnswerSwitch(false); break;
+    case TControlWord::Resign:
+        EndGame();
+        break;
+    case TControlWord::New:
+        ReceivedNew();
+        break;
+    case TControlWord::AskBack:
+        AnswerStep(true);
+        break;
+    case TControlWord::AskForward:
+        AnswerStep(false);
+        break;
+    case TControlWord::BackFail:
+        Dialogs().Refusal(QStringLiteral("Backward move request is refused!"));
+        break;
+    case TControlWord::ForwardFail:
+        Dialogs().Refusal(QStringLiteral("Forward move request is refused!"));
+        break;
+    case TControlWord::Back:
+        StepBoard(true);
+        break;
+    case TControlWord::Forward:
+        StepBoard(false);
+        break;
+    case TControlWord::WardAskOff:
+        AnswerSwitch(true);
+        break;
+    case TControlWord::WardAskOn:
+        AnswerSwitch(false);
+        break;
     case TControlWord::WardOffFail:
         Dialogs().Refusal(QStringLiteral("Navigation disable request is refused!"));
         break;
     case TControlWord::WardOnFail:
         Dialogs().Refusal(QStringLiteral("Navigation enable request is refused!"));
         break;
-    case TControlWord::WardOff: SwitchSteps(true); break;
-    case TControlWord::WardOn: SwitchSteps(false); break;
-    case TControlWord::None: break;
+    case TControlWord::WardOff:
+        SwitchSteps(true);
+        break;
+    case TControlWord::WardOn:
+        SwitchSteps(false);
+        break;
+    case TControlWord::None:
+        break;
     }
 }

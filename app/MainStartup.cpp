@@ -58,7 +58,9 @@ void TMainForm::Restore1Click() {
         showNormal();
 }
 
-void TMainForm::Exit1Click() { close(); }
+void TMainForm::Exit1Click() {
+    close();
+}
 
 void TMainForm::AttachAboutBox(TForm1 *box) {
     AboutBox = box;

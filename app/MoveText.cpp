@@ -1,7 +1,9 @@
 #include "MoveText.h"
 
 namespace {
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 } // namespace
 
 bool StrToFileRank(std::string_view text, int &fileNo, int &rankNo) {

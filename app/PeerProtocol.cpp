@@ -37,10 +37,14 @@ int NumberOrZero(std::string_view payload) {
 
 std::string_view ChannelName(TPeerChannel channel) {
     switch (channel) {
-    case TPeerChannel::Chat: return "TXT-";
-    case TPeerChannel::Move: return "MOV-";
-    case TPeerChannel::Control: return "CTR-";
-    case TPeerChannel::None: break;
+    case TPeerChannel::Chat:
+        return "TXT-";
+    case TPeerChannel::Move:
+        return "MOV-";
+    case TPeerChannel::Control:
+        return "CTR-";
+    case TPeerChannel::None:
+        break;
     }
     return {};
 }
@@ -58,7 +62,8 @@ TPeerLine ParsePeerLine(std::string_view line, std::string_view tag) {
     const auto payload = line.size() > HeadLength ? line.substr(HeadLength) : std::string_view{};
     for (const auto channel : Channels) {
         const auto name = ChannelName(channel);
-        if (head.size() == tag.size() + name.size() && head.starts_with(tag) && head.ends_with(name)) {
+        if (head.size() == tag.size() + name.size() && head.starts_with(tag) &&
+            head.ends_with(name)) {
             result.Channel = channel;
             break;
         }

@@ -29,8 +29,8 @@ enum class TControlWord {
 struct TPeerLine {
     TPeerChannel Channel = TPeerChannel::None;
     std::string Payload;
-    TControlWord Word = TControlWord::None;  // control lines only
-    std::optional<int> NewTime;              // control lines whose number is greater than 4
+    TControlWord Word = TControlWord::None; // control lines only
+    std::optional<int> NewTime;             // control lines whose number is greater than 4
 };
 
 inline constexpr std::string_view DefaultMessageTag = "Morvanti-";

@@ -12,9 +12,13 @@ TStatusPanels::TStatusPanels(int width0, int width1, QWidget *parent)
     }
 }
 
-QString TStatusPanels::PanelText(int index) const { return Panel(index)->text(); }
+QString TStatusPanels::PanelText(int index) const {
+    return Panel(index)->text();
+}
 
-void TStatusPanels::SetPanelText(int index, const QString &text) { Panel(index)->setText(text); }
+void TStatusPanels::SetPanelText(int index, const QString &text) {
+    Panel(index)->setText(text);
+}
 
 void TStatusPanels::resizeEvent(QResizeEvent *event) {
     QFrame::resizeEvent(event);

@@ -9,17 +9,17 @@ class QLabel;
 // A status line of three sunken text panels: 0 and 1 of fixed width, 2 up to the right edge.
 // No size grip.
 class TStatusPanels : public QFrame {
-public:
+  public:
     TStatusPanels(int width0, int width1, QWidget *parent = nullptr);
 
     QString PanelText(int index) const;
     void SetPanelText(int index, const QString &text);
     QLabel *Panel(int index) const { return Panels.at(static_cast<std::size_t>(index)); }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     std::array<QLabel *, 3> Panels{};
     int Width0, Width1;
 };

@@ -19,7 +19,7 @@ namespace {
 // The address box is answered with the loopback address; no other box is expected in these
 // games, and any that comes is counted (and answered No).
 class TSilentDialogs final : public TDialogs {
-public:
+  public:
     void Notice(const QString &) override { ++Shown; }
     bool Confirm(const QString &) override { return ++Shown, false; }
     void Refusal(const QString &) override { ++Shown; }
@@ -32,10 +32,11 @@ public:
 };
 
 // Twenty half-moves without a repeated position; the game is restarted after them.
-constexpr const char *Opening[][2] = {
-    {"E2", "E4"}, {"E7", "E5"}, {"G1", "F3"}, {"B8", "C6"}, {"F1", "C4"}, {"F8", "C5"}, {"D2", "D3"},
-    {"D7", "D6"}, {"B1", "C3"}, {"G8", "F6"}, {"C1", "E3"}, {"C8", "E6"}, {"D1", "D2"}, {"D8", "D7"},
-    {"A2", "A3"}, {"A7", "A6"}, {"H2", "H3"}, {"H7", "H6"}, {"B2", "B4"}, {"B7", "B5"}};
+constexpr const char *Opening[][2] = {{"E2", "E4"}, {"E7", "E5"}, {"G1", "F3"}, {"B8", "C6"},
+                                      {"F1", "C4"}, {"F8", "C5"}, {"D2", "D3"}, {"D7", "D6"},
+                                      {"B1", "C3"}, {"G8", "F6"}, {"C1", "E3"}, {"C8", "E6"},
+                                      {"D1", "D2"}, {"D8", "D7"}, {"A2", "A3"}, {"A7", "A6"},
+                                      {"H2", "H3"}, {"H7", "H6"}, {"B2", "B4"}, {"B7", "B5"}};
 constexpr int OpeningLength = static_cast<int>(std::size(Opening));
 
 template <class Cond> bool Spin(Cond cond) {
@@ -101,7 +102,9 @@ void BM_DropToPeerBoard(benchmark::State &state) {
         ++ply;
     }
     std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) { return samples[static_cast<std::size_t>(q * (samples.size() - 1))]; };
+    const auto at = [&](double q) {
+        return samples[static_cast<std::size_t>(q * (samples.size() - 1))];
+    };
     state.counters["median_ms"] = at(0.5);
     state.counters["p99_ms"] = at(0.99);
     state.counters["max_ms"] = samples.back();

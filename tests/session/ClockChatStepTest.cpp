@@ -14,16 +14,20 @@ void Tick(TWindow &w, int n) {
         w->Timer1Timer();
 }
 
-QStringList Clocks(const TWindow &w) { return {w->Edit2->text(), w->Edit1->text()}; }
+QStringList Clocks(const TWindow &w) {
+    return {w->Edit2->text(), w->Edit1->text()};
+}
 
 struct TickRow {
     const char *name;
     int minutes;
-    int whiteTicks;       // ticks on White's turn after New Game
-    QStringList shown;    // White's field, Black's field
+    int whiteTicks;    // ticks on White's turn after New Game
+    QStringList shown; // White's field, Black's field
     bool flagFell;
 };
-void PrintTo(const TickRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const TickRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 
@@ -45,14 +49,14 @@ TEST_P(ClockTicks, WhitesClockRunsOnWhitesTurn) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ClockTicks,
-    ::testing::Values(TickRow{"NoTick", 45, 0, {"45:0", "45:0"}, false},
-                      TickRow{"FirstTick", 45, 1, {"44:59", "45:0"}, false},
-                      TickRow{"FiveSecondsLeft", 5, 295, {"0:5", "5:0"}, false},
-                      TickRow{"LastSecond", 5, 300, {"0:0", "5:0"}, false},
-                      TickRow{"FlagOn301st", 5, 301, {"0:0", "5:0"}, true}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ClockTicks,
+                         ::testing::Values(TickRow{"NoTick", 45, 0, {"45:0", "45:0"}, false},
+                                           TickRow{"FirstTick", 45, 1, {"44:59", "45:0"}, false},
+                                           TickRow{
+                                               "FiveSecondsLeft", 5, 295, {"0:5", "5:0"}, false},
+                                           TickRow{"LastSecond", 5, 300, {"0:0", "5:0"}, false},
+                                           TickRow{"FlagOn301st", 5, 301, {"0:0", "5:0"}, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Clocks, FlagFallsOnBothProgramsAndEachResigns) {
     TPair pair;
@@ -95,7 +99,8 @@ TEST(Clocks, BackStepSwitchesTheRunningClock) {
     ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"}}));
     pair.Listener.Boxes.AnswerConfirm(true);
     pair.Caller->BitBtn1Click();
-    ASSERT_TRUE(WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         (*w)->Timer1->SetEnabled(false);
         const QString black = (*w)->Edit1->text();
@@ -118,7 +123,8 @@ TEST(Chat, BothWaysWithEmptyAndNonAsciiLines) {
     }
     ASSERT_TRUE(WaitUntil([&] { return pair.Listener.Messages().size() == typed.size(); }));
     EXPECT_EQ(pair.Listener.Messages(), typed);
-    EXPECT_EQ(pair.Caller.Messages(), (QStringList{">hello", ">", ">" + polish, "><i>not markup</i>"}));
+    EXPECT_EQ(pair.Caller.Messages(),
+              (QStringList{">hello", ">", ">" + polish, "><i>not markup</i>"}));
     pair.Listener->Edit4->setText(QStringLiteral("back"));
     pair.Listener->Edit4KeyDown(13);
     EXPECT_TRUE(WaitUntil([&] { return pair.Caller.Messages().last() == QStringLiteral("back"); }));
@@ -140,11 +146,13 @@ struct StepRow {
     const char *name;
     std::vector<int> presses; // AskBack (1) or AskForward (2), in order
     std::vector<bool> answers;
-    int expectedHalfMoves;    // half-moves shown on the boards afterwards (from the start)
+    int expectedHalfMoves; // half-moves shown on the boards afterwards (from the start)
     QStringList refusals;
     const char *question;
 };
-void PrintTo(const StepRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const StepRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 // 1. e4 e5 2. Nf3 is played, then the caller asks; the listener's user answers.
 class Steps : public ::testing::TestWithParam<StepRow> {};
@@ -158,7 +166,8 @@ TEST_P(Steps, BothBoardsStepOnlyWithConsent) {
     // Positions after 0..3 half-moves, taken from a board of our own.
     TChessRules reference;
     std::vector<std::string> positions{reference.Position()};
-    for (auto [f, t] : {std::pair{Square::E2, Square::E4}, {Square::E7, Square::E5}, {Square::G1, Square::F3}}) {
+    for (auto [f, t] :
+         {std::pair{Square::E2, Square::E4}, {Square::E7, Square::E5}, {Square::G1, Square::F3}}) {
         reference.MakeMove(f, t);
         positions.push_back(reference.Position());
     }
@@ -169,7 +178,8 @@ TEST_P(Steps, BothBoardsStepOnlyWithConsent) {
         press == 1 ? pair.Caller->BitBtn1Click() : pair.Caller->BitBtn2Click();
         ASSERT_TRUE(WaitUntil([&] { return pair.Listener.Boxes.Confirms().size() > asked; }));
     }
-    const std::string expected = positions.at(static_cast<std::size_t>(GetParam().expectedHalfMoves));
+    const std::string expected =
+        positions.at(static_cast<std::size_t>(GetParam().expectedHalfMoves));
     ASSERT_TRUE(WaitUntil([&] {
         return pair.Caller->ChessBrd1->Position() == expected &&
                pair.Caller.Boxes.Refusals().size() == GetParam().refusals.size();
@@ -179,7 +189,8 @@ TEST_P(Steps, BothBoardsStepOnlyWithConsent) {
     EXPECT_EQ(pair.Listener.Boxes.Confirms().front(), QString::fromUtf8(GetParam().question));
     const bool whiteToMove = GetParam().expectedHalfMoves % 2 == 0;
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
-        EXPECT_EQ(w->Panel(0), whiteToMove ? QStringLiteral("White turn ...") : QStringLiteral("Black turn ..."));
+        EXPECT_EQ(w->Panel(0), whiteToMove ? QStringLiteral("White turn ...")
+                                           : QStringLiteral("Black turn ..."));
         EXPECT_EQ(w->BoardEnabled(), (*w)->PlayWhite == whiteToMove);
         // A step does not rebuild the move list.
         EXPECT_EQ(w->MoveList(), fullList);
@@ -190,14 +201,35 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, Steps,
     ::testing::Values(
         StepRow{"BackGranted", {1}, {true}, 2, {}, "Your opponent ask to move backward. Agree?"},
-        StepRow{"BackRefused", {1}, {false}, 3, {"Backward move request is refused!"},
+        StepRow{"BackRefused",
+                {1},
+                {false},
+                3,
+                {"Backward move request is refused!"},
                 "Your opponent ask to move backward. Agree?"},
-        StepRow{"TwoBacksGranted", {1, 1}, {true, true}, 1, {}, "Your opponent ask to move backward. Agree?"},
-        StepRow{"BackThenForwardGranted", {1, 2}, {true, true}, 3, {},
+        StepRow{"TwoBacksGranted",
+                {1, 1},
+                {true, true},
+                1,
+                {},
                 "Your opponent ask to move backward. Agree?"},
-        StepRow{"ForwardAtTheEndGrantedMovesNothing", {2}, {true}, 3, {},
+        StepRow{"BackThenForwardGranted",
+                {1, 2},
+                {true, true},
+                3,
+                {},
+                "Your opponent ask to move backward. Agree?"},
+        StepRow{"ForwardAtTheEndGrantedMovesNothing",
+                {2},
+                {true},
+                3,
+                {},
                 "Your opponent ask to move forward. Agree?"},
-        StepRow{"BackGrantedForwardRefused", {1, 2}, {true, false}, 2, {"Forward move request is refused!"},
+        StepRow{"BackGrantedForwardRefused",
+                {1, 2},
+                {true, false},
+                2,
+                {"Forward move request is refused!"},
                 "Your opponent ask to move backward. Agree?"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -208,7 +240,8 @@ TEST(Steps, BackAtTheStartOfAGameMovesNothing) {
     pair.Caller.Boxes.AnswerConfirm(true);
     pair.Listener->BitBtn1Click();
     ASSERT_TRUE(WaitUntil([&] { return pair.Caller.Boxes.Confirms().size() == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return pair.Listener.Panel(0) == QStringLiteral("White turn ..."); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Listener.Panel(0) == QStringLiteral("White turn ..."); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         EXPECT_EQ((*w)->ChessBrd1->Position(), std::string(TChessRules::StartPosition));
         EXPECT_EQ(w->Panel(0), QStringLiteral("White turn ..."));
@@ -225,7 +258,9 @@ struct SwitchRow {
     bool stepsAfter;
     const char *refusal;
 };
-void PrintTo(const SwitchRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const SwitchRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Switch : public ::testing::TestWithParam<SwitchRow> {};
 
@@ -257,7 +292,8 @@ TEST_P(Switch, StepButtonsFollowTheAgreedSwitch) {
     asker.Boxes.AnswerConfirm(true);
     answerer->Button2Click();
     ASSERT_TRUE(WaitUntil([&] { return answerer->Button2->text() == QStringLiteral("< OFF >"); }));
-    EXPECT_EQ(asker.Boxes.Confirms().back(), QStringLiteral("Your opponent ask to enable navigation buttons. Agree?"));
+    EXPECT_EQ(asker.Boxes.Confirms().back(),
+              QStringLiteral("Your opponent ask to enable navigation buttons. Agree?"));
     EXPECT_TRUE(asker->BitBtn1->isEnabled());
     EXPECT_TRUE(answerer->BitBtn2->isEnabled());
 }
@@ -275,7 +311,8 @@ TEST(Switch, ReconnectionEnablesStepsWhileTheSwitchStaysOff) {
     ASSERT_TRUE(pair.Connect());
     pair.Listener.Boxes.AnswerConfirm(true);
     pair.Caller->Button2Click();
-    ASSERT_TRUE(WaitUntil([&] { return pair.Caller->Button2->text() == QStringLiteral("< ON >"); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Caller->Button2->text() == QStringLiteral("< ON >"); }));
     pair.Caller->BitBtn6Click();
     ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.Connected(); }));
     EXPECT_FALSE(pair.Caller->Button2->isEnabled());

@@ -15,7 +15,8 @@ struct TConnView {
     friend bool operator==(const TConnView &, const TConnView &) = default;
     friend std::ostream &operator<<(std::ostream &out, const TConnView &v) {
         return out << v.Caption.toStdString() << " | " << v.Panel2.toStdString() << " | "
-                   << v.Opponent.toStdString() << " | listening " << v.Listening << " | steps " << v.Steps;
+                   << v.Opponent.toStdString() << " | listening " << v.Listening << " | steps "
+                   << v.Steps;
     }
 };
 
@@ -39,7 +40,8 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     // The listener shows the caller's dotted address and keeps listening; the chat line is cleared.
     EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
     EXPECT_EQ(pair.Listener->Edit4->text(), QString());
-    // The caller shows the listener's host name (whatever reverse lookup gives) and does not listen.
+    // The caller shows the listener's host name (whatever reverse lookup gives) and does not
+    // listen.
     const TConnView caller = View(pair.Caller);
     EXPECT_EQ(caller.Caption, QStringLiteral("Disconnect"));
     EXPECT_EQ(caller.Panel2, QString());
@@ -55,7 +57,9 @@ struct CloseRow {
     bool callerCloses;
     TCloseBy by;
 };
-void PrintTo(const CloseRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const CloseRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 
@@ -71,8 +75,12 @@ TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
         EXPECT_EQ(View(closer), Waiting);
         EXPECT_FALSE(closer.InGame());
         break;
-    case TCloseBy::Window: closer->close(); break;
-    case TCloseBy::Destruction: closer.Form.reset(); break;
+    case TCloseBy::Window:
+        closer->close();
+        break;
+    case TCloseBy::Destruction:
+        closer.Form.reset();
+        break;
     }
     ASSERT_TRUE(WaitUntil([&] { return !other.Connected(); }));
     EXPECT_EQ(View(other), Waiting);
@@ -83,14 +91,15 @@ TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
     EXPECT_TRUE(other.Boxes.Told().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Closing,
-                         ::testing::Values(CloseRow{"CallerDisconnects", true, TCloseBy::Button},
-                                           CloseRow{"ListenerDisconnects", false, TCloseBy::Button},
-                                           CloseRow{"CallerWindowCloses", true, TCloseBy::Window},
-                                           CloseRow{"ListenerWindowCloses", false, TCloseBy::Window},
-                                           CloseRow{"CallerWindowDestroyed", true, TCloseBy::Destruction},
-                                           CloseRow{"ListenerWindowDestroyed", false, TCloseBy::Destruction}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Closing,
+    ::testing::Values(CloseRow{"CallerDisconnects", true, TCloseBy::Button},
+                      CloseRow{"ListenerDisconnects", false, TCloseBy::Button},
+                      CloseRow{"CallerWindowCloses", true, TCloseBy::Window},
+                      CloseRow{"ListenerWindowCloses", false, TCloseBy::Window},
+                      CloseRow{"CallerWindowDestroyed", true, TCloseBy::Destruction},
+                      CloseRow{"ListenerWindowDestroyed", false, TCloseBy::Destruction}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Connection, ReconnectAfterDisconnect) {
     TPair pair;
@@ -147,7 +156,8 @@ TEST(Connection, ThirdCallerIsRefusedAndChangesNothing) {
     bool closed = false;
     QObject::connect(&intruder, &QTcpSocket::disconnected, [&] { closed = true; });
     intruder.connectToHost(QHostAddress::LocalHost, pair.Listener->ListeningPort());
-    ASSERT_TRUE(WaitUntil([&] { return intruder.state() == QAbstractSocket::ConnectedState || closed; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return intruder.state() == QAbstractSocket::ConnectedState || closed; }));
     intruder.write("Morvanti-CTR-Resign\nMorvanti-TXT-intruder\n");
     ASSERT_TRUE(WaitUntil([&] { return closed; }));
     // The session and its peer are untouched; nothing from the intruder was dispatched.
@@ -159,7 +169,8 @@ TEST(Connection, ThirdCallerIsRefusedAndChangesNothing) {
     EXPECT_TRUE(WaitUntil([&] { return pair.Listener.Messages() == QStringList{"still here"}; }));
     pair.Listener->Edit4->setText(QStringLiteral("and you"));
     pair.Listener->Edit4KeyDown(13);
-    EXPECT_TRUE(WaitUntil([&] { return pair.Caller.Messages().contains(QStringLiteral("and you")); }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return pair.Caller.Messages().contains(QStringLiteral("and you")); }));
 }
 
 TEST(Connection, SendWithoutConnectionDoesNothing) {

@@ -14,21 +14,24 @@ struct TGameView {
     friend bool operator==(const TGameView &, const TGameView &) = default;
     friend std::ostream &operator<<(std::ostream &out, const TGameView &v) {
         return out << v.Turn.toStdString() << " W " << v.White.toStdString() << " B "
-                   << v.Black.toStdString() << " board " << v.Board << " new " << v.NewGame << " resign "
-                   << v.Resign << " clock " << v.Clock;
+                   << v.Black.toStdString() << " board " << v.Board << " new " << v.NewGame
+                   << " resign " << v.Resign << " clock " << v.Clock;
     }
 };
 
 TGameView View(const TWindow &w) {
-    return {w.Panel(0),           w->Edit2->text(),        w->Edit1->text(),       w.BoardEnabled(),
-            w->BitBtn3->isEnabled(), w->BitBtn4->isEnabled(), w->Timer1->Enabled()};
+    return {w.Panel(0),          w->Edit2->text(),        w->Edit1->text(),
+            w.BoardEnabled(),    w->BitBtn3->isEnabled(), w->BitBtn4->isEnabled(),
+            w->Timer1->Enabled()};
 }
 
 struct StartRow {
     const char *name;
     bool callerStarts;
 };
-void PrintTo(const StartRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const StartRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class NewGame : public ::testing::TestWithParam<StartRow> {};
 
@@ -39,7 +42,8 @@ TEST_P(NewGame, StarterPlaysWhiteOtherBlack) {
     TWindow &other = GetParam().callerStarts ? pair.Listener : pair.Caller;
     starter->BitBtn3Click();
     ASSERT_TRUE(WaitUntil([&] { return other.InGame(); }));
-    EXPECT_EQ(View(starter), (TGameView{"White turn ...", "45:0", "45:0", true, false, true, true}));
+    EXPECT_EQ(View(starter),
+              (TGameView{"White turn ...", "45:0", "45:0", true, false, true, true}));
     EXPECT_EQ(View(other), (TGameView{"White turn ...", "45:0", "45:0", false, false, true, true}));
     EXPECT_TRUE(starter->PlayWhite);
     EXPECT_FALSE(other->PlayWhite);
@@ -58,7 +62,8 @@ TEST_P(NewGame, StarterPlaysWhiteOtherBlack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, NewGame,
-                         ::testing::Values(StartRow{"ListenerStarts", false}, StartRow{"CallerStarts", true}),
+                         ::testing::Values(StartRow{"ListenerStarts", false},
+                                           StartRow{"CallerStarts", true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Game, TimeSettingTravelsWithNewGame) {
@@ -80,8 +85,8 @@ TEST(Game, FoolsMateEndsTheGameOnBothSides) {
     const TGameView over{"White turn ...", "", "", false, true, false, false};
     ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.InGame(); }));
     // The mover sees the mate notice and then the no-move notice; the peer only the mate.
-    EXPECT_EQ(pair.Caller.Boxes.Notices(),
-              (QStringList{"Black check mate ..., White loss!!!", "White can not move ..., Black Win!!!"}));
+    EXPECT_EQ(pair.Caller.Boxes.Notices(), (QStringList{"Black check mate ..., White loss!!!",
+                                                        "White can not move ..., Black Win!!!"}));
     EXPECT_EQ(pair.Listener.Boxes.Notices(), QStringList{"Black check mate ..., White loss!!!"});
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         TGameView v = View(*w);
@@ -96,8 +101,13 @@ TEST(Game, CheckAndCastlingWarningsStayInPanel1) {
     TPair pair;
     ASSERT_TRUE(pair.Connect());
     ASSERT_TRUE(pair.StartGame());
-    ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"}, {"E7", "E5"}, {"G1", "F3"}, {"B8", "C6"}, {"F1", "C4"},
-                                 {"G8", "F6"}, {"E1", "G1"}}));
+    ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"},
+                                 {"E7", "E5"},
+                                 {"G1", "F3"},
+                                 {"B8", "C6"},
+                                 {"F1", "C4"},
+                                 {"G8", "F6"},
+                                 {"E1", "G1"}}));
     for (TWindow *w : {&pair.Listener, &pair.Caller})
         EXPECT_EQ(w->Panel(1), QStringLiteral("Warning : White casting...!!"));
     ASSERT_TRUE(PlayMoves(pair, {{"F6", "E4"}, {"C4", "F7"}}));
@@ -116,7 +126,9 @@ struct DrawRow {
     const char *notice;
     bool whiteMoverEnds;
 };
-void PrintTo(const DrawRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const DrawRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Draws : public ::testing::TestWithParam<DrawRow> {};
 
@@ -137,22 +149,41 @@ TEST_P(Draws, BothShowTheDrawAndTheMoverResigns) {
     EXPECT_FALSE(other->Timer1->Enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, Draws,
-    ::testing::Values(
-        DrawRow{"Stalemate",
-                {{"E2", "E3"}, {"A7", "A5"}, {"D1", "H5"}, {"A8", "A6"}, {"H5", "A5"}, {"H7", "H5"},
-                 {"H2", "H4"}, {"A6", "H6"}, {"A5", "C7"}, {"F7", "F6"}, {"C7", "D7"}, {"E8", "F7"},
-                 {"D7", "B7"}, {"D8", "D3"}, {"B7", "B8"}, {"D3", "H7"}, {"B8", "C8"}, {"F7", "G6"},
-                 {"C8", "E6"}},
-                "Stalemate, draw!!!",
-                true},
-        DrawRow{"Threefold",
-                {{"G1", "F3"}, {"G8", "F6"}, {"F3", "G1"}, {"F6", "G8"}, {"G1", "F3"}, {"G8", "F6"},
-                 {"F3", "G1"}, {"F6", "G8"}},
-                "Threefold repetition, draw!!!",
-                false}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Draws,
+                         ::testing::Values(DrawRow{"Stalemate",
+                                                   {{"E2", "E3"},
+                                                    {"A7", "A5"},
+                                                    {"D1", "H5"},
+                                                    {"A8", "A6"},
+                                                    {"H5", "A5"},
+                                                    {"H7", "H5"},
+                                                    {"H2", "H4"},
+                                                    {"A6", "H6"},
+                                                    {"A5", "C7"},
+                                                    {"F7", "F6"},
+                                                    {"C7", "D7"},
+                                                    {"E8", "F7"},
+                                                    {"D7", "B7"},
+                                                    {"D8", "D3"},
+                                                    {"B7", "B8"},
+                                                    {"D3", "H7"},
+                                                    {"B8", "C8"},
+                                                    {"F7", "G6"},
+                                                    {"C8", "E6"}},
+                                                   "Stalemate, draw!!!",
+                                                   true},
+                                           DrawRow{"Threefold",
+                                                   {{"G1", "F3"},
+                                                    {"G8", "F6"},
+                                                    {"F3", "G1"},
+                                                    {"F6", "G8"},
+                                                    {"G1", "F3"},
+                                                    {"G8", "F6"},
+                                                    {"F3", "G1"},
+                                                    {"F6", "G8"}},
+                                                   "Threefold repetition, draw!!!",
+                                                   false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Game, BareKingsAreADrawEvenThoughBothCanMove) {
     TPair pair;

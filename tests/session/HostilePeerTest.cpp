@@ -20,14 +20,16 @@ const std::string AfterE4 = After(Start, Square::E2, Square::E4);
 
 struct LineRow {
     const char *name;
-    QByteArray bytes;         // sent to a fresh window whose peer is the raw socket
-    QStringList messages;     // Messages window afterwards, before the sync marker
+    QByteArray bytes;     // sent to a fresh window whose peer is the raw socket
+    QStringList messages; // Messages window afterwards, before the sync marker
     std::string position;
-    const char *turn;         // panel 0
+    const char *turn; // panel 0
     bool inGame;
     int timePerSide;
 };
-void PrintTo(const LineRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const LineRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class PeerLines : public ::testing::TestWithParam<LineRow> {};
 
@@ -51,18 +53,51 @@ TEST_P(PeerLines, HandledExactlyAsTheProtocolSays) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, PeerLines,
     ::testing::Values(
-        LineRow{"TimeThenNewInOneRead", "Morvanti-CTR-45\nMorvanti-CTR-New\n", {}, Start, "White turn ...", true, 45},
-        LineRow{"TimeFiveThenNew", "Morvanti-CTR-5\nMorvanti-CTR-New\n", {}, Start, "White turn ...", true, 5},
+        LineRow{"TimeThenNewInOneRead",
+                "Morvanti-CTR-45\nMorvanti-CTR-New\n",
+                {},
+                Start,
+                "White turn ...",
+                true,
+                45},
+        LineRow{"TimeFiveThenNew",
+                "Morvanti-CTR-5\nMorvanti-CTR-New\n",
+                {},
+                Start,
+                "White turn ...",
+                true,
+                5},
         LineRow{"TimeFourIgnored", "Morvanti-CTR-4\n", {}, Start, "", false, 45},
         LineRow{"TimeNegativeIgnored", "Morvanti-CTR--60\n", {}, Start, "", false, 45},
         LineRow{"TimeHex", "Morvanti-CTR-$10\n", {}, Start, "", false, 16},
-        LineRow{"EmptyChat", "Morvanti-TXT-first\nMorvanti-TXT-\n", {"first", ""}, Start, "", false, 45},
-        LineRow{"ChatThatLooksLikeControl", "Morvanti-TXT-Morvanti-CTR-New\n", {"Morvanti-CTR-New"}, Start, "",
-                false, 45},
-        LineRow{"ChatMarkupShownAsText", "Morvanti-TXT-<b>bold</b> &amp;\n", {"<b>bold</b> &amp;"}, Start, "",
-                false, 45},
-        LineRow{"ChatUtf8", "Morvanti-TXT-\xc5\xbc\xc3\xb3\xc5\x82w \xe2\x99\x9e\n",
-                {QString::fromUtf8("\xc5\xbc\xc3\xb3\xc5\x82w \xe2\x99\x9e")}, Start, "", false, 45},
+        LineRow{"EmptyChat",
+                "Morvanti-TXT-first\nMorvanti-TXT-\n",
+                {"first", ""},
+                Start,
+                "",
+                false,
+                45},
+        LineRow{"ChatThatLooksLikeControl",
+                "Morvanti-TXT-Morvanti-CTR-New\n",
+                {"Morvanti-CTR-New"},
+                Start,
+                "",
+                false,
+                45},
+        LineRow{"ChatMarkupShownAsText",
+                "Morvanti-TXT-<b>bold</b> &amp;\n",
+                {"<b>bold</b> &amp;"},
+                Start,
+                "",
+                false,
+                45},
+        LineRow{"ChatUtf8",
+                "Morvanti-TXT-\xc5\xbc\xc3\xb3\xc5\x82w \xe2\x99\x9e\n",
+                {QString::fromUtf8("\xc5\xbc\xc3\xb3\xc5\x82w \xe2\x99\x9e")},
+                Start,
+                "",
+                false,
+                45},
         LineRow{"ControlWrongCase", "Morvanti-CTR-new\n", {}, Start, "", false, 45},
         LineRow{"ControlTrailingSpace", "Morvanti-CTR-New \n", {}, Start, "", false, 45},
         LineRow{"ControlCarriageReturn", "Morvanti-CTR-New\r\n", {}, Start, "", false, 45},
@@ -71,19 +106,31 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"LowerCaseMove", "Morvanti-MOV-e2-e4\n", {}, AfterE4, "Black turn ...", false, 45},
         LineRow{"MoveWithoutDash", "Morvanti-MOV-E2E4\n", {}, Start, "", false, 45},
         LineRow{"EmptyMove", "Morvanti-MOV-\n", {}, Start, "", false, 45},
-        LineRow{"MoveLongDestination", "Morvanti-MOV-E2-E4X\n", {}, Start, "White turn ...", false, 45},
+        LineRow{
+            "MoveLongDestination", "Morvanti-MOV-E2-E4X\n", {}, Start, "White turn ...", false, 45},
         LineRow{"MoveFileBeyondH", "Morvanti-MOV-J2-J4\n", {}, Start, "White turn ...", false, 45},
-        LineRow{"MoveRankNotDigitThenMore", "Morvanti-MOV-E2-EX\nMorvanti-TXT-after\n", {"after"}, Start,
-                "White turn ...", false, 45},
+        LineRow{"MoveRankNotDigitThenMore",
+                "Morvanti-MOV-E2-EX\nMorvanti-TXT-after\n",
+                {"after"},
+                Start,
+                "White turn ...",
+                false,
+                45},
         LineRow{"IllegalMove", "Morvanti-MOV-E2-E5\n", {}, Start, "White turn ...", false, 45},
-        LineRow{"TwoMovesOneSide", "Morvanti-MOV-E2-E4\nMorvanti-MOV-D2-D4\n", {}, AfterE4, "Black turn ...",
-                false, 45}),
+        LineRow{"TwoMovesOneSide",
+                "Morvanti-MOV-E2-E4\nMorvanti-MOV-D2-D4\n",
+                {},
+                AfterE4,
+                "Black turn ...",
+                false,
+                45}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(HostilePeer, LinesSplitByteByByte) {
     TWindow window;
     TRawPeer peer(window);
-    const QByteArray text = "Morvanti-CTR-12\nMorvanti-CTR-New\nMorvanti-TXT-split\nMorvanti-MOV-E2-E4\n";
+    const QByteArray text =
+        "Morvanti-CTR-12\nMorvanti-CTR-New\nMorvanti-TXT-split\nMorvanti-MOV-E2-E4\n";
     for (char c : text) {
         peer.Send(QByteArray(1, c));
         QCoreApplication::processEvents();
@@ -160,9 +207,9 @@ TEST(HostilePeer, LocalGameLinesOnTheWireAndNoneForDragsWithoutAMove) {
     window->BitBtn3Click();
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-New"));
     EXPECT_EQ(peer.Received, (QList<QByteArray>{"Morvanti-CTR-30", "Morvanti-CTR-New"}));
-    ClickSquare(window->ChessBrd1, "E2");      // released before the drag began
-    Drag(window->ChessBrd1, "E2", "E2");       // back on its own square
-    Drag(window->ChessBrd1, "E2", "E5");       // refused target
+    ClickSquare(window->ChessBrd1, "E2"); // released before the drag began
+    Drag(window->ChessBrd1, "E2", "E2");  // back on its own square
+    Drag(window->ChessBrd1, "E2", "E5");  // refused target
     ASSERT_TRUE(window.BoardEnabled());
     EXPECT_EQ(window->ChessBrd1->Position(), Start);
     Drag(window->ChessBrd1, "G1", "F3");

@@ -24,7 +24,9 @@ struct FramingRow {
     Lines expected;
     std::size_t pendingAfter;
 };
-void PrintTo(const FramingRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const FramingRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
@@ -38,8 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, Framing,
     ::testing::Values(
         FramingRow{"OneLine", {"abc\n"}, {"abc"}, 0},
-        FramingRow{"TwoLinesOneRead", {"Morvanti-CTR-45\nMorvanti-CTR-New\n"},
-                   {"Morvanti-CTR-45", "Morvanti-CTR-New"}, 0},
+        FramingRow{"TwoLinesOneRead",
+                   {"Morvanti-CTR-45\nMorvanti-CTR-New\n"},
+                   {"Morvanti-CTR-45", "Morvanti-CTR-New"},
+                   0},
         FramingRow{"LineSplitInTwo", {"Morvanti-MOV-E2", "-E4\n"}, {"Morvanti-MOV-E2-E4"}, 0},
         FramingRow{"FeedArrivesAlone", {"abc", "\n"}, {"abc"}, 0},
         FramingRow{"TailKeptForNextRead", {"a\nbc"}, {"a"}, 2},
@@ -63,11 +67,13 @@ TEST(Framing, ByteByByteGivesTheSameLines) {
 
 struct LongRow {
     const char *name;
-    std::size_t length;      // bytes of the long line
-    std::size_t chunk;       // size of each read
-    bool kept;               // the long line itself reaches the caller
+    std::size_t length; // bytes of the long line
+    std::size_t chunk;  // size of each read
+    bool kept;          // the long line itself reaches the caller
 };
-void PrintTo(const LongRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const LongRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class LongLines : public ::testing::TestWithParam<LongRow> {};
 

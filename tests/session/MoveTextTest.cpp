@@ -1,5 +1,5 @@
-#include "ClockMath.h"
 #include "MoveText.h"
+#include "ClockMath.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@ struct SquareRow {
     bool read;
     int file, rank;
 };
-void PrintTo(const SquareRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const SquareRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class SquareText : public ::testing::TestWithParam<SquareRow> {};
 
@@ -28,12 +30,15 @@ TEST_P(SquareText, ReadsFileAndRank) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, SquareText,
     ::testing::Values(SquareRow{"A1", "A1", true, 1, 1}, SquareRow{"H8", "H8", true, 8, 8},
-                      SquareRow{"LowerCase", "e2", true, 5, 2}, SquareRow{"FileI", "I1", true, 9, 1},
-                      SquareRow{"FileAt", "@1", true, 0, 1}, SquareRow{"Rank9", "A9", true, 1, 9},
-                      SquareRow{"Rank0", "A0", true, 1, 0},
+                      SquareRow{"LowerCase", "e2", true, 5, 2},
+                      SquareRow{"FileI", "I1", true, 9, 1}, SquareRow{"FileAt", "@1", true, 0, 1},
+                      SquareRow{"Rank9", "A9", true, 1, 9}, SquareRow{"Rank0", "A0", true, 1, 0},
                       SquareRow{"RankLetterIsOffBoard", "AX", true, 1, 0},
                       SquareRow{"RankSpaceIsOffBoard", "A ", true, 1, 0},
-                      SquareRow{"HighByte", "\xe9" "1", true, 0xe9 - 64, 1},
+                      SquareRow{"HighByte",
+                                "\xe9"
+                                "1",
+                                true, 0xe9 - 64, 1},
                       SquareRow{"OneChar", "A", false, 0, 0},
                       SquareRow{"ThreeChars", "A1B", false, 0, 0},
                       SquareRow{"Empty", "", false, 0, 0}),
@@ -45,7 +50,9 @@ struct MoveRow {
     bool wellFormed, hasTo;
     int fromFile, fromRank, toFile, toRank;
 };
-void PrintTo(const MoveRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const MoveRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class MoveTextRead : public ::testing::TestWithParam<MoveRow> {};
 
@@ -64,40 +71,43 @@ TEST_P(MoveTextRead, SplitsIntoSquares) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MoveTextRead,
-    ::testing::Values(MoveRow{"Plain", "E2-E4", true, true, 5, 2, 5, 4},
-                      MoveRow{"LowerCase", "e7-e5", true, true, 5, 7, 5, 5},
-                      MoveRow{"NoDash", "E2E4", false, false, 0, 0, 0, 0},
-                      MoveRow{"Empty", "", false, false, 0, 0, 0, 0},
-                      MoveRow{"TwoChars", "E2", false, false, 0, 0, 0, 0},
-                      MoveRow{"DashOnly", "E2-", true, false, 5, 2, 0, 0},
-                      MoveRow{"ShortTo", "E2-E", true, false, 5, 2, 0, 0},
-                      MoveRow{"LongTo", "E2-E4X", true, false, 5, 2, 0, 0},
-                      MoveRow{"FileBeyondH", "E2-J4", true, true, 5, 2, 10, 4},
-                      MoveRow{"RankNotDigit", "E2-EX", true, true, 5, 2, 5, 0},
-                      MoveRow{"FromRankNotDigit", "E?-E4", true, true, 5, 0, 5, 4}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, MoveTextRead,
+                         ::testing::Values(MoveRow{"Plain", "E2-E4", true, true, 5, 2, 5, 4},
+                                           MoveRow{"LowerCase", "e7-e5", true, true, 5, 7, 5, 5},
+                                           MoveRow{"NoDash", "E2E4", false, false, 0, 0, 0, 0},
+                                           MoveRow{"Empty", "", false, false, 0, 0, 0, 0},
+                                           MoveRow{"TwoChars", "E2", false, false, 0, 0, 0, 0},
+                                           MoveRow{"DashOnly", "E2-", true, false, 5, 2, 0, 0},
+                                           MoveRow{"ShortTo", "E2-E", true, false, 5, 2, 0, 0},
+                                           MoveRow{"LongTo", "E2-E4X", true, false, 5, 2, 0, 0},
+                                           MoveRow{"FileBeyondH", "E2-J4", true, true, 5, 2, 10, 4},
+                                           MoveRow{"RankNotDigit", "E2-EX", true, true, 5, 2, 5, 0},
+                                           MoveRow{"FromRankNotDigit", "E?-E4", true, true, 5, 0, 5,
+                                                   4}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct ListRow {
     const char *name;
     std::string line, text;
 };
-void PrintTo(const ListRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const ListRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class ListLine : public ::testing::TestWithParam<ListRow> {};
 
-TEST_P(ListLine, GivesTheMoveText) { EXPECT_EQ(MoveTextFromListLine(GetParam().line), GetParam().text); }
+TEST_P(ListLine, GivesTheMoveText) {
+    EXPECT_EQ(MoveTextFromListLine(GetParam().line), GetParam().text);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ListLine,
-    ::testing::Values(ListRow{"White", "1. E2-E4", "E2-E4"},
-                      ListRow{"Black", "              E7-E5", "E7-E5"},
-                      ListRow{"TwoDigitNumber", "10. G1-F3", "G1-F3"},
-                      ListRow{"ThreeDigitNumber", "123. A2-A3", "A2-A3"},
-                      ListRow{"Empty", "", ""},
-                      ListRow{"NeverWritten", "              @9-@9", "@9-@9"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ListLine,
+                         ::testing::Values(ListRow{"White", "1. E2-E4", "E2-E4"},
+                                           ListRow{"Black", "              E7-E5", "E7-E5"},
+                                           ListRow{"TwoDigitNumber", "10. G1-F3", "G1-F3"},
+                                           ListRow{"ThreeDigitNumber", "123. A2-A3", "A2-A3"},
+                                           ListRow{"Empty", "", ""},
+                                           ListRow{"NeverWritten", "              @9-@9", "@9-@9"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct TickRow {
     const char *name;
@@ -106,7 +116,9 @@ struct TickRow {
     bool fell;
     const char *shown;
 };
-void PrintTo(const TickRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const TickRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 
@@ -122,14 +134,14 @@ TEST_P(ClockTicks, CountsDownAndFallsOnTheRightTick) {
     EXPECT_EQ(ClockText(m, s).toStdString(), row.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ClockTicks,
-    ::testing::Values(TickRow{"Start", 45, 0, 0, 45, 0, false, "45:0"},
-                      TickRow{"FirstTick", 45, 0, 1, 44, 59, false, "44:59"},
-                      TickRow{"FiveSecondsLeft", 5, 0, 295, 0, 5, false, "0:5"},
-                      TickRow{"LastSecond", 5, 0, 300, 0, 0, false, "0:0"},
-                      TickRow{"FlagOn301st", 5, 0, 301, -1, 59, true, "-1:59"},
-                      TickRow{"MidMinute", 3, 30, 31, 2, 59, false, "2:59"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ClockTicks,
+                         ::testing::Values(TickRow{"Start", 45, 0, 0, 45, 0, false, "45:0"},
+                                           TickRow{"FirstTick", 45, 0, 1, 44, 59, false, "44:59"},
+                                           TickRow{"FiveSecondsLeft", 5, 0, 295, 0, 5, false,
+                                                   "0:5"},
+                                           TickRow{"LastSecond", 5, 0, 300, 0, 0, false, "0:0"},
+                                           TickRow{"FlagOn301st", 5, 0, 301, -1, 59, true, "-1:59"},
+                                           TickRow{"MidMinute", 3, 30, 31, 2, 59, false, "2:59"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

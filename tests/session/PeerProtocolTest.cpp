@@ -15,7 +15,9 @@ struct ParseRow {
     TControlWord word;
     std::optional<int> newTime;
 };
-void PrintTo(const ParseRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const ParseRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class ParseLine : public ::testing::TestWithParam<ParseRow> {};
 
@@ -36,24 +38,24 @@ constexpr auto none = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     Heads, ParseLine,
-    ::testing::Values(
-        ParseRow{"Chat", "Morvanti-TXT-hello there", C::Chat, "hello there", W::None, none},
-        ParseRow{"ChatEmpty", "Morvanti-TXT-", C::Chat, "", W::None, none},
-        ParseRow{"ChatThatLooksLikeControl", "Morvanti-TXT-Morvanti-CTR-New", C::Chat,
-                 "Morvanti-CTR-New", W::None, none},
-        ParseRow{"ChatUtf8Bytes", "Morvanti-TXT-\xc3\xa9t\xc3\xa9", C::Chat, "\xc3\xa9t\xc3\xa9",
-                 W::None, none},
-        ParseRow{"Move", "Morvanti-MOV-E2-E4", C::Move, "E2-E4", W::None, none},
-        ParseRow{"MoveEmpty", "Morvanti-MOV-", C::Move, "", W::None, none},
-        ParseRow{"OtherTag", "Morvanta-CTR-New", C::None, "", W::None, none},
-        ParseRow{"LowerCaseTag", "morvanti-CTR-New", C::None, "", W::None, none},
-        ParseRow{"UnknownChannel", "Morvanti-XYZ-New", C::None, "", W::None, none},
-        ParseRow{"LowerCaseChannel", "Morvanti-ctr-New", C::None, "", W::None, none},
-        ParseRow{"ShortLine", "Morvanti-CTR", C::None, "", W::None, none},
-        ParseRow{"Empty", "", C::None, "", W::None, none},
-        ParseRow{"HeadAlone", "Morvanti-CTR-", C::Control, "", W::None, none},
-        ParseRow{"Binary", std::string("\0\xff\x80Morvanti-CTR-New", 19), C::None, "", W::None,
-                 none}),
+    ::testing::Values(ParseRow{"Chat", "Morvanti-TXT-hello there", C::Chat, "hello there", W::None,
+                               none},
+                      ParseRow{"ChatEmpty", "Morvanti-TXT-", C::Chat, "", W::None, none},
+                      ParseRow{"ChatThatLooksLikeControl", "Morvanti-TXT-Morvanti-CTR-New", C::Chat,
+                               "Morvanti-CTR-New", W::None, none},
+                      ParseRow{"ChatUtf8Bytes", "Morvanti-TXT-\xc3\xa9t\xc3\xa9", C::Chat,
+                               "\xc3\xa9t\xc3\xa9", W::None, none},
+                      ParseRow{"Move", "Morvanti-MOV-E2-E4", C::Move, "E2-E4", W::None, none},
+                      ParseRow{"MoveEmpty", "Morvanti-MOV-", C::Move, "", W::None, none},
+                      ParseRow{"OtherTag", "Morvanta-CTR-New", C::None, "", W::None, none},
+                      ParseRow{"LowerCaseTag", "morvanti-CTR-New", C::None, "", W::None, none},
+                      ParseRow{"UnknownChannel", "Morvanti-XYZ-New", C::None, "", W::None, none},
+                      ParseRow{"LowerCaseChannel", "Morvanti-ctr-New", C::None, "", W::None, none},
+                      ParseRow{"ShortLine", "Morvanti-CTR", C::None, "", W::None, none},
+                      ParseRow{"Empty", "", C::None, "", W::None, none},
+                      ParseRow{"HeadAlone", "Morvanti-CTR-", C::Control, "", W::None, none},
+                      ParseRow{"Binary", std::string("\0\xff\x80Morvanti-CTR-New", 19), C::None, "",
+                               W::None, none}),
     [](const auto &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -62,17 +64,21 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"Resign", "Morvanti-CTR-Resign", C::Control, "Resign", W::Resign, none},
         ParseRow{"New", "Morvanti-CTR-New", C::Control, "New", W::New, none},
         ParseRow{"AskBack", "Morvanti-CTR-AskBack", C::Control, "AskBack", W::AskBack, none},
-        ParseRow{"AskForward", "Morvanti-CTR-AskForward", C::Control, "AskForward", W::AskForward, none},
-        ParseRow{"BackFail", "Morvanti-CTR-BackFail", C::Control, "BackFail", W::BackFail, none},
-        ParseRow{"ForwardFail", "Morvanti-CTR-ForwardFail", C::Control, "ForwardFail", W::ForwardFail,
+        ParseRow{"AskForward", "Morvanti-CTR-AskForward", C::Control, "AskForward", W::AskForward,
                  none},
+        ParseRow{"BackFail", "Morvanti-CTR-BackFail", C::Control, "BackFail", W::BackFail, none},
+        ParseRow{"ForwardFail", "Morvanti-CTR-ForwardFail", C::Control, "ForwardFail",
+                 W::ForwardFail, none},
         ParseRow{"Back", "Morvanti-CTR-Back", C::Control, "Back", W::Back, none},
         ParseRow{"Forward", "Morvanti-CTR-Forward", C::Control, "Forward", W::Forward, none},
-        ParseRow{"WardAskOff", "Morvanti-CTR-WardAskOff", C::Control, "WardAskOff", W::WardAskOff, none},
-        ParseRow{"WardAskOn", "Morvanti-CTR-WardAskOn", C::Control, "WardAskOn", W::WardAskOn, none},
-        ParseRow{"WardOffFail", "Morvanti-CTR-WardOffFail", C::Control, "WardOffFail", W::WardOffFail,
+        ParseRow{"WardAskOff", "Morvanti-CTR-WardAskOff", C::Control, "WardAskOff", W::WardAskOff,
                  none},
-        ParseRow{"WardOnFail", "Morvanti-CTR-WardOnFail", C::Control, "WardOnFail", W::WardOnFail, none},
+        ParseRow{"WardAskOn", "Morvanti-CTR-WardAskOn", C::Control, "WardAskOn", W::WardAskOn,
+                 none},
+        ParseRow{"WardOffFail", "Morvanti-CTR-WardOffFail", C::Control, "WardOffFail",
+                 W::WardOffFail, none},
+        ParseRow{"WardOnFail", "Morvanti-CTR-WardOnFail", C::Control, "WardOnFail", W::WardOnFail,
+                 none},
         ParseRow{"WardOff", "Morvanti-CTR-WardOff", C::Control, "WardOff", W::WardOff, none},
         ParseRow{"WardOn", "Morvanti-CTR-WardOn", C::Control, "WardOn", W::WardOn, none},
         ParseRow{"WrongCase", "Morvanti-CTR-new", C::Control, "new", W::None, none},
@@ -89,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"TimeTrailingSpace", "Morvanti-CTR-12 ", C::Control, "12 ", W::None, none},
         ParseRow{"TimeMaxInt", "Morvanti-CTR-2147483647", C::Control, "2147483647", W::None,
                  2147483647},
-        ParseRow{"TimeOverflow", "Morvanti-CTR-2147483648", C::Control, "2147483648", W::None, none}),
+        ParseRow{"TimeOverflow", "Morvanti-CTR-2147483648", C::Control, "2147483648", W::None,
+                 none}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(BuildLine, HeadPayloadAndOneFeed) {

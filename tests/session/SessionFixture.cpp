@@ -18,7 +18,8 @@ bool WaitUntil(const std::function<bool()> &cond, int timeoutMs) {
     return true;
 }
 
-bool TBoxes::InputQuery(const QString &caption, const QString &prompt, QString &text, int maxLength) {
+bool TBoxes::InputQuery(const QString &caption, const QString &prompt, QString &text,
+                        int maxLength) {
     InputsShown << QStringList{caption, prompt, text};
     return Script.InputQuery(caption, prompt, text, maxLength);
 }
@@ -54,8 +55,9 @@ QStringList TWindow::MoveList() const {
 QStringList TWindow::Messages() const {
     // An empty box and a box holding one empty line look alike; tests add a line first.
     const QString text = Form->Memo1->toPlainText();
-    return text.isEmpty() && Form->Memo1->document()->blockCount() == 1 ? QStringList{}
-                                                                        : text.split(QLatin1Char('\n'));
+    return text.isEmpty() && Form->Memo1->document()->blockCount() == 1
+               ? QStringList{}
+               : text.split(QLatin1Char('\n'));
 }
 
 TPair::TPair() : Caller(Listener->ListeningPort()) {}
@@ -100,8 +102,10 @@ bool PlayMoves(TPair &pair, const std::vector<std::pair<const char *, const char
             return false;
         const auto before = other->ChessBrd1->Position();
         Drag(mover->ChessBrd1, from, to);
-        if (!WaitUntil([&] { return other->ChessBrd1->Position() == mover->ChessBrd1->Position() &&
-                                    other->ChessBrd1->Position() != before; }))
+        if (!WaitUntil([&] {
+                return other->ChessBrd1->Position() == mover->ChessBrd1->Position() &&
+                       other->ChessBrd1->Position() != before;
+            }))
             return false;
     }
     return true;
@@ -127,8 +131,8 @@ void TRawPeer::Send(const QByteArray &bytes) {
 
 bool TRawPeer::Sync(const QString &marker) {
     Send("Morvanti-TXT-" + marker.toUtf8() + "\n");
-    return WaitUntil([&] { return !Window.Messages().isEmpty() && Window.Messages().last() == marker; },
-                     20000);
+    return WaitUntil(
+        [&] { return !Window.Messages().isEmpty() && Window.Messages().last() == marker; }, 20000);
 }
 
 bool TRawPeer::Expect(const QByteArray &expected) {

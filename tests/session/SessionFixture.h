@@ -26,16 +26,19 @@ bool WaitUntil(const std::function<bool()> &cond, int timeoutMs = 5000);
 
 // Scripted boxes that also keep the text each input box started with.
 class TBoxes final : public TDialogs {
-public:
+  public:
     void Notice(const QString &text) override { Script.Notice(text); }
     bool Confirm(const QString &text) override { return Script.Confirm(text); }
     void Refusal(const QString &text) override { Script.Refusal(text); }
     void ErrorBox(const QString &text) override { Script.ErrorBox(text); }
-    bool InputQuery(const QString &caption, const QString &prompt, QString &text, int maxLength) override;
+    bool InputQuery(const QString &caption, const QString &prompt, QString &text,
+                    int maxLength) override;
 
     void AnswerConfirm(bool yes) { Script.Answer(yes); }
     // nullopt: Cancel.
-    void AnswerInput(const std::optional<QString> &text) { Script.Answer(text.has_value(), text.value_or(QString())); }
+    void AnswerInput(const std::optional<QString> &text) {
+        Script.Answer(text.has_value(), text.value_or(QString()));
+    }
 
     QStringList Notices() const { return Texts(ShownBox::Kind::Notice); }
     QStringList Confirms() const { return Texts(ShownBox::Kind::Confirm); }
@@ -45,11 +48,13 @@ public:
     const QList<QStringList> &Inputs() const { return InputsShown; }
     QStringList Log() const { return Script.Log(); }
     // Every box but the address box: what the user was told or asked.
-    QStringList Told() const { return Log().filter(QRegularExpression(QStringLiteral("^(?!Input\\|)"))); }
+    QStringList Told() const {
+        return Log().filter(QRegularExpression(QStringLiteral("^(?!Input\\|)")));
+    }
 
     ScriptedDialogs Script;
 
-private:
+  private:
     QStringList Texts(ShownBox::Kind kind) const;
     QList<QStringList> InputsShown;
 };

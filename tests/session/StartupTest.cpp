@@ -1,8 +1,8 @@
 #include "BoardwickApplication.h"
 #include "PreciseTimer.h"
+#include "SessionFixture.h"
 #include "Unit1.h"
 #include "components/TrayShell.h"
-#include "SessionFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,12 +19,14 @@ namespace {
 
 struct ControlRow {
     const char *name;
-    QRect geometry;      // width/height 0: sized to its text
+    QRect geometry; // width/height 0: sized to its text
     const char *text;
     const char *hint;
     bool enabled;
 };
-void PrintTo(const ControlRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const ControlRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Layout : public ::testing::TestWithParam<ControlRow> {};
 
@@ -49,29 +51,28 @@ TEST_P(Layout, ControlStandsWhereItBelongs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Controls, Layout,
-    ::testing::Values(
-        ControlRow{"BitBtn3", {8, 0, 97, 25}, "New Game", "", true},
-        ControlRow{"BitBtn4", {104, 0, 97, 25}, "Resign Game", "", false},
-        ControlRow{"Button1", {200, 0, 97, 25}, "White on Top", "", true},
-        ControlRow{"BitBtn6", {296, 0, 89, 25}, "Connect", "", true},
-        ControlRow{"BitBtn5", {400, 0, 25, 25}, "", "", true},
-        ControlRow{"ChessBrd1", {8, 28, 296, 296}, "", "", false},
-        ControlRow{"Label2", {312, 26, 0, 0}, "Your IP is :", "", true},
-        ControlRow{"Label4", {320, 40, 0, 0}, "127.0.0.1", "", true},
-        ControlRow{"Label5", {312, 58, 0, 0}, "Your opponent is : ", "", true},
-        ControlRow{"Label6", {320, 72, 0, 0}, "None", "", true},
-        ControlRow{"Label1", {312, 114, 0, 0}, "White time :", "", true},
-        ControlRow{"Edit2", {376, 114, 41, 20}, "", "", false},
-        ControlRow{"Label7", {312, 138, 0, 0}, "Black time :", "", true},
-        ControlRow{"Edit1", {376, 138, 41, 20}, "", "", false},
-        ControlRow{"Label3", {312, 162, 0, 0}, "Move list :", "", true},
-        ControlRow{"Memo", {312, 178, 113, 121}, "", "Move List", true},
-        ControlRow{"BitBtn1", {312, 306, 17, 17}, "", "", false},
-        ControlRow{"Button2", {336, 306, 65, 17}, "< OFF >", "", false},
-        ControlRow{"BitBtn2", {408, 306, 17, 17}, "", "", false},
-        ControlRow{"Memo1", {8, 328, 417, 57}, "", "Messages Window", true},
-        ControlRow{"Edit4", {8, 386, 417, 20}, "", "Type here to sent message", true},
-        ControlRow{"StatusBar1", {0, 422, 433, 19}, "", "", true}),
+    ::testing::Values(ControlRow{"BitBtn3", {8, 0, 97, 25}, "New Game", "", true},
+                      ControlRow{"BitBtn4", {104, 0, 97, 25}, "Resign Game", "", false},
+                      ControlRow{"Button1", {200, 0, 97, 25}, "White on Top", "", true},
+                      ControlRow{"BitBtn6", {296, 0, 89, 25}, "Connect", "", true},
+                      ControlRow{"BitBtn5", {400, 0, 25, 25}, "", "", true},
+                      ControlRow{"ChessBrd1", {8, 28, 296, 296}, "", "", false},
+                      ControlRow{"Label2", {312, 26, 0, 0}, "Your IP is :", "", true},
+                      ControlRow{"Label4", {320, 40, 0, 0}, "127.0.0.1", "", true},
+                      ControlRow{"Label5", {312, 58, 0, 0}, "Your opponent is : ", "", true},
+                      ControlRow{"Label6", {320, 72, 0, 0}, "None", "", true},
+                      ControlRow{"Label1", {312, 114, 0, 0}, "White time :", "", true},
+                      ControlRow{"Edit2", {376, 114, 41, 20}, "", "", false},
+                      ControlRow{"Label7", {312, 138, 0, 0}, "Black time :", "", true},
+                      ControlRow{"Edit1", {376, 138, 41, 20}, "", "", false},
+                      ControlRow{"Label3", {312, 162, 0, 0}, "Move list :", "", true},
+                      ControlRow{"Memo", {312, 178, 113, 121}, "", "Move List", true},
+                      ControlRow{"BitBtn1", {312, 306, 17, 17}, "", "", false},
+                      ControlRow{"Button2", {336, 306, 65, 17}, "< OFF >", "", false},
+                      ControlRow{"BitBtn2", {408, 306, 17, 17}, "", "", false},
+                      ControlRow{"Memo1", {8, 328, 417, 57}, "", "Messages Window", true},
+                      ControlRow{"Edit4", {8, 386, 417, 20}, "", "Type here to sent message", true},
+                      ControlRow{"StatusBar1", {0, 422, 433, 19}, "", "", true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, FrameCaptionAndFont) {
@@ -123,7 +124,8 @@ TEST(MainWindow, FocusOrderSkipsDisabledControls) {
         QTest::keyClick(focused, Qt::Key_Tab);
     }
     // Resign, the step buttons and the clocks are disabled at start.
-    EXPECT_EQ(order, (QStringList{"BitBtn3", "Button1", "BitBtn6", "BitBtn5", "Memo", "Edit4", "BitBtn3"}));
+    EXPECT_EQ(order, (QStringList{"BitBtn3", "Button1", "BitBtn6", "BitBtn5", "Memo", "Edit4",
+                                  "BitBtn3"}));
 }
 
 TEST(MainWindow, TrayMenuRestoreAndExit) {
@@ -141,7 +143,7 @@ TEST(MainWindow, TrayMenuRestoreAndExit) {
 
 // A desktop notification area that accepts every icon.
 class TFakeTrayShell final : public TTrayShell {
-public:
+  public:
     bool HasNotificationArea() const override { return true; }
     bool Add(const TTrayIconData &data) override { return Tip = data.Tip, Shown = true; }
     bool Modify(const TTrayIconData &data) override { return Tip = data.Tip, true; }
@@ -213,7 +215,9 @@ struct ResolverRow {
     const char *shown;
     bool connectEnabled;
 };
-void PrintTo(const ResolverRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const ResolverRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class LocalAddress : public ::testing::TestWithParam<ResolverRow> {};
 
@@ -234,12 +238,12 @@ TEST_P(LocalAddress, ShowsTheLastAddressOrNoNetwork) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, LocalAddress,
-    ::testing::Values(
-        ResolverRow{"One", QStringList{"192.168.1.7"}, "192.168.1.7", true},
-        ResolverRow{"SeveralLastWins", QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"}, "172.16.0.3",
-                    true},
-        ResolverRow{"EmptyList", QStringList{}, "", true},
-        ResolverRow{"DoesNotResolve", std::nullopt, "No network..", false}),
+    ::testing::Values(ResolverRow{"One", QStringList{"192.168.1.7"}, "192.168.1.7", true},
+                      ResolverRow{"SeveralLastWins",
+                                  QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"},
+                                  "172.16.0.3", true},
+                      ResolverRow{"EmptyList", QStringList{}, "", true},
+                      ResolverRow{"DoesNotResolve", std::nullopt, "No network..", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {
@@ -288,7 +292,9 @@ struct FailureRow {
     bool result;
     const char *reported; // nullptr: nothing reported
 };
-void PrintTo(const FailureRow &row, std::ostream *out) { *out << row.name; }
+void PrintTo(const FailureRow &row, std::ostream *out) {
+    *out << row.name;
+}
 
 class Guarded : public ::testing::TestWithParam<FailureRow> {};
 
@@ -306,8 +312,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureRow{"Handled", [] { return true; }, true, nullptr},
         FailureRow{"NotHandled", [] { return false; }, false, nullptr},
-        FailureRow{"StdFailure", []() -> bool { throw std::runtime_error("Asynchronous socket error 5"); },
-                   false, "Asynchronous socket error 5"},
+        FailureRow{"StdFailure",
+                   []() -> bool { throw std::runtime_error("Asynchronous socket error 5"); }, false,
+                   "Asynchronous socket error 5"},
         FailureRow{"ForeignFailure", []() -> bool { throw 42; }, false, "Unknown failure"}),
     [](const auto &info) { return std::string(info.param.name); });
 
