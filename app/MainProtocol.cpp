@@ -43,8 +43,7 @@ void TMainForm::CheckCommand(const std::string &line) {
     const TPeerLine command = ParsePeerLine(line, MessageTag);
     switch (command.Channel) {
     case TPeerChannel::Chat:
-        Memo1->appendPlainText(QString::fromUtf8(command.Payload.data(),
-                                                 static_cast<qsizetype>(command.Payload.size())));
+        Memo1->appendPlainText(DecodeChatText(command.Payload));
         break;
     case TPeerChannel::Move:
         StrToMove(command.Payload);

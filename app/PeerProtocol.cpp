@@ -2,6 +2,8 @@
 
 #include "IntegerSyntax.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <utility>
 
@@ -90,4 +92,13 @@ std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::strin
     line.reserve(tag.size() + name.size() + payload.size() + 1);
     line.append(tag).append(name).append(payload).push_back('\n');
     return line;
+}
+
+QString DecodeChatText(std::string_view payload) {
+    const QByteArrayView bytes(payload.data(), static_cast<qsizetype>(payload.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +43,10 @@ std::string_view ControlWordText(TControlWord word);
 
 // Head = first 13 characters, payload = the rest; heads compare exactly with tag + channel name.
 TPeerLine ParsePeerLine(std::string_view line, std::string_view tag);
+
+// Chat text as shown: UTF-8 as our programs send it; text that is not valid UTF-8 comes from an
+// 8-bit peer and is read as Latin-1 rather than shown as replacement characters.
+QString DecodeChatText(std::string_view payload);
 
 // tag + channel name + payload + line feed, the bytes put on the wire.
 std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::string_view payload);

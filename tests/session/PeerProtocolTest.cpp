@@ -114,4 +114,30 @@ TEST(BuildLine, EveryControlWordSurvivesTheRoundTrip) {
     }
 }
 
+struct ChatRow {
+    const char *name;
+    std::string payload;
+    QString shown;
+};
+void PrintTo(const ChatRow &row, std::ostream *out) {
+    *out << row.name;
+}
+
+class ChatText : public ::testing::TestWithParam<ChatRow> {};
+
+TEST_P(ChatText, Utf8OrElseLatin1) {
+    EXPECT_EQ(DecodeChatText(GetParam().payload), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ChatText,
+    ::testing::Values(ChatRow{"Ascii", "hello", QStringLiteral("hello")},
+                      ChatRow{"Empty", "", QString()},
+                      ChatRow{"Utf8", "caf\xc3\xa9 \xe2\x99\x9e",
+                              QString::fromUtf8("caf\xc3\xa9 \xe2\x99\x9e")},
+                      ChatRow{"EightBit", "caf\xe9", QString::fromUtf8("caf\xc3\xa9")},
+                      ChatRow{"TruncatedUtf8", "\xe2\x99", QString::fromLatin1("\xe2\x99")},
+                      ChatRow{"Markup", "<b>x</b>", QStringLiteral("<b>x</b>")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
