@@ -155,7 +155,6 @@ class TMainForm : public QWidget {
     std::unique_ptr<TDialogs> OwnDialogs;
     QPointer<TForm1> AboutBox;
     TDialogs *DialogsUsed = nullptr;
-    quint16 ListenPort;
     std::function<std::optional<QStringList>()> LocalAddresses;
     // The one connection of the session; callers beyond it are refused.
     QPointer<TCustomWinSocket> PeerSocket;

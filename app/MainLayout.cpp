@@ -66,7 +66,7 @@ constexpr QRgb ClassicGrey = qRgb(212, 208, 200);
 TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      ListenPort(seams.ListenPort), LocalAddresses(std::move(seams.LocalAddresses)) {
+      LocalAddresses(std::move(seams.LocalAddresses)) {
     InitBoardwickResources();
     if (seams.Dialogs) {
         DialogsUsed = seams.Dialogs;
@@ -99,7 +99,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     ClientSocket->SetPort(seams.CallPort);
     ClientSocket->SetClientType(ctNonBlocking);
     ServerSocket = new TServerSocket(this);
-    ServerSocket->SetPort(ListenPort);
+    ServerSocket->SetPort(seams.ListenPort);
     ServerSocket->SetServerType(stNonBlocking);
     ConnectSockets();
 
