@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Turns the outputs that scripts/bench collected into docs/benchmarks.md (printed to stdout)."""
+
+import datetime
+import os
+import platform
+import re
+import subprocess
+import sys
+
+
+def read(folder, name):
+    path = os.path.join(folder, name)
+    return open(path).read() if os.path.exists(path) else ""
+
+
+def figures(text):
+    return dict(line.split(": ", 1) for line in text.splitlines() if ": " in line)
+
+
+def machine():
+    model = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
+    mem = next((l.split()[1] for l in open("/proc/meminfo") if l.startswith("MemTotal")), "0")
+    debian = open("/etc/debian_version").read().strip() if os.path.exists("/etc/debian_version") else "?"
+    qt = subprocess.run(["dpkg-query", "-W", "-f=${Version}", "libqt6core6"], capture_output=True, text=True).stdout
+    return (f"{model}, {os.cpu_count()} cores, {int(mem) // 1024 // 1024} GiB; Debian {debian}; "
+            f"kernel {platform.release()}; Qt {qt or '?'}; Xvfb without a window manager")
+
+
+def gbench_rows(text):
+    """Median rows of Google Benchmark console output: name, wall time, CPU time."""
+    rows = []
+    for line in text.splitlines():
+        m = re.match(r"^(\S+?)(_median)?\s+([\d.]+ \w+)\s+([\d.]+ \w+)\s+\d+", line)
+        if m and (m.group(2) or "_mean" not in line and "_stddev" not in line and "_cv" not in line):
+            if "_mean" in m.group(1) or "_stddev" in m.group(1) or "_cv" in m.group(1):
+                continue
+            rows.append((m.group(1), m.group(3), m.group(4)))
+    return rows
+
+
+def main():
+    folder = sys.argv[1]
+    prog = figures(read(folder, "program.txt"))
+    out = []
+    out.append("# Benchmarks\n")
+    out.append(f"Measured {datetime.date.today().isoformat()} by `scripts/bench` (Release build) on: {machine()}.\n")
+    out.append("## The program as a whole\n")
+    out.append("Measured by `bench/startup/measure.py` with the X client `boardwick-xstartup`: it starts the "
+               "program, waits for its window's map event and then polls the window's pixels until the first "
+               "painted frame shows. Resident memory and CPU come from `/proc`; wake-ups are the context "
+               "switches of all the program's threads.\n")
+    targets = [
+        ("Start to window mapped (median of runs)", "mapped_s_median", "s", None),
+        ("Start to first painted frame (median)", "first_paint_s_median", "s", ("<", 0.12)),
+        ("Start to first painted frame (slowest run)", "first_paint_s_max", "s", None),
+        ("Resident memory 3 s after mapping", "rss_after_start_mib", "MiB", ("<", 40)),
+        ("Resident memory after a 200-move game", "rss_after_200_moves_mib", "MiB", ("<", 40)),
+        ("CPU ticks in 10 s idle, no game", "idle_cpu_ticks_10s", "ticks", ("<=", 0)),
+        ("Wake-ups in 10 s idle, no game", "idle_wakeups_10s", "", None),
+        ("Wake-ups in 10 s with the clocks running", "clock_wakeups_10s", "", ("<=", 10)),
+        ("CPU ticks in 10 s with the clocks running", "clock_cpu_ticks_10s", "ticks", None),
+    ]
+    out.append("| what | measured | target | met |\n|---|---|---|---|")
+    for label, key, unit, target in targets:
+        value = prog.get(key, "not measured")
+        met = ""
+        if target and key in prog:
+            v = float(value)
+            met = "yes" if (v < target[1] if target[0] == "<" else v <= target[1]) else "**no**"
+        shown = f"{float(value):.3f} {unit}".strip() if key in prog else value
+        tgt = f"{target[0]} {target[1]} {unit}".strip() if target else ""
+        out.append(f"| {label} | {shown} | {tgt} | {met} |")
+    out.append("\nFor comparison, the lightest desktop chess program measured on this kind of machine: "
+               "first paint 0.164 s, 43.5 MiB.\n")
+    out.append("## Micro-benchmarks (Google Benchmark, median of 5)\n")
+    for title, name in (("Rules (`bench_rules`)", "rules.txt"), ("Board view (`bench_view`)", "view.txt")):
+        out.append(f"### {title}\n\n| benchmark | wall | CPU |\n|---|---|---|")
+        for row in gbench_rows(read(folder, name)):
+            out.append(f"| {row[0]} | {row[1]} | {row[2]} |")
+        out.append("")
+    out.append("### Drop to the peer's painted board (`bench_session`, 1,000 moves over loopback)\n")
+    out.append("```\n" + read(folder, "session.txt").strip() + "\n```\n")
+    out.append("### Perft\n")
+    out.append("```\n" + read(folder, "perft.txt").strip() + "\n```\n")
+    out.append("## Commands\n")
+    out.append("```sh\nscripts/bench            # everything above; writes this file\n"
+               "build-bench/bench/rules/bench_rules\nbuild-bench/bench/view/bench_view\n"
+               "build-bench/bench/session/bench_session\n"
+               "build-bench/tools/perft/boardwick-perft \"rnbqkbnrpppppppp                                "
+               "PPPPPPPPRNBQKBNR\" w KQkq - 5\n"
+               "python3 bench/startup/measure.py build-bench 7   # as root: needs a network namespace\n```")
+    print("\n".join(out))
+
+
+if __name__ == "__main__":
+    main()
