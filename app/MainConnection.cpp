@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
@@ -87,10 +86,6 @@ void TMainForm::ServerSocketClientError(TCustomWinSocket *socket, int &errorCode
 
 void TMainForm::ConnectedTo(TCustomWinSocket *peer, const QString &opponent) {
     PeerSocket = peer;
-    // Lines are small and interactive: send each at once rather than wait for the last one's
-    // acknowledgement (which held a move up to 40 ms on loopback).
-    if (auto *tcp = peer->findChild<QTcpSocket *>())
-        tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     PeerFramer.Clear();
     Label6->setText(opponent);
     Label6->adjustSize();

@@ -49,7 +49,14 @@ void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
 void TCustomWinSocket::Adopt(QTcpSocket *socket) {
     socket->setParent(this);
     Attach(socket);
+    SendWithoutDelay(socket);
     State_ = TState::Connected;
+}
+
+// Lines are small and interactive: each goes out at once instead of waiting for the previous one's
+// acknowledgement. Qt keeps the option only once the connection exists, hence not at Attach.
+void TCustomWinSocket::SendWithoutDelay(QTcpSocket *socket) {
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
 void TCustomWinSocket::Attach(QTcpSocket *socket) {
@@ -122,6 +129,8 @@ int TCustomWinSocket::Fail(TErrorEvent kind, int code) {
 }
 
 void TCustomWinSocket::HandleConnected() {
+    if (Socket_)
+        SendWithoutDelay(Socket_);
     Post([this] {
         State_ = TState::Connected;
         const quint64 generation = Generation_;
@@ -227,4 +236,8 @@ QString TCustomWinSocket::PeerHostName() const {
 
 quint16 TCustomWinSocket::PeerPort() const {
     return Connected() && Socket_ ? Socket_->peerPort() : 0;
+}
+
+qintptr TCustomWinSocket::SocketHandle() const {
+    return Connected() && Socket_ ? Socket_->socketDescriptor() : -1;
 }

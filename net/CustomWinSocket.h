@@ -51,9 +51,12 @@ public:
     // Blocking reverse lookup of the peer's address; empty when it has no name or when not connected.
     QString PeerHostName() const;
     quint16 PeerPort() const;
+    // The system's handle of the open connection; -1 when there is none.
+    qintptr SocketHandle() const;
 
 private:
     void Attach(QTcpSocket *socket);
+    static void SendWithoutDelay(QTcpSocket *socket);
     void Detach(bool graceful);
     // Queues a step behind the notifications already waiting, as window messages would be, so that a
     // nested event loop inside a handler still sees later data and the order of events is kept.

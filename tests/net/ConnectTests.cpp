@@ -3,6 +3,9 @@
 #include "NetHarness.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 using Strings = std::vector<std::string>;
 
@@ -184,5 +187,41 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "Socket already open"}),
     [](const auto &info) { return std::string(info.param.Name); });
+
+// Every connection, called or accepted, sends small lines at once: no batching behind an
+// unacknowledged segment.
+struct DelayRow {
+    const char *Name;
+    std::function<TCustomWinSocket *(LoopbackPair &, size_t)> End;
+};
+
+void PrintTo(const DelayRow &row, std::ostream *out) { *out << row.Name; }
+
+class NoSendDelay : public ::testing::TestWithParam<DelayRow> {};
+
+TEST_P(NoSendDelay, ConnectionSendsWithoutBatching) {
+    LoopbackPair pair;
+    const size_t client = pair.CallAndWait();
+    TCustomWinSocket *end = GetParam().End(pair, client);
+    ASSERT_NE(end->SocketHandle(), -1);
+    int noDelay = 0;
+    socklen_t length = sizeof noDelay;
+    ASSERT_EQ(getsockopt(static_cast<int>(end->SocketHandle()), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
+    EXPECT_NE(noDelay, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Net, NoSendDelay,
+    ::testing::Values(DelayRow{"Caller", [](LoopbackPair &p, size_t c) { return p.Clients[c]->Socket(); }},
+                      DelayRow{"Accepted",
+                               [](LoopbackPair &p, size_t) -> TCustomWinSocket * {
+                                   return p.Server.WinSocket()->Connection(0);
+                               }}),
+    [](const auto &info) { return std::string(info.param.Name); });
+
+TEST(NetTransport, ClosedSocketHasNoHandle) {
+    TClientSocket client;
+    EXPECT_EQ(client.Socket()->SocketHandle(), -1);
+}
 
 } // namespace
