@@ -10,11 +10,6 @@ long EntryIndex(int moveNumber, bool whiteSide)
     return (static_cast<long>(moveNumber) - 1) * 2 + (whiteSide ? 0 : 1);
 }
 
-std::string SquareText(Square sq)
-{
-    return {static_cast<char>(64 + TChessRules::FileOf(sq)), static_cast<char>(48 + TChessRules::RankOf(sq))};
-}
-
 } // namespace
 
 const MoveInfo &TChessRules::MoveHistory(int MoveNumber, bool WhiteSide) const
@@ -81,11 +76,11 @@ std::vector<std::string> TChessRules::GetMoveList() const
         return lines;
     for (int n = FirstMoveNumber; n <= LastMoveNumber; ++n) {
         const MoveInfo &white = MoveHistory(n, true);
-        lines.push_back(std::to_string(n) + ". " + SquareText(white.FromSq) + "-" + SquareText(white.ToSq));
+        lines.push_back(std::to_string(n) + ". " + SquareName(white.FromSq) + "-" + SquareName(white.ToSq));
         if (n == LastMoveNumber && LastWhiteToMove)
             break;
         const MoveInfo &black = MoveHistory(n, false);
-        lines.push_back(std::string(14, ' ') + SquareText(black.FromSq) + "-" + SquareText(black.ToSq));
+        lines.push_back(std::string(14, ' ') + SquareName(black.FromSq) + "-" + SquareName(black.ToSq));
     }
     return lines;
 }

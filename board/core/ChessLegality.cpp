@@ -279,8 +279,11 @@ template <typename Visit> bool TChessRules::ForEachCandidate(Square from, Visit 
 // Same answer as trying IsLegalMove on all 64 x 64 pairs, with the repetition scan done once.
 bool TChessRules::CanMove() const
 {
-    if (IsThreefoldPosition())
-        return false;
+    return !IsThreefoldPosition() && HasMoveIgnoringRepetition();
+}
+
+bool TChessRules::HasMoveIgnoringRepetition() const
+{
     const int side = whiteToMove_ ? ColorWhite : ColorBlack;
     for (int ordinal = 1; ordinal <= 64; ++ordinal) {
         const Square from = static_cast<Square>(ordinal);

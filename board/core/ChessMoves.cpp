@@ -135,10 +135,12 @@ void TChessRules::PlayMove(Square oldSq, Square newSq)
 
 // Check is judged on the board after the whole move (rook hopped, pawn promoted, en-passant pawn
 // gone). A missing black king counts as attacked, so White's every move then checks.
+// The new point is not recorded yet, so its record entry may still hold a position of an abandoned
+// line; the repetition test waits for the record and only the moves themselves count here.
 void TChessRules::FireEndOfMoveEvents(Square oldSq, Square newSq)
 {
     const bool check = KingAttacked(position_.data(), true) || KingAttacked(position_.data(), false);
-    const bool canMove = CanMove();
+    const bool canMove = HasMoveIgnoringRepetition();
     if (check) {
         if (OnCheck)
             OnCheck(this, oldSq, newSq);

@@ -25,6 +25,11 @@ int TChessRules::RankOf(Square sq)
     return OnBoard(sq) ? 8 - ((Ord(sq) - 1) / 8) : 9;
 }
 
+std::string TChessRules::SquareName(Square sq)
+{
+    return {static_cast<char>(64 + FileOf(sq)), static_cast<char>(48 + RankOf(sq))};
+}
+
 int TChessRules::ColorOfLetter(char piece)
 {
     if (piece >= 'B' && piece <= 'R')

@@ -23,6 +23,8 @@ public:
     static Square SquareAt(int FileNo, int RankNo);
     static int FileOf(Square sq);
     static int RankOf(Square sq);
+    // "E2" for Square::E2: file letter and rank digit, so None prints as "@9".
+    static std::string SquareName(Square sq);
     // Colour class of a piece letter: 'B'..'R' white, 'b'..'r' black, else none.
     static int ColorOfLetter(char piece);
 
@@ -117,6 +119,7 @@ private:
     using Trial = std::array<char, 64>;
 
     bool IsLegalIgnoringRepetition(Square oldSq, Square newSq) const;
+    bool HasMoveIgnoringRepetition() const;
     bool FollowsMovementRule(Square oldSq, Square newSq) const;
     bool ValidLineMove(Square oldSq, Square newSq, bool diagonal, bool straight) const;
     bool CastlingValid(Square oldSq, Square newSq) const;

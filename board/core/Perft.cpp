@@ -45,11 +45,7 @@ private:
 
 std::string MoveText(Square from, Square to)
 {
-    const auto square = [](Square sq) {
-        return std::string{static_cast<char>(64 + TChessRules::FileOf(sq)),
-                           static_cast<char>(48 + TChessRules::RankOf(sq))};
-    };
-    return square(from) + "-" + square(to);
+    return TChessRules::SquareName(from) + "-" + TChessRules::SquareName(to);
 }
 
 std::uint64_t Perft(TChessRules &board, int depth)

@@ -190,6 +190,19 @@ TEST(Threefold, BlocksAllPlayUntilSteppedBack)
     EXPECT_TRUE(board.IsLegalMove(Square::E2, Square::E4));
 }
 
+// The point reached by a move made after stepping back still holds the repeated placement in its
+// entry until the move is recorded; that must not read as "no move left".
+TEST(Threefold, MoveAfterSteppingBackFromRepetitionIsNoStalemate)
+{
+    RecordingBoard board;
+    ASSERT_TRUE(Play(board, "G1-F3 G8-F6 F3-G1 F6-G8 G1-F3 G8-F6 F3-G1 F6-G8"));
+    ASSERT_TRUE(board.MoveBack());
+    board.events.clear();
+    ASSERT_TRUE(Play(board, "F6-H5"));
+    EXPECT_EQ(board.events, std::vector<std::string>{"Legal F6-H5"});
+    EXPECT_TRUE(board.CanMove());
+}
+
 TEST(Threefold, CountsPlacementOnlyWhateverSideToMove)
 {
     TChessRules board;
