@@ -91,10 +91,15 @@ void TChessBrd::DragReleased(const QPoint &pos)
         if (OnEndDrag)
             OnEndDrag(this, this, pos.x(), pos.y());
     } else {
-        DropCancelled();
-        if (OnEndDrag)
-            OnEndDrag(this, nullptr, 0, 0);
+        EndCancelled();
     }
+}
+
+void TChessBrd::EndCancelled()
+{
+    DropCancelled();
+    if (OnEndDrag)
+        OnEndDrag(this, nullptr, 0, 0);
 }
 
 void TChessBrd::ForgetDrag()
@@ -114,9 +119,7 @@ void TChessBrd::CancelDrag()
     if (!IsDragging())
         return;
     ForgetDrag();
-    DropCancelled();
-    if (OnEndDrag)
-        OnEndDrag(this, nullptr, 0, 0);
+    EndCancelled();
 }
 
 void TChessBrd::ShowDragImage(int X, int Y)

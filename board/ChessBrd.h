@@ -181,6 +181,8 @@ private:
     bool IsBoardUnder(const QPoint &pos) const;
     void ForgetDrag();
     void CancelDrag();
+    // DropCancelled, then OnEndDrag with no target; the drag is already forgotten.
+    void EndCancelled();
     void ShowDragImage(int X, int Y);
     void HideDragImage();
     void RestoreDragOrigin();
