@@ -3,11 +3,15 @@
 #include "Dialogs.h"
 #include "StatusPanels.h"
 #include "Unit1.h"
+#include "components/TrayIcon.h"
 #include "net/ScktComp.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 
 namespace {
@@ -51,6 +55,21 @@ QString TMainForm::GetLocalIPAddress() const {
     if (!addresses)
         return NoNetwork;
     return addresses->isEmpty() ? QString() : addresses->last();
+}
+
+void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {
+    PopupMenu1 = new QMenu(this);
+    Restore1 = PopupMenu1->addAction(QStringLiteral("Restore"));
+    Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
+    connect(Restore1, &QAction::triggered, this, &TMainForm::Restore1Click);
+    connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+
+    TrayIcon1 = new TTrayIcon(this, std::move(shell));
+    TrayIcon1->SetHint(QCoreApplication::applicationName());
+    TrayIcon1->SetIcon(windowIcon());
+    TrayIcon1->SetSeparateIcon(false);
+    TrayIcon1->SetPopupMenu(PopupMenu1);
+    TrayIcon1->SetActive(true);
 }
 
 void TMainForm::Restore1Click() {

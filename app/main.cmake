@@ -14,7 +14,6 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Main.h
     ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainBoard.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MainTray.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainStartup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainProtocol.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainConnection.cpp

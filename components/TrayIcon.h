@@ -20,16 +20,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-using TNotifyEvent = std::function<void(QObject *Sender)>;
-using TMouseEvent = std::function<void(QObject *Sender, Qt::MouseButton Button,
-                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
-
 // Icon in the desktop's notification area that stands in for the application window while it is
 // minimised. The icon is shown exactly while Active and (Minimized or SeparateIcon), and only
 // when the desktop has a notification area. The owner's top-level window is "the application".
 class TTrayIcon : public QObject {
 public:
     static constexpr int MaxTipLength = 63;
+
+    // Nested so that they never clash with the board's event types of the same names.
+    using TNotifyEvent = std::function<void(QObject *Sender)>;
+    using TMouseEvent = std::function<void(QObject *Sender, Qt::MouseButton Button,
+                                           Qt::KeyboardModifiers Shift, int X, int Y)>;
 
     // shell: the desktop's notification area; the real one when null.
     explicit TTrayIcon(QWidget *owner, std::unique_ptr<TTrayShell> shell = nullptr);
