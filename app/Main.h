@@ -1,5 +1,6 @@
 #pragma once
 #include "LineFramer.h"
+#include "LocalAddress.h"
 #include "PeerProtocol.h"
 #include "components/TrayShell.h"
 
@@ -37,6 +38,8 @@ struct TMainFormSeams {
     TDialogs *Dialogs = nullptr; // not owned; null: the real boxes
     // The local host's IPv4 addresses in resolver order; nullopt when the name does not resolve.
     std::function<std::optional<QStringList>()> LocalAddresses;
+    // Every interface address in the system's order; asked only when the resolver gave a loopback.
+    std::function<QList<TInterfaceAddress>()> LocalInterfaces;
     std::unique_ptr<TTrayShell> TrayShell; // null: the desktop's notification area
 };
 
@@ -156,6 +159,7 @@ class TMainForm : public QWidget {
     QPointer<TForm1> AboutBox;
     TDialogs *DialogsUsed = nullptr;
     std::function<std::optional<QStringList>()> LocalAddresses;
+    std::function<QList<TInterfaceAddress>()> LocalInterfaces;
     // The one connection of the session; callers beyond it are refused.
     QPointer<TCustomWinSocket> PeerSocket;
     TLineFramer PeerFramer; // the peer's partial line

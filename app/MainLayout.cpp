@@ -66,7 +66,7 @@ constexpr QRgb ClassicGrey = qRgb(212, 208, 200);
 TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      LocalAddresses(std::move(seams.LocalAddresses)) {
+      LocalAddresses(std::move(seams.LocalAddresses)), LocalInterfaces(std::move(seams.LocalInterfaces)) {
     InitBoardwickResources();
     if (seams.Dialogs) {
         DialogsUsed = seams.Dialogs;

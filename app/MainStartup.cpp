@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "LocalAddress.h"
 #include "StatusPanels.h"
 #include "Unit1.h"
 #include "components/TrayIcon.h"
@@ -12,11 +13,10 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QNetworkInterface>
 #include <QPushButton>
 
 namespace {
-const QString NoNetwork = QStringLiteral("No network..");
-
 // The system resolver: the host's own name looked up; IPv4 addresses in the resolver's order.
 std::optional<QStringList> SystemLocalAddresses() {
     const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
@@ -28,6 +28,17 @@ std::optional<QStringList> SystemLocalAddresses() {
             addresses << address.toString();
     return addresses;
 }
+
+// Every address of every interface, in the system's interface order.
+QList<TInterfaceAddress> SystemInterfaceAddresses() {
+    QList<TInterfaceAddress> addresses;
+    for (const QNetworkInterface &entry : QNetworkInterface::allInterfaces()) {
+        const bool up = entry.flags().testFlag(QNetworkInterface::IsUp);
+        for (const QNetworkAddressEntry &address : entry.addressEntries())
+            addresses.append({address.ip().toString(), up});
+    }
+    return addresses;
+}
 } // namespace
 
 void TMainForm::FormCreate() {
@@ -36,7 +47,7 @@ void TMainForm::FormCreate() {
     const bool listening = StartListening();
     Label4->setText(GetLocalIPAddress());
     Label4->adjustSize();
-    if (Label4->text() == NoNetwork)
+    if (Label4->text() == QLatin1String(NoNetworkText))
         BitBtn6->setEnabled(false);
     Label6->setText(QStringLiteral("None"));
     Label6->adjustSize();
@@ -51,10 +62,8 @@ void TMainForm::FormClose() {
 }
 
 QString TMainForm::GetLocalIPAddress() const {
-    const auto addresses = LocalAddresses ? LocalAddresses() : SystemLocalAddresses();
-    if (!addresses)
-        return NoNetwork;
-    return addresses->isEmpty() ? QString() : addresses->last();
+    return ChooseLocalAddress(LocalAddresses ? LocalAddresses() : SystemLocalAddresses(),
+                              LocalInterfaces ? LocalInterfaces : SystemInterfaceAddresses);
 }
 
 void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {

@@ -4,10 +4,11 @@ add_library(boardwick_session_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PeerProtocol.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MoveText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClockMath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LocalAddress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreciseTimer.cpp
 )
 target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core boardwick_about)
+target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about)
 
 # The main window and the session it runs with the peer.
 add_library(boardwick_app STATIC

@@ -38,6 +38,7 @@ TWindow::TWindow(quint16 callPort, quint16 listenPort) {
     seams.CallPort = callPort;
     seams.Dialogs = &Boxes;
     seams.LocalAddresses = [] { return std::optional<QStringList>(QStringList{"127.0.0.1"}); };
+    seams.LocalInterfaces = [] { return QList<TInterfaceAddress>{}; };
     Form = std::make_unique<TMainForm>(std::move(seams));
     Form->show();
 }

@@ -212,6 +212,7 @@ TEST(AboutBox, TimeSettingDoesNothingDuringAGame) {
 struct ResolverRow {
     const char *name;
     std::optional<QStringList> addresses;
+    QList<TInterfaceAddress> interfaces;
     const char *shown;
     bool connectEnabled;
 };
@@ -221,13 +222,15 @@ void PrintTo(const ResolverRow &row, std::ostream *out) {
 
 class LocalAddress : public ::testing::TestWithParam<ResolverRow> {};
 
-TEST_P(LocalAddress, ShowsTheLastAddressOrNoNetwork) {
+TEST_P(LocalAddress, ShowsTheAddressToCallOrNoNetwork) {
     TBoxes boxes;
     TMainFormSeams seams;
     seams.ListenPort = 0;
     seams.Dialogs = &boxes;
     const auto addresses = GetParam().addresses;
+    const auto interfaces = GetParam().interfaces;
     seams.LocalAddresses = [addresses] { return addresses; };
+    seams.LocalInterfaces = [interfaces] { return interfaces; };
     TMainForm form(std::move(seams));
     EXPECT_EQ(form.Label4->text(), QString::fromUtf8(GetParam().shown));
     EXPECT_EQ(form.BitBtn6->isEnabled(), GetParam().connectEnabled);
@@ -238,12 +241,20 @@ TEST_P(LocalAddress, ShowsTheLastAddressOrNoNetwork) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, LocalAddress,
-    ::testing::Values(ResolverRow{"One", QStringList{"192.168.1.7"}, "192.168.1.7", true},
+    ::testing::Values(ResolverRow{"One", QStringList{"192.168.1.7"}, {}, "192.168.1.7", true},
                       ResolverRow{"SeveralLastWins",
                                   QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"},
-                                  "172.16.0.3", true},
-                      ResolverRow{"EmptyList", QStringList{}, "", true},
-                      ResolverRow{"DoesNotResolve", std::nullopt, "No network..", false}),
+                                  {{"10.9.9.9", true}},
+                                  "172.16.0.3",
+                                  true},
+                      ResolverRow{"LoopbackGivesWayToAnInterface",
+                                  QStringList{"127.0.1.1"},
+                                  {{"127.0.0.1", true}, {"10.0.0.5", true}},
+                                  "10.0.0.5",
+                                  true},
+                      ResolverRow{"LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
+                      ResolverRow{"EmptyList", QStringList{}, {{"10.0.0.5", true}}, "", true},
+                      ResolverRow{"DoesNotResolve", std::nullopt, {{"10.0.0.5", true}}, "No network..", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {
