@@ -11,6 +11,16 @@ namespace {
 constexpr int DragThreshold = 5;
 } // namespace
 
+TChessBrd::~TChessBrd()
+{
+    ForgetDrag();
+    // The floating piece lives on the parent window and must not stay there after the board.
+    if (overlay_ != nullptr) {
+        overlay_->hide();
+        overlay_->deleteLater();
+    }
+}
+
 const QWidget *TChessBrd::DragImageWidget() const { return overlay_.data(); }
 
 void TChessBrd::BeginDrag(int X, int Y)

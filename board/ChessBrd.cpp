@@ -38,8 +38,6 @@ TChessBrd::TChessBrd(QWidget *parent) : QWidget(parent)
     ResetGame();
 }
 
-TChessBrd::~TChessBrd() { ForgetDrag(); }
-
 void TChessBrd::SetBoardLines(bool Value)
 {
     boardLines_ = Value;

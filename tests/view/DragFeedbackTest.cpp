@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QPointer>
 
 namespace {
 
@@ -187,4 +188,20 @@ TEST(BoardDragFeedback, DragObjectFromStartDragIsTheSource)
     EXPECT_EQ(PointerShape(), Qt::ForbiddenCursor) << "the board only takes its own pieces";
     t.Release(Qt::LeftButton, t.Centre(Square::E4));
     EXPECT_EQ(t.board->Position(), TChessRules::StartPosition);
+}
+
+TEST(BoardDragFeedback, BoardDestroyedMidDragTakesItsFloatingPieceAlong)
+{
+    DragBench t;
+    t.Press(Qt::LeftButton, t.Centre(Square::E2));
+    t.Move(t.Centre(Square::E4));
+    const QPointer<const QWidget> overlay = t.board->DragImageWidget();
+    ASSERT_TRUE(overlay != nullptr && overlay->isVisible());
+    t.board->deleteLater();
+    t.board = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(overlay == nullptr || !overlay->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(overlay, nullptr);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
