@@ -205,3 +205,44 @@ TEST(BoardDragFeedback, BoardDestroyedMidDragTakesItsFloatingPieceAlong)
     EXPECT_EQ(overlay, nullptr);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
+
+// Whatever stops a drag half-way, the piece ends up drawn on its square and the drag is gone.
+TEST(BoardDragFeedback, InterruptedDragsPutThePieceBack)
+{
+    struct Case {
+        const char *name;
+        std::function<void(DragBench &)> interrupt;
+        std::vector<std::string> tail;
+    };
+    const std::vector<Case> cases = {
+        {"board disabled", [](DragBench &t) { t.board->setEnabled(false); },
+         {"illegal E2", "end nil 0,0"}},
+        {"board hidden", [](DragBench &t) { t.board->hide(); }, {"illegal E2", "end nil 0,0"}},
+        {"drop accepted by a handler but refused as a move",
+         [](DragBench &t) {
+             t.board->OnDragOver = [](TObject *, TObject *, int, int, TDragState, bool &accept) {
+                 accept = true;
+             };
+             t.Release(Qt::LeftButton, t.Centre(Square::E5));
+         },
+         {"drop E5", "end board"}},
+    };
+    for (const Case &c : cases) {
+        DragBench t;
+        t.Press(Qt::LeftButton, t.Centre(Square::E2));
+        t.Move(t.Centre(Square::E5));
+        t.events.clear();
+        c.interrupt(t);
+        std::vector<std::string> events = t.events;
+        for (std::string &e : events)
+            if (e.rfind("end board", 0) == 0)
+                e = "end board";
+        EXPECT_EQ(events, c.tail) << c.name;
+        EXPECT_FALSE(t.board->IsDragging()) << c.name;
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << c.name;
+        EXPECT_FALSE(t.board->DragImageWidget()->isVisible()) << c.name;
+        EXPECT_EQ(t.board->Position(), TChessRules::StartPosition) << c.name;
+        EXPECT_EQ(t.board->Canvas().Surface(), Reference(TChessRules::StartPosition)->Canvas().Surface())
+            << c.name;
+    }
+}
