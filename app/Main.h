@@ -41,6 +41,9 @@ struct TMainFormSeams {
     // Every interface address in the system's order; asked only when the resolver gave a loopback.
     std::function<QList<TInterfaceAddress>()> LocalInterfaces;
     std::unique_ptr<TTrayShell> TrayShell; // null: the desktop's notification area
+    // Starts a reverse lookup of a dotted address and later calls answer with the name, or with an
+    // empty text when it has none. Null: the system's asynchronous lookup.
+    std::function<void(const QString &address, std::function<void(const QString &name)> answer)> PeerNameLookup;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
@@ -143,6 +146,7 @@ class TMainForm : public QWidget {
     void ConnectionClosed();
     bool StartListening();
     void ConnectedTo(TCustomWinSocket *peer, const QString &opponent);
+    void LookUpPeerName(const QString &address, std::function<void(const QString &)> answer);
     void SetStepButtons(bool on);
     void StepBoard(bool back);
     void AnswerRequest(const QString &question, std::string_view granted, std::string_view refused,
@@ -160,6 +164,8 @@ class TMainForm : public QWidget {
     TDialogs *DialogsUsed = nullptr;
     std::function<std::optional<QStringList>()> LocalAddresses;
     std::function<QList<TInterfaceAddress>()> LocalInterfaces;
+    decltype(TMainFormSeams::PeerNameLookup) PeerNameLookup;
+    quint64 ConnectionSerial = 0; // moves on whenever a connection starts or ends
     // The one connection of the session; callers beyond it are refused.
     QPointer<TCustomWinSocket> PeerSocket;
     TLineFramer PeerFramer; // the peer's partial line

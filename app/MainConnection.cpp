@@ -4,6 +4,7 @@
 #include "StatusPanels.h"
 #include "net/ScktComp.h"
 
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,7 +43,28 @@ void TMainForm::BitBtn6Click() {
 
 void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
     IsServer = false;
-    ConnectedTo(socket, socket->PeerHostName());
+    ConnectedTo(socket, QString());
+    // A slow name service must not hold the window up: the name is shown when it comes, and only
+    // while this same connection lasts.
+    const quint64 connection = ConnectionSerial;
+    LookUpPeerName(socket->PeerAddress(), [this, connection](const QString &name) {
+        if (connection != ConnectionSerial || !PeerSocket)
+            return;
+        Label6->setText(name);
+        Label6->adjustSize();
+    });
+}
+
+void TMainForm::LookUpPeerName(const QString &address, std::function<void(const QString &)> answer) {
+    if (PeerNameLookup) {
+        PeerNameLookup(address, std::move(answer));
+        return;
+    }
+    // The window is the context: an answer that comes after it is gone is dropped.
+    QHostInfo::lookupHost(address, this, [address, answer = std::move(answer)](const QHostInfo &info) {
+        const bool named = info.error() == QHostInfo::NoError && info.hostName() != address;
+        answer(named ? info.hostName() : QString());
+    });
 }
 
 void TMainForm::ClientSocketDisconnect(TCustomWinSocket *socket) {
@@ -86,6 +108,7 @@ void TMainForm::ServerSocketClientError(TCustomWinSocket *socket, int &errorCode
 
 void TMainForm::ConnectedTo(TCustomWinSocket *peer, const QString &opponent) {
     PeerSocket = peer;
+    ++ConnectionSerial;
     PeerFramer.Clear();
     Label6->setText(opponent);
     Label6->adjustSize();
@@ -98,6 +121,7 @@ void TMainForm::ConnectedTo(TCustomWinSocket *peer, const QString &opponent) {
 // is on again (it was off while calling out).
 void TMainForm::ConnectionClosed() {
     PeerSocket = nullptr;
+    ++ConnectionSerial;
     PeerFramer.Clear();
     if (!Closing && StartListening())
         StatusBar1->SetPanelText(2, Waiting);

@@ -1,5 +1,6 @@
 #include "SessionFixture.h"
 
+#include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
@@ -40,8 +41,7 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     // The listener shows the caller's dotted address and keeps listening; the chat line is cleared.
     EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
     EXPECT_EQ(pair.Listener->Edit4->text(), QString());
-    // The caller shows the listener's host name (whatever reverse lookup gives) and does not
-    // listen.
+    // The caller does not listen; the listener's name comes later (see PeerName).
     const TConnView caller = View(pair.Caller);
     EXPECT_EQ(caller.Caption, QStringLiteral("Disconnect"));
     EXPECT_EQ(caller.Panel2, QString());
@@ -49,6 +49,93 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     EXPECT_TRUE(caller.Steps);
     EXPECT_NE(caller.Opponent, QStringLiteral("None"));
 }
+
+// The caller's label starts empty and takes the name the system's reverse lookup gives for the
+// listener's address, without holding up the connect.
+TEST(PeerName, LoopbackNameArrivesAfterTheConnect) {
+    TPair pair;
+    std::optional<QString> atConnect;
+    const auto shown = pair.Caller->ClientSocket->OnConnect;
+    pair.Caller->ClientSocket->OnConnect = [&](QObject *sender, TCustomWinSocket *socket) {
+        shown(sender, socket);
+        atConnect = pair.Caller->Label6->text();
+    };
+    const QHostInfo reverse = QHostInfo::fromName(QStringLiteral("127.0.0.1"));
+    const QString expected = reverse.error() == QHostInfo::NoError && reverse.hostName() != "127.0.0.1"
+                                 ? reverse.hostName()
+                                 : QString();
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_TRUE(atConnect.has_value());
+    EXPECT_EQ(*atConnect, QString());
+    EXPECT_TRUE(WaitUntil([&] { return pair.Caller->Label6->text() == expected; }))
+        << pair.Caller->Label6->text().toStdString() << " instead of " << expected.toStdString();
+}
+
+// Answers held back by a scripted lookup and given at chosen moments.
+struct HeldLookups {
+    QStringList Addresses;
+    std::vector<std::function<void(const QString &)>> Answers;
+};
+
+enum class TBefore { Nothing, CallerDisconnects, ListenerDisconnects, Reconnected };
+
+struct NameRow {
+    const char *name;
+    TBefore before;
+    const char *answer;   // given to the first lookup
+    const char *expected; // Label6 afterwards
+};
+void PrintTo(const NameRow &row, std::ostream *out) {
+    *out << row.name;
+}
+
+class PeerNameAnswer : public ::testing::TestWithParam<NameRow> {};
+
+TEST_P(PeerNameAnswer, ReachesOnlyTheConnectionThatAskedForIt) {
+    const NameRow &row = GetParam();
+    HeldLookups held;
+    TPair pair([&](TMainFormSeams &seams) {
+        seams.PeerNameLookup = [&](const QString &address, std::function<void(const QString &)> answer) {
+            held.Addresses << address;
+            held.Answers.push_back(std::move(answer));
+        };
+    });
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_EQ(held.Addresses, QStringList{"127.0.0.1"});
+    EXPECT_EQ(pair.Caller->Label6->text(), QString());
+    switch (row.before) {
+    case TBefore::Nothing:
+        break;
+    case TBefore::CallerDisconnects:
+        pair.Caller->BitBtn6Click();
+        break;
+    case TBefore::ListenerDisconnects:
+        pair.Listener->BitBtn6Click();
+        ASSERT_TRUE(WaitUntil([&] { return !pair.Caller.Connected(); }));
+        break;
+    case TBefore::Reconnected:
+        pair.Caller->BitBtn6Click();
+        ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.Connected(); }));
+        ASSERT_TRUE(pair.Connect());
+        ASSERT_EQ(held.Answers.size(), 2u);
+        break;
+    }
+    held.Answers.front()(QString::fromUtf8(row.answer));
+    EXPECT_EQ(pair.Caller->Label6->text(), QString::fromUtf8(row.expected));
+    if (row.before == TBefore::Reconnected) {
+        held.Answers.back()(QStringLiteral("second.example"));
+        EXPECT_EQ(pair.Caller->Label6->text(), QStringLiteral("second.example"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PeerNameAnswer,
+    ::testing::Values(NameRow{"WhileConnected", TBefore::Nothing, "peer.example", "peer.example"},
+                      NameRow{"NoName", TBefore::Nothing, "", ""},
+                      NameRow{"AfterCallerDisconnected", TBefore::CallerDisconnects, "peer.example", "None"},
+                      NameRow{"AfterListenerDisconnected", TBefore::ListenerDisconnects, "peer.example", "None"},
+                      NameRow{"AfterAnotherConnection", TBefore::Reconnected, "first.example", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 enum class TCloseBy { Button, Window, Destruction };
 

@@ -32,13 +32,15 @@ QStringList TBoxes::Texts(ShownBox::Kind kind) const {
     return texts;
 }
 
-TWindow::TWindow(quint16 callPort, quint16 listenPort) {
+TWindow::TWindow(quint16 callPort, quint16 listenPort, const std::function<void(TMainFormSeams &)> &adjust) {
     TMainFormSeams seams;
     seams.ListenPort = listenPort;
     seams.CallPort = callPort;
     seams.Dialogs = &Boxes;
     seams.LocalAddresses = [] { return std::optional<QStringList>(QStringList{"127.0.0.1"}); };
     seams.LocalInterfaces = [] { return QList<TInterfaceAddress>{}; };
+    if (adjust)
+        adjust(seams);
     Form = std::make_unique<TMainForm>(std::move(seams));
     Form->show();
 }
@@ -61,7 +63,8 @@ QStringList TWindow::Messages() const {
                : text.split(QLatin1Char('\n'));
 }
 
-TPair::TPair() : Caller(Listener->ListeningPort()) {}
+TPair::TPair(const std::function<void(TMainFormSeams &)> &adjustCaller)
+    : Caller(Listener->ListeningPort(), 0, adjustCaller) {}
 
 bool TPair::Connect() {
     Caller.Boxes.AnswerInput(QStringLiteral("127.0.0.1"));

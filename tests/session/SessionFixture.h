@@ -61,7 +61,9 @@ class TBoxes final : public TDialogs {
 
 // A main window with scripted boxes, listening on a free port, resolving to 127.0.0.1.
 struct TWindow {
-    explicit TWindow(quint16 callPort = 1024, quint16 listenPort = 0);
+    // adjust: changes to the seams before the window is made.
+    explicit TWindow(quint16 callPort = 1024, quint16 listenPort = 0,
+                     const std::function<void(TMainFormSeams &)> &adjust = {});
     ~TWindow();
     TMainForm *operator->() const { return Form.get(); }
     TMainForm &operator*() const { return *Form; }
@@ -79,7 +81,7 @@ struct TWindow {
 
 // Two windows on loopback; Caller calls Listener through the address box.
 struct TPair {
-    TPair();
+    explicit TPair(const std::function<void(TMainFormSeams &)> &adjustCaller = {});
     // Connects Caller to Listener and waits for both to show "Disconnect".
     bool Connect();
     // Listener (White) starts a game; waits until Caller has it too.
