@@ -21,9 +21,10 @@ ensure_packages() {
     fi
 }
 
-# build DIR [extra cmake args...]
+# build DIR [extra cmake args...]; BUILD_TARGETS (space-separated) limits what is built.
 build() {
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@"
-    cmake --build "$dir" --parallel "$(nproc)"
+    # shellcheck disable=SC2086
+    cmake --build "$dir" --parallel "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
 }
