@@ -13,14 +13,7 @@ int main(int argc, char **argv) {
 
     TMainForm mainForm;
     TDialogs &dialogs = mainForm.Dialogs();
-    app.OnException = [&dialogs](const std::exception &failure) { dialogs.ShowException(failure); };
-    SetSocketExceptionHandler([&dialogs](std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception &failure) {
-            dialogs.ShowException(failure);
-        }
-    });
+    app.OnException = InstallErrorBox(dialogs);
 
     TForm1 aboutBox(nullptr, &dialogs);
     mainForm.AttachAboutBox(&aboutBox);

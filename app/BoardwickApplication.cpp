@@ -1,5 +1,8 @@
 #include "BoardwickApplication.h"
 
+#include "Dialogs.h"
+#include "net/SocketError.h"
+
 #include <stdexcept>
 
 bool DeliverGuarded(const std::function<bool()> &deliver,
@@ -20,4 +23,12 @@ TBoardwickApplication::TBoardwickApplication(int &argc, char **argv) : QApplicat
 
 bool TBoardwickApplication::notify(QObject *receiver, QEvent *event) {
     return DeliverGuarded([&] { return QApplication::notify(receiver, event); }, OnException);
+}
+
+std::function<void(const std::exception &)> InstallErrorBox(TDialogs &dialogs) {
+    auto show = [&dialogs](const std::exception &failure) { dialogs.ShowException(failure); };
+    SetSocketExceptionHandler([show](std::exception_ptr error) {
+        DeliverGuarded([&error]() -> bool { std::rethrow_exception(error); }, show);
+    });
+    return show;
 }

@@ -4,6 +4,8 @@
 #include <exception>
 #include <functional>
 
+class TDialogs;
+
 // Runs deliver; a failure that escapes it goes to report instead of unwinding further.
 // Answers deliver's result, or false when it failed.
 bool DeliverGuarded(const std::function<bool()> &deliver,
@@ -19,3 +21,7 @@ class TBoardwickApplication : public QApplication {
 
     bool notify(QObject *receiver, QEvent *event) override;
 };
+
+// Makes dialogs' error box the place where failures end up: installs the socket layer's handler for
+// failures that leave a socket event, and answers the handler for the application's OnException.
+std::function<void(const std::exception &)> InstallErrorBox(TDialogs &dialogs);

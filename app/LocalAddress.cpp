@@ -13,7 +13,8 @@ QString ChooseLocalAddress(const std::optional<QStringList> &resolved,
         return chosen;
     for (const TInterfaceAddress &entry : interfaces()) {
         const QHostAddress address(entry.Address);
-        if (entry.Up && address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+        if (entry.Up && address.protocol() == QAbstractSocket::IPv4Protocol &&
+            !address.isLoopback())
             return address.toString();
     }
     return chosen;

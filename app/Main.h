@@ -43,7 +43,8 @@ struct TMainFormSeams {
     std::unique_ptr<TTrayShell> TrayShell; // null: the desktop's notification area
     // Starts a reverse lookup of a dotted address and later calls answer with the name, or with an
     // empty text when it has none. Null: the system's asynchronous lookup.
-    std::function<void(const QString &address, std::function<void(const QString &name)> answer)> PeerNameLookup;
+    std::function<void(const QString &address, std::function<void(const QString &name)> answer)>
+        PeerNameLookup;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.

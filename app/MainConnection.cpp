@@ -55,16 +55,18 @@ void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
     });
 }
 
-void TMainForm::LookUpPeerName(const QString &address, std::function<void(const QString &)> answer) {
+void TMainForm::LookUpPeerName(const QString &address,
+                               std::function<void(const QString &)> answer) {
     if (PeerNameLookup) {
         PeerNameLookup(address, std::move(answer));
         return;
     }
     // The window is the context: an answer that comes after it is gone is dropped.
-    QHostInfo::lookupHost(address, this, [address, answer = std::move(answer)](const QHostInfo &info) {
-        const bool named = info.error() == QHostInfo::NoError && info.hostName() != address;
-        answer(named ? info.hostName() : QString());
-    });
+    QHostInfo::lookupHost(
+        address, this, [address, answer = std::move(answer)](const QHostInfo &info) {
+            const bool named = info.error() == QHostInfo::NoError && info.hostName() != address;
+            answer(named ? info.hostName() : QString());
+        });
 }
 
 void TMainForm::ClientSocketDisconnect(TCustomWinSocket *socket) {

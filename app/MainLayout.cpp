@@ -66,7 +66,8 @@ constexpr QRgb ClassicGrey = qRgb(212, 208, 200);
 TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      LocalAddresses(std::move(seams.LocalAddresses)), LocalInterfaces(std::move(seams.LocalInterfaces)),
+      LocalAddresses(std::move(seams.LocalAddresses)),
+      LocalInterfaces(std::move(seams.LocalInterfaces)),
       PeerNameLookup(std::move(seams.PeerNameLookup)) {
     InitBoardwickResources();
     if (seams.Dialogs) {

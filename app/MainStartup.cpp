@@ -79,6 +79,10 @@ void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {
     TrayIcon1->SetSeparateIcon(false);
     TrayIcon1->SetPopupMenu(PopupMenu1);
     TrayIcon1->SetActive(true);
+    // The icon's failures arise in desktop notifications, where no caller could catch them.
+    TrayIcon1->FailureHandler = [this](const std::exception &failure) {
+        Dialogs().ShowException(failure);
+    };
 }
 
 void TMainForm::Restore1Click() {

@@ -306,13 +306,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Navigation disable request is refused!"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Switch, ReconnectionEnablesStepsWhileTheSwitchStaysOff) {
-    TPair pair;
-    ASSERT_TRUE(pair.Connect());
+// Connects and has the caller's request to switch the step buttons off granted.
+bool ConnectedWithStepsOff(TPair &pair) {
+    if (!pair.Connect())
+        return false;
     pair.Listener.Boxes.AnswerConfirm(true);
     pair.Caller->Button2Click();
-    ASSERT_TRUE(
-        WaitUntil([&] { return pair.Caller->Button2->text() == QStringLiteral("< ON >"); }));
+    return WaitUntil([&] { return pair.Caller->Button2->text() == QStringLiteral("< ON >"); });
+}
+
+TEST(Switch, ReconnectionEnablesStepsWhileTheSwitchStaysOff) {
+    TPair pair;
+    ASSERT_TRUE(ConnectedWithStepsOff(pair));
     pair.Caller->BitBtn6Click();
     ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.Connected(); }));
     EXPECT_FALSE(pair.Caller->Button2->isEnabled());
@@ -321,6 +326,20 @@ TEST(Switch, ReconnectionEnablesStepsWhileTheSwitchStaysOff) {
         EXPECT_EQ((*w)->Button2->text(), QStringLiteral("< ON >"));
         EXPECT_TRUE((*w)->BitBtn1->isEnabled());
         EXPECT_TRUE((*w)->BitBtn2->isEnabled());
+    }
+}
+
+TEST(Switch, RefusedSwitchOnKeepsTheStepButtonsOff) {
+    TPair pair;
+    ASSERT_TRUE(ConnectedWithStepsOff(pair));
+    pair.Listener.Boxes.AnswerConfirm(false);
+    pair.Caller->Button2Click();
+    ASSERT_TRUE(WaitUntil([&] { return !pair.Caller.Boxes.Refusals().isEmpty(); }));
+    EXPECT_EQ(pair.Caller.Boxes.Refusals(), QStringList{"Navigation enable request is refused!"});
+    for (TWindow *w : {&pair.Listener, &pair.Caller}) {
+        EXPECT_EQ((*w)->Button2->text(), QStringLiteral("< ON >"));
+        EXPECT_FALSE((*w)->BitBtn1->isEnabled());
+        EXPECT_FALSE((*w)->BitBtn2->isEnabled());
     }
 }
 

@@ -61,9 +61,10 @@ TEST(PeerName, LoopbackNameArrivesAfterTheConnect) {
         atConnect = pair.Caller->Label6->text();
     };
     const QHostInfo reverse = QHostInfo::fromName(QStringLiteral("127.0.0.1"));
-    const QString expected = reverse.error() == QHostInfo::NoError && reverse.hostName() != "127.0.0.1"
-                                 ? reverse.hostName()
-                                 : QString();
+    const QString expected =
+        reverse.error() == QHostInfo::NoError && reverse.hostName() != "127.0.0.1"
+            ? reverse.hostName()
+            : QString();
     ASSERT_TRUE(pair.Connect());
     ASSERT_TRUE(atConnect.has_value());
     EXPECT_EQ(*atConnect, QString());
@@ -95,7 +96,8 @@ TEST_P(PeerNameAnswer, ReachesOnlyTheConnectionThatAskedForIt) {
     const NameRow &row = GetParam();
     HeldLookups held;
     TPair pair([&](TMainFormSeams &seams) {
-        seams.PeerNameLookup = [&](const QString &address, std::function<void(const QString &)> answer) {
+        seams.PeerNameLookup = [&](const QString &address,
+                                   std::function<void(const QString &)> answer) {
             held.Addresses << address;
             held.Answers.push_back(std::move(answer));
         };
@@ -130,11 +132,12 @@ TEST_P(PeerNameAnswer, ReachesOnlyTheConnectionThatAskedForIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PeerNameAnswer,
-    ::testing::Values(NameRow{"WhileConnected", TBefore::Nothing, "peer.example", "peer.example"},
-                      NameRow{"NoName", TBefore::Nothing, "", ""},
-                      NameRow{"AfterCallerDisconnected", TBefore::CallerDisconnects, "peer.example", "None"},
-                      NameRow{"AfterListenerDisconnected", TBefore::ListenerDisconnects, "peer.example", "None"},
-                      NameRow{"AfterAnotherConnection", TBefore::Reconnected, "first.example", ""}),
+    ::testing::Values(
+        NameRow{"WhileConnected", TBefore::Nothing, "peer.example", "peer.example"},
+        NameRow{"NoName", TBefore::Nothing, "", ""},
+        NameRow{"AfterCallerDisconnected", TBefore::CallerDisconnects, "peer.example", "None"},
+        NameRow{"AfterListenerDisconnected", TBefore::ListenerDisconnects, "peer.example", "None"},
+        NameRow{"AfterAnotherConnection", TBefore::Reconnected, "first.example", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 enum class TCloseBy { Button, Window, Destruction };

@@ -76,32 +76,84 @@ TEST(Game, TimeSettingTravelsWithNewGame) {
     EXPECT_EQ(View(pair.Caller).Black, QStringLiteral("7:0"));
 }
 
-TEST(Game, FoolsMateEndsTheGameOnBothSides) {
+struct MateRow {
+    const char *name;
+    Moves moves; // the last one mates
+    QString mateNotice, noMoveNotice, check, turnAfter;
+};
+void PrintTo(const MateRow &row, std::ostream *out) {
+    *out << row.name;
+}
+
+class Mates : public ::testing::TestWithParam<MateRow> {};
+
+TEST_P(Mates, MateEndsTheGameOnBothSides) {
+    const MateRow &row = GetParam();
     TPair pair;
     ASSERT_TRUE(pair.Connect());
     ASSERT_TRUE(pair.StartGame());
-    ASSERT_TRUE(PlayMoves(pair, {{"F2", "F3"}, {"E7", "E5"}, {"G2", "G4"}}));
-    Drag(pair.Caller->ChessBrd1, "D8", "H4");
-    const TGameView over{"White turn ...", "", "", false, true, false, false};
-    ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.InGame(); }));
+    ASSERT_TRUE(PlayMoves(pair, Moves(row.moves.begin(), row.moves.end() - 1)));
+    const bool whiteMates = row.moves.size() % 2 == 1;
+    TWindow &mover = whiteMates ? pair.Listener : pair.Caller;
+    TWindow &peer = whiteMates ? pair.Caller : pair.Listener;
+    Drag(mover->ChessBrd1, row.moves.back().first, row.moves.back().second);
+    const TGameView over{row.turnAfter, "", "", false, true, false, false};
+    ASSERT_TRUE(WaitUntil([&] { return !peer.InGame(); }));
     // The mover sees the mate notice and then the no-move notice; the peer only the mate.
-    EXPECT_EQ(pair.Caller.Boxes.Notices(), (QStringList{"Black check mate ..., White loss!!!",
-                                                        "White can not move ..., Black Win!!!"}));
-    EXPECT_EQ(pair.Listener.Boxes.Notices(), QStringList{"Black check mate ..., White loss!!!"});
+    EXPECT_EQ(mover.Boxes.Notices(), (QStringList{row.mateNotice, row.noMoveNotice}));
+    EXPECT_EQ(peer.Boxes.Notices(), QStringList{row.mateNotice});
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         TGameView v = View(*w);
         v.White = v.Black = QString();
         EXPECT_EQ(v, over);
-        EXPECT_EQ(w->Panel(1), QStringLiteral("Warning : Black check...!!"));
-        EXPECT_EQ(w->MoveList().last(), QStringLiteral("              D8-H4"));
+        EXPECT_EQ(w->Panel(1), row.check);
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Mates,
+    ::testing::Values(MateRow{"BlackMates",
+                              {{"F2", "F3"}, {"E7", "E5"}, {"G2", "G4"}, {"D8", "H4"}},
+                              "Black check mate ..., White loss!!!",
+                              "White can not move ..., Black Win!!!",
+                              "Warning : Black check...!!",
+                              "White turn ..."},
+                      MateRow{"WhiteMates",
+                              {{"E2", "E4"},
+                               {"E7", "E5"},
+                               {"F1", "C4"},
+                               {"B8", "C6"},
+                               {"D1", "H5"},
+                               {"G8", "F6"},
+                               {"H5", "F7"}},
+                              "White check mate, Black loss!!!",
+                              "Black can not move, White Win!!!",
+                              "Warning : White check...!!",
+                              "Black turn ..."}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Connects, starts a game (the listener plays White) and plays the moves.
+bool GameAfter(TPair &pair, const Moves &moves) {
+    return pair.Connect() && pair.StartGame() && PlayMoves(pair, moves);
+}
+
+TEST(Game, BlackCastlingWarnsOnBothSides) {
+    TPair pair;
+    ASSERT_TRUE(GameAfter(pair, {{"E2", "E4"},
+                                 {"E7", "E5"},
+                                 {"G1", "F3"},
+                                 {"G8", "F6"},
+                                 {"D2", "D3"},
+                                 {"F8", "C5"},
+                                 {"B1", "C3"},
+                                 {"E8", "G8"}}));
+    for (TWindow *w : {&pair.Listener, &pair.Caller})
+        EXPECT_EQ(w->Panel(1), QStringLiteral("Warning : Black casting...!!"));
 }
 
 TEST(Game, CheckAndCastlingWarningsStayInPanel1) {
     TPair pair;
-    ASSERT_TRUE(pair.Connect());
-    ASSERT_TRUE(pair.StartGame());
-    ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"},
+    ASSERT_TRUE(GameAfter(pair, {{"E2", "E4"},
                                  {"E7", "E5"},
                                  {"G1", "F3"},
                                  {"B8", "C6"},

@@ -32,7 +32,8 @@ QStringList TBoxes::Texts(ShownBox::Kind kind) const {
     return texts;
 }
 
-TWindow::TWindow(quint16 callPort, quint16 listenPort, const std::function<void(TMainFormSeams &)> &adjust) {
+TWindow::TWindow(quint16 callPort, quint16 listenPort,
+                 const std::function<void(TMainFormSeams &)> &adjust) {
     TMainFormSeams seams;
     seams.ListenPort = listenPort;
     seams.CallPort = callPort;

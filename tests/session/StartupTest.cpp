@@ -2,7 +2,8 @@
 #include "PreciseTimer.h"
 #include "SessionFixture.h"
 #include "Unit1.h"
-#include "components/TrayShell.h"
+#include "components/TrayIcon.h"
+#include "net/SocketError.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -112,21 +113,50 @@ TEST(MainWindow, StartsWaitingForACall) {
     EXPECT_TRUE(window.Boxes.Log().isEmpty());
 }
 
-TEST(MainWindow, FocusOrderSkipsDisabledControls) {
-    TWindow window;
-    QApplication::setActiveWindow(window.Form.get());
-    window->BitBtn3->setFocus();
+struct FocusRow {
+    const char *name;
+    bool inGame; // connected with a game running: Resign and the step buttons enabled
     QStringList order;
-    for (int i = 0; i < 7; ++i) {
+};
+void PrintTo(const FocusRow &row, std::ostream *out) {
+    *out << row.name;
+}
+
+class FocusOrder : public ::testing::TestWithParam<FocusRow> {};
+
+TEST_P(FocusOrder, TabVisitsEnabledControlsInLayoutOrder) {
+    TPair pair;
+    if (GetParam().inGame) {
+        ASSERT_TRUE(pair.Connect());
+        ASSERT_TRUE(pair.StartGame());
+    }
+    TWindow &window = pair.Caller;
+    QApplication::setActiveWindow(window.Form.get());
+    const QString first = GetParam().order.front();
+    window->findChild<QWidget *>(first)->setFocus();
+    QStringList order;
+    for (qsizetype i = 0; i < GetParam().order.size(); ++i) {
         QWidget *focused = QApplication::focusWidget();
         ASSERT_NE(focused, nullptr);
         order << focused->objectName();
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    // Resign, the step buttons and the clocks are disabled at start.
-    EXPECT_EQ(order, (QStringList{"BitBtn3", "Button1", "BitBtn6", "BitBtn5", "Memo", "Edit4",
-                                  "BitBtn3"}));
+    EXPECT_EQ(order, GetParam().order);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, FocusOrder,
+                         ::testing::Values(
+                             // Resign, the step buttons and the clocks are disabled at start.
+                             FocusRow{"AtStart",
+                                      false,
+                                      {"BitBtn3", "Button1", "BitBtn6", "BitBtn5", "Memo", "Edit4",
+                                       "BitBtn3"}},
+                             // New Game is disabled while a game runs; the clocks stay disabled.
+                             FocusRow{"InGame",
+                                      true,
+                                      {"BitBtn4", "Button1", "BitBtn6", "BitBtn5", "Memo",
+                                       "BitBtn1", "Button2", "BitBtn2", "Edit4", "BitBtn4"}}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, TrayMenuRestoreAndExit) {
     TWindow window;
@@ -171,6 +201,78 @@ TEST(MainWindow, MinimisesToTheTrayAndRestoresFromItsMenu) {
     ASSERT_TRUE(WaitUntil([&] { return !tray->Shown && form.isVisible(); }));
     EXPECT_FALSE(form.isMinimized());
 }
+
+// A desktop that refuses the icon: the failure reaches the error box, not just a log line.
+class TRefusingTrayShell final : public TTrayShell {
+  public:
+    bool HasNotificationArea() const override { return true; }
+    bool Add(const TTrayIconData &) override { return false; }
+    bool Modify(const TTrayIconData &) override { return false; }
+    bool Delete() override { return true; }
+    QPoint CursorPos() const override { return {}; }
+};
+
+TEST(MainWindow, RefusedTrayIconIsShownInTheErrorBox) {
+    TBoxes boxes;
+    TMainFormSeams seams;
+    seams.ListenPort = 0;
+    seams.Dialogs = &boxes;
+    seams.TrayShell = std::make_unique<TRefusingTrayShell>();
+    TMainForm form(std::move(seams));
+    form.show();
+    form.showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.Errors().isEmpty(); }));
+    EXPECT_EQ(boxes.Errors(), QStringList{"Cannot create shell notification icon."});
+    // Without an icon to bring it back, the window keeps its task-bar entry.
+    EXPECT_TRUE(form.isVisible());
+}
+
+struct ErrorBoxRow {
+    const char *name;
+    bool fromSocket; // raised in a socket's event rather than in any other handler
+    std::function<void()> fail;
+    const char *shown;
+};
+void PrintTo(const ErrorBoxRow &row, std::ostream *out) {
+    *out << row.name;
+}
+
+class ErrorBox : public ::testing::TestWithParam<ErrorBoxRow> {};
+
+TEST_P(ErrorBox, FailuresEndInTheErrorBoxWithTheFullStopRule) {
+    TBoxes boxes;
+    const auto report = InstallErrorBox(boxes);
+    struct Restore {
+        ~Restore() { SetSocketExceptionHandler({}); }
+    } restore;
+    if (GetParam().fromSocket)
+        RunSocketStep(GetParam().fail);
+    else
+        DeliverGuarded(
+            [&] {
+                GetParam().fail();
+                return true;
+            },
+            report);
+    EXPECT_EQ(boxes.Errors(), QStringList{QString::fromUtf8(GetParam().shown)});
+    EXPECT_EQ(boxes.Log().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ErrorBox,
+    ::testing::Values(ErrorBoxRow{"HandlerFailure", false,
+                                  [] { throw std::runtime_error("Bad move 7"); }, "Bad move 7."},
+                      ErrorBoxRow{"SocketFailure", true, [] { throw AsyncSocketError(10061); },
+                                  "Asynchronous socket error 10061."},
+                      ErrorBoxRow{"SocketFailureEndingInAQuote", true,
+                                  [] {
+                                      throw std::runtime_error(
+                                          "Windows socket error: x (99), on API 'connect'");
+                                  },
+                                  "Windows socket error: x (99), on API 'connect'"},
+                      ErrorBoxRow{"ForeignSocketFailure", true, [] { throw 42; },
+                                  "Unknown failure."}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AboutBox, OpensFromTheButtonAndSetsTheNextGamesTime) {
     TWindow window;
@@ -241,20 +343,22 @@ TEST_P(LocalAddress, ShowsTheAddressToCallOrNoNetwork) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, LocalAddress,
-    ::testing::Values(ResolverRow{"One", QStringList{"192.168.1.7"}, {}, "192.168.1.7", true},
-                      ResolverRow{"SeveralLastWins",
-                                  QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"},
-                                  {{"10.9.9.9", true}},
-                                  "172.16.0.3",
-                                  true},
-                      ResolverRow{"LoopbackGivesWayToAnInterface",
-                                  QStringList{"127.0.1.1"},
-                                  {{"127.0.0.1", true}, {"10.0.0.5", true}},
-                                  "10.0.0.5",
-                                  true},
-                      ResolverRow{"LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
-                      ResolverRow{"EmptyList", QStringList{}, {{"10.0.0.5", true}}, "", true},
-                      ResolverRow{"DoesNotResolve", std::nullopt, {{"10.0.0.5", true}}, "No network..", false}),
+    ::testing::Values(
+        ResolverRow{"One", QStringList{"192.168.1.7"}, {}, "192.168.1.7", true},
+        ResolverRow{"SeveralLastWins",
+                    QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"},
+                    {{"10.9.9.9", true}},
+                    "172.16.0.3",
+                    true},
+        ResolverRow{"LoopbackGivesWayToAnInterface",
+                    QStringList{"127.0.1.1"},
+                    {{"127.0.0.1", true}, {"10.0.0.5", true}},
+                    "10.0.0.5",
+                    true},
+        ResolverRow{
+            "LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
+        ResolverRow{"EmptyList", QStringList{}, {{"10.0.0.5", true}}, "", true},
+        ResolverRow{"DoesNotResolve", std::nullopt, {{"10.0.0.5", true}}, "No network..", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {
