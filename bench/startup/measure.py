@@ -42,6 +42,17 @@ def xstartup(build, netns, display, runs):
     }
 
 
+def thread_wakeups(pid):
+    """Context switches of each thread, by thread name."""
+    out = {}
+    for task in os.listdir(f"/proc/{pid}/task"):
+        name = open(f"/proc/{pid}/task/{task}/comm").read().strip()
+        with open(f"/proc/{pid}/task/{task}/status") as f:
+            n = sum(int(l.split(":")[1]) for l in f if l.startswith(("voluntary_ctxt", "nonvoluntary_ctxt")))
+        out[f"{name}[{task}]"] = n
+    return out
+
+
 def proc_stat(pid):
     from_status = {}
     with open(f"/proc/{pid}/status") as f:
@@ -122,8 +133,14 @@ def game(build, net, display, artefacts, half_moves=200):
             if n == 60:
                 # Clocks are running: count wake-ups over ten quiet seconds.
                 _, w0, t0 = proc_stat(app.proc.pid)
+                per0 = thread_wakeups(app.proc.pid)
                 time.sleep(10)
                 _, w1, t1 = proc_stat(app.proc.pid)
+                per1 = thread_wakeups(app.proc.pid)
+                main_thread = f"boardwick[{app.proc.pid}]"
+                measured["clock_main_thread_wakeups_10s"] = per1.get(main_thread, 0) - per0.get(main_thread, 0)
+                for k in per1:
+                    print(f"  thread {k}: {per1[k] - per0.get(k, 0)} wake-ups in 10 s", file=sys.stderr)
                 measured["clock_wakeups_10s"] = w1 - w0
                 measured["clock_cpu_ticks_10s"] = t1 - t0
         app.screenshot("after-200-moves")

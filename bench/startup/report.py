@@ -58,7 +58,8 @@ def main():
         ("Resident memory after a 200-move game", "rss_after_200_moves_mib", "MiB", ("<", 40)),
         ("CPU ticks in 10 s idle, no game", "idle_cpu_ticks_10s", "ticks", ("<=", 0)),
         ("Wake-ups in 10 s idle, no game", "idle_wakeups_10s", "", None),
-        ("Wake-ups in 10 s with the clocks running", "clock_wakeups_10s", "", ("<=", 10)),
+        ("Wake-ups in 10 s with the clocks running, all threads", "clock_wakeups_10s", "", ("<=", 10)),
+        ("Wake-ups in 10 s with the clocks running, GUI thread", "clock_main_thread_wakeups_10s", "", None),
         ("CPU ticks in 10 s with the clocks running", "clock_cpu_ticks_10s", "ticks", None),
     ]
     out.append("| what | measured | target | met |\n|---|---|---|---|")
@@ -68,9 +69,20 @@ def main():
         if target and key in prog:
             v = float(value)
             met = "yes" if (v < target[1] if target[0] == "<" else v <= target[1]) else "**no**"
-        shown = f"{float(value):.3f} {unit}".strip() if key in prog else value
+        if key not in prog:
+            shown = value
+        elif "." in value:
+            shown = f"{float(value):.3f} {unit}".strip()
+        else:
+            shown = f"{value} {unit}".strip()
         tgt = f"{target[0]} {target[1]} {unit}".strip() if target else ""
         out.append(f"| {label} | {shown} | {tgt} | {met} |")
+    out.append("\nWith the clocks running the clock timer itself fires once a second (a single-shot timer "
+               "re-armed for the next whole second). Each tick repaints the running clock, and that repaint's "
+               "round trips to the X server wake the GUI thread and Qt's X event thread again, which the "
+               "context-switch count includes; the focused chat line's blinking text cursor adds its own "
+               "wake-ups while the window has the keyboard focus. The target of one wake-up a second is met by the "
+               "timer, not by the whole process as counted here.\n")
     out.append("\nFor comparison, the lightest desktop chess program measured on this kind of machine: "
                "first paint 0.164 s, 43.5 MiB.\n")
     out.append("## Micro-benchmarks (Google Benchmark, median of 5)\n")
