@@ -151,7 +151,7 @@ TEST(ProductName, LeavesTheVersionLabelClear)
 
 TEST(ButtonGlyphs, UnknownButtonIsRefused)
 {
-    EXPECT_THROW(DrawButtonGlyph(GlyphSpec{"Button1", 16}), std::invalid_argument);
+    EXPECT_THROW(DrawButtonGlyph(GlyphDef{"Button1", 16}), std::invalid_argument);
 }
 
 // The committed pictures are what the tool draws now.
@@ -168,8 +168,8 @@ TEST(ArtworkTool, RedrawsTheCommittedPictures)
         QImage Picture;
     };
     std::vector<Drawn> drawn;
-    for (const GlyphSpec& spec : ButtonGlyphSpecs()) {
-        drawn.push_back({QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(spec.ButtonName)), DrawButtonGlyph(spec)});
+    for (const GlyphDef& def : ButtonGlyphDefs()) {
+        drawn.push_back({QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(def.ButtonName)), DrawButtonGlyph(def)});
     }
     drawn.push_back({":/icons/boardwick.png", DrawWindowIcon(glyphs)});
     for (int size : ProgramIconSizes()) {

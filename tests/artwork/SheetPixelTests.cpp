@@ -174,10 +174,10 @@ TEST(SheetTool, RedrawsTheCommittedSheetsByteForByte)
     }
     const FontFiles& fonts = *installed;
     const ChessGlyphs glyphs(fonts.Sans);
-    for (const SheetSpec& spec : BuiltInSheets()) {
-        const QByteArray drawn = EncodeBmp(RenderPieceSheet(glyphs, spec), spec.BitsPerPixel);
-        const QByteArray committed = ReadResource(QStringLiteral(":/pieces/") + spec.FileName);
-        EXPECT_TRUE(drawn == committed) << spec.FileName;
+    for (const SheetDef& def : BuiltInSheets()) {
+        const QByteArray drawn = EncodeBmp(RenderPieceSheet(glyphs, def), def.BitsPerPixel);
+        const QByteArray committed = ReadResource(QStringLiteral(":/pieces/") + def.FileName);
+        EXPECT_TRUE(drawn == committed) << def.FileName;
     }
 }
 

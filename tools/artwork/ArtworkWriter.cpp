@@ -49,13 +49,13 @@ QStringList WriteAllArtwork(const QString& outDir, const FontFiles& fonts)
 {
     const ChessGlyphs glyphs(fonts.Sans);
     QStringList written;
-    for (const SheetSpec& spec : BuiltInSheets()) {
-        const IndexedPicture sheet = RenderPieceSheet(glyphs, spec);
-        written << WriteFile(outDir, QStringLiteral("pieces/") + spec.FileName, EncodeBmp(sheet, spec.BitsPerPixel));
+    for (const SheetDef& def : BuiltInSheets()) {
+        const IndexedPicture sheet = RenderPieceSheet(glyphs, def);
+        written << WriteFile(outDir, QStringLiteral("pieces/") + def.FileName, EncodeBmp(sheet, def.BitsPerPixel));
     }
-    for (const GlyphSpec& spec : ButtonGlyphSpecs()) {
-        written << WriteFile(outDir, QStringLiteral("glyphs/%1.png").arg(QLatin1String(spec.ButtonName)),
-                             Png(DrawButtonGlyph(spec)));
+    for (const GlyphDef& def : ButtonGlyphDefs()) {
+        written << WriteFile(outDir, QStringLiteral("glyphs/%1.png").arg(QLatin1String(def.ButtonName)),
+                             Png(DrawButtonGlyph(def)));
     }
     written << WriteFile(outDir, QStringLiteral("icons/boardwick.png"), Png(DrawWindowIcon(glyphs)));
     for (int size : ProgramIconSizes()) {

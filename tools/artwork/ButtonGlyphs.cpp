@@ -84,31 +84,31 @@ void PaintTriangle(QPainter& p, bool pointsLeft)
 
 } // namespace
 
-const std::vector<GlyphSpec>& ButtonGlyphSpecs()
+const std::vector<GlyphDef>& ButtonGlyphDefs()
 {
-    static const std::vector<GlyphSpec> specs = {{"BitBtn1", 9},  {"BitBtn2", 9},  {"BitBtn3", 16},
+    static const std::vector<GlyphDef> defs = {{"BitBtn1", 9},  {"BitBtn2", 9},  {"BitBtn3", 16},
                                                  {"BitBtn4", 16}, {"BitBtn5", 16}, {"BitBtn6", 16}};
-    return specs;
+    return defs;
 }
 
-QImage DrawButtonGlyph(const GlyphSpec& spec)
+QImage DrawButtonGlyph(const GlyphDef& def)
 {
-    const auto draw = [&spec](QPainter& p) {
-        if (std::strcmp(spec.ButtonName, "BitBtn1") == 0) {
+    const auto draw = [&def](QPainter& p) {
+        if (std::strcmp(def.ButtonName, "BitBtn1") == 0) {
             PaintTriangle(p, true);
-        } else if (std::strcmp(spec.ButtonName, "BitBtn2") == 0) {
+        } else if (std::strcmp(def.ButtonName, "BitBtn2") == 0) {
             PaintTriangle(p, false);
-        } else if (std::strcmp(spec.ButtonName, "BitBtn3") == 0) {
+        } else if (std::strcmp(def.ButtonName, "BitBtn3") == 0) {
             PaintNewGame(p);
-        } else if (std::strcmp(spec.ButtonName, "BitBtn4") == 0) {
+        } else if (std::strcmp(def.ButtonName, "BitBtn4") == 0) {
             PaintResign(p);
-        } else if (std::strcmp(spec.ButtonName, "BitBtn5") == 0) {
+        } else if (std::strcmp(def.ButtonName, "BitBtn5") == 0) {
             PaintAbout(p);
-        } else if (std::strcmp(spec.ButtonName, "BitBtn6") == 0) {
+        } else if (std::strcmp(def.ButtonName, "BitBtn6") == 0) {
             PaintConnect(p);
         } else {
-            throw std::invalid_argument(std::string("no glyph for ") + spec.ButtonName);
+            throw std::invalid_argument(std::string("no glyph for ") + def.ButtonName);
         }
     };
-    return DrawSupersampled(spec.Size, spec.Size, Supersample, draw);
+    return DrawSupersampled(def.Size, def.Size, Supersample, draw);
 }

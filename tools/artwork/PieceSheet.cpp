@@ -17,12 +17,12 @@ struct Tones {
     std::uint8_t Black, Grey, Silver, White;
 };
 
-Tones TonesFor(const SheetSpec& spec)
+Tones TonesFor(const SheetDef& def)
 {
-    if (spec.BitsPerPixel == 1) {
+    if (def.BitsPerPixel == 1) {
         return {0, 0, 0, 1};
     }
-    return {0, 8, static_cast<std::uint8_t>(spec.UseSilver ? 7 : 8), 15};
+    return {0, 8, static_cast<std::uint8_t>(def.UseSilver ? 7 : 8), 15};
 }
 
 // Per pixel of one cell: how much of it lies inside the figure's silhouette, and how much of
@@ -110,21 +110,21 @@ CellCoverage Cover(const std::vector<QPainterPath>& ink, const std::vector<QPain
     return cover;
 }
 
-std::uint8_t PieceTone(float ink, const SheetSpec& spec, const Tones& tones)
+std::uint8_t PieceTone(float ink, const SheetDef& def, const Tones& tones)
 {
-    if (spec.BitsPerPixel == 1) {
+    if (def.BitsPerPixel == 1) {
         return ink >= 0.5f ? tones.Black : tones.White;
     }
-    if (spec.UseSilver) {
+    if (def.UseSilver) {
         return ink >= 0.7f ? tones.Black : ink >= 0.4f ? tones.Grey : ink >= 0.15f ? tones.Silver : tones.White;
     }
     return ink >= 0.6f ? tones.Black : ink >= 0.25f ? tones.Grey : tones.White;
 }
 
 // Grey marks the soft edge of a silhouette where the depth allows it; both tones are opaque.
-std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetSpec& spec, const Tones& tones)
+std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetDef& def, const Tones& tones)
 {
-    const bool soft = spec.BitsPerPixel != 1;
+    const bool soft = def.BitsPerPixel != 1;
     std::uint8_t tone = inside >= (soft ? 0.6f : 0.4f) ? tones.Black
                         : soft && inside >= 0.15f    ? tones.Grey
                                                      : tones.White;
@@ -165,21 +165,21 @@ void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, con
 
 } // namespace
 
-const SheetSpec (&BuiltInSheets())[4]
+const SheetDef (&BuiltInSheets())[4]
 {
-    static const SheetSpec sheets[4] = {{"Size32.bmp", 32, 4, false},
+    static const SheetDef sheets[4] = {{"Size32.bmp", 32, 4, false},
                                         {"Size40.bmp", 40, 4, true},
                                         {"Size64.bmp", 64, 1, false},
                                         {"Size80.bmp", 80, 1, false}};
     return sheets;
 }
 
-IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetSpec& spec)
+IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetDef& def)
 {
-    const int cell = spec.CellSize;
-    const Tones tones = TonesFor(spec);
+    const int cell = def.CellSize;
+    const Tones tones = TonesFor(def);
     IndexedPicture sheet(6 * cell, 4 * cell,
-                         spec.BitsPerPixel == 1 ? BlackWhitePalette() : StandardPalette16(), tones.White);
+                         def.BitsPerPixel == 1 ? BlackWhitePalette() : StandardPalette16(), tones.White);
 
     // One scale for all figures keeps their relative heights; all stand on the same base line.
     QRectF bounds[6];
@@ -219,9 +219,9 @@ IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetSpec& spec
                 for (int x = 0; x < cell; ++x) {
                     const std::size_t at = static_cast<std::size_t>(y) * cell + x;
                     const std::uint8_t piece =
-                        cover.Inside[at] > 0 ? PieceTone(cover.Ink[at], spec, tones) : tones.White;
+                        cover.Inside[at] > 0 ? PieceTone(cover.Ink[at], def, tones) : tones.White;
                     sheet.Set(left + x, top + y, piece);
-                    sheet.Set(left + x, top + cell + y, MaskTone(cover.Inside[at], piece, spec, tones));
+                    sheet.Set(left + x, top + cell + y, MaskTone(cover.Inside[at], piece, def, tones));
                 }
             }
             HardenEnclosedEdges(sheet, left, top + cell, cell, tones);
