@@ -4,7 +4,6 @@
 #include "Main.h"
 #include "board/ChessBrd.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <benchmark/benchmark.h>
@@ -113,13 +112,3 @@ void BM_DropToPeerBoard(benchmark::State &state) {
 BENCHMARK(BM_DropToPeerBoard)->Iterations(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

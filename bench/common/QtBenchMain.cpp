@@ -1,0 +1,13 @@
+// Benchmark entry for benchmarks that need a QApplication: headless unless a display is asked for.
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
