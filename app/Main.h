@@ -1,5 +1,5 @@
 #pragma once
-#include "LineFramer.h"
+#include "GameState.h"
 #include "LocalAddress.h"
 #include "PeerProtocol.h"
 #include "components/TrayShell.h"
@@ -26,6 +26,7 @@ class TClientSocket;
 class TCustomWinSocket;
 class TDialogs;
 class TForm1;
+class TPeerLink;
 class TPreciseTimer;
 class TServerSocket;
 class TStatusPanels;
@@ -45,6 +46,8 @@ struct TMainFormSeams {
     // empty text when it has none. Null: the system's asynchronous lookup.
     std::function<void(const QString &address, std::function<void(const QString &name)> answer)>
         PeerNameLookup;
+    // Ends the program once the window has shut down. Null: the application's event loop quits.
+    std::function<void()> Quit;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
@@ -68,14 +71,17 @@ class TMainForm : public QWidget {
     TTrayIcon *TrayIcon1;
     QMenu *PopupMenu1;
     QAction *Restore1, *Exit1;
+    TPeerLink *Link; // the connection to the peer
 
     // Session state.
     int TimePerSide = 0;
     std::string MessageTag;
-    bool IsServer = false;
-    bool PlayWhite = false;
+    TGameState Game;
     QString ConnectAddress;
     int WhiteMinutes = 0, WhiteSeconds = 0, BlackMinutes = 0, BlackSeconds = 0;
+    // The current (or last) connection was accepted by the local listener.
+    bool IsServer() const;
+    bool Connected() const;
 
     // Lets BitBtn5 open the About box modally and its hidden setting reach TimePerSide; the box
     // must outlive the window's use of it.
@@ -94,7 +100,6 @@ class TMainForm : public QWidget {
     void BitBtn5Click();
 
     // Protocol.
-    void SendAct(const std::string &line);
     void CheckCommand(const std::string &line);
     bool StrToMove(const std::string &moveText);
 
@@ -138,27 +143,26 @@ class TMainForm : public QWidget {
     void DetachBoard();
     void BuildTray(std::unique_ptr<TTrayShell> shell);
     void ConnectSockets();
-    void SendControl(std::string_view word);
-    void ReadFrom(TCustomWinSocket *socket);
+    void ConnectLink();
+    void Dispatch(const TPeerLine &line);
+    bool Arrived(const TPeerLine &line);
     void RunControl(TControlWord word);
+    void StartGame(bool playWhite);
     void ReceivedNew();
     void EndGame();
     void ShowClocks();
     void ConnectionClosed();
     bool StartListening();
-    void ConnectedTo(TCustomWinSocket *peer, const QString &opponent);
+    void ConnectedTo(TCustomWinSocket *peer, bool accepted, const QString &opponent);
     void LookUpPeerName(const QString &address, std::function<void(const QString &)> answer);
     void SetStepButtons(bool on);
     void StepBoard(bool back);
-    void AnswerRequest(const QString &question, std::string_view granted, std::string_view refused,
-                       const std::function<void()> &grant);
-    void AnswerStep(bool back);
-    void AnswerSwitch(bool off);
+    void AnswerRequest(TAskKind kind);
+    void ShowRefusal(TAskKind kind);
     void SwitchSteps(bool off);
-    bool IsRefused(TCustomWinSocket *socket);
-    void Refuse(TCustomWinSocket *socket);
     void DrawNotice(const QString &text);
-    bool MoverIsBlack() const;
+    void LocalMoveDone();
+    void Release();
 
     std::unique_ptr<TDialogs> OwnDialogs;
     QPointer<TForm1> AboutBox;
@@ -166,14 +170,6 @@ class TMainForm : public QWidget {
     std::function<std::optional<QStringList>()> LocalAddresses;
     std::function<QList<TInterfaceAddress>()> LocalInterfaces;
     decltype(TMainFormSeams::PeerNameLookup) PeerNameLookup;
-    quint64 ConnectionSerial = 0; // moves on whenever a connection starts or ends
-    // The one connection of the session; callers beyond it are refused.
-    QPointer<TCustomWinSocket> PeerSocket;
-    TLineFramer PeerFramer; // the peer's partial line
-    QList<QPointer<TCustomWinSocket>> Refused;
-    int LocalMovesMade = 0; // moves played by local drops
-    int LocalMovesSent = 0; // of those, sent to the peer
-    bool PlayingPeerMove = false;
-    bool Closing = false;   // the window is closing: nothing listens again
-    bool LocalDraw = false; // the local move being played drew the game
+    std::function<void()> Quit;
+    bool Closing = false; // the window is closing: nothing listens again
 };

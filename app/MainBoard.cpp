@@ -31,11 +31,20 @@ void TMainForm::BuildBoard() {
     ChessBrd1->OnCastle = [this](TObject *, Square, Square) { ChessBrd1Castle(); };
     ChessBrd1->OnMate = [this](TObject *, Square, Square) { ChessBrd1Mate(); };
     ChessBrd1->OnEndDrag = [this](TObject *, TObject *, int, int) { OnEndDrag(); };
-    // Moves by local drops are counted so that only a drag that moved sends a line.
+    // The held piece keeps received lines that would change the board waiting until it is let go.
+    ChessBrd1->OnStartDrag = [this](TObject *, TDragObject *&) {
+        if (Game.Hold == TBoardHold::Free)
+            Game.Hold = TBoardHold::PieceHeld;
+    };
+    // A drop on a legal square turns the held piece into a move in progress; moves by local drops
+    // are counted so that only a drag that moved sends a line.
     ChessBrd1->OnLegalMove = [this](TObject *, Square, Square) {
-        if (!PlayingPeerMove) {
-            ++LocalMovesMade;
-            LocalDraw = false;
+        Game.MoverWhite = !ChessBrd1->WhiteToMove();
+        ++Game.MovesMade;
+        if (Game.Hold == TBoardHold::PieceHeld) {
+            Game.Hold = TBoardHold::MoveInProgress;
+            ++Game.LocalMovesMade;
+            Game.LocalDraw = false;
         }
     };
     ChessBrd1->OnStaleMate = [this](TObject *, Square, Square) {
@@ -51,6 +60,7 @@ void TMainForm::BuildBoard() {
 
 void TMainForm::DetachBoard() {
     ChessBrd1->OnCheck = ChessBrd1->OnCastle = ChessBrd1->OnMate = ChessBrd1->OnLegalMove = nullptr;
+    ChessBrd1->OnStartDrag = nullptr;
     ChessBrd1->OnStaleMate = nullptr;
     ChessBrd1->OnThreefoldPosition = ChessBrd1->OnOnlyTwoKingsLeft = nullptr;
     ChessBrd1->OnEndDrag = nullptr;

@@ -2,6 +2,8 @@
 
 #include "ClockMath.h"
 #include "Dialogs.h"
+#include "PeerLink.h"
+#include "PreciseTimer.h"
 #include "board/ChessBrd.h"
 
 #include <QLineEdit>
@@ -10,6 +12,10 @@
 
 // The clock of the board's side to move loses a second; its flag falls below 0:0.
 void TMainForm::Timer1Timer() {
+    if (!Game.Running()) {
+        Timer1->SetEnabled(false); // a tick that was already due when the game ended
+        return;
+    }
     if (ChessBrd1->WhiteToMove()) {
         if (TickClock(WhiteMinutes, WhiteSeconds)) {
             BitBtn4Click();
@@ -31,60 +37,112 @@ void TMainForm::Edit4KeyDown(int key) {
     if (key != 13)
         return;
     const QString text = Edit4->text();
-    // A pasted line feed would end the line early on the wire.
-    QByteArray payload = text.toUtf8();
-    payload.replace('\n', ' ');
-    SendAct(MessageTag + std::string(ChannelName(TPeerChannel::Chat)) + payload.toStdString());
+    Link->SendChat(text);
     Memo1->appendPlainText(QLatin1Char('>') + text);
     Edit4->clear();
 }
 
 void TMainForm::BitBtn1Click() {
-    SendControl("AskBack");
+    Link->SendControl(TControlWord::AskBack);
 }
 
 void TMainForm::BitBtn2Click() {
-    SendControl("AskForward");
+    Link->SendControl(TControlWord::AskForward);
 }
 
 void TMainForm::Button2Click() {
-    SendControl(Button2->text() == QStringLiteral("< OFF >") ? "WardAskOff" : "WardAskOn");
+    Link->SendControl(Game.StepsOff ? TControlWord::WardAskOn : TControlWord::WardAskOff);
 }
 
-// The answer goes out before the local change, so both programs change alike.
-void TMainForm::AnswerRequest(const QString &question, std::string_view granted,
-                              std::string_view refused, const std::function<void()> &grant) {
-    if (!Dialogs().Confirm(question)) {
-        SendControl(refused);
+namespace {
+QString QuestionText(TAskKind kind) {
+    switch (kind) {
+    case TAskKind::Back:
+        return QStringLiteral("Your opponent ask to move backward. Agree?");
+    case TAskKind::Forward:
+        return QStringLiteral("Your opponent ask to move forward. Agree?");
+    case TAskKind::WardOff:
+        return QStringLiteral("Your opponent ask to disable navigation buttons. Agree?");
+    case TAskKind::WardOn:
+        return QStringLiteral("Your opponent ask to enable navigation buttons. Agree?");
+    }
+    return {};
+}
+
+QString RefusalText(TAskKind kind) {
+    switch (kind) {
+    case TAskKind::Back:
+        return QStringLiteral("Backward move request is refused!");
+    case TAskKind::Forward:
+        return QStringLiteral("Forward move request is refused!");
+    case TAskKind::WardOff:
+        return QStringLiteral("Navigation disable request is refused!");
+    case TAskKind::WardOn:
+        return QStringLiteral("Navigation enable request is refused!");
+    }
+    return {};
+}
+} // namespace
+
+// One question of a kind at a time; a repeat is refused at once. The answer goes out before the
+// local change, so both programs change alike, and only to the connection that asked, in the game
+// it asked about.
+void TMainForm::AnswerRequest(TAskKind kind) {
+    bool &asking = Game.Asking[static_cast<std::size_t>(kind)];
+    if (asking) {
+        Link->SendControl(RefusalOf(kind));
         return;
     }
-    SendControl(granted);
-    grant();
+    const auto connection = Link->Serial();
+    const auto game = Game.Serial;
+    asking = true;
+    const bool agreed = Dialogs().Confirm(QuestionText(kind));
+    asking = false;
+    if (connection != Link->Serial())
+        return;
+    // A new game while the question was open: the step it asked for belongs to the old one.
+    const bool stale = game != Game.Serial && (kind == TAskKind::Back || kind == TAskKind::Forward);
+    if (!agreed || stale) {
+        Link->SendControl(RefusalOf(kind));
+        return;
+    }
+    Link->SendControl(GrantOf(kind));
+    switch (kind) {
+    case TAskKind::Back:
+    case TAskKind::Forward:
+        StepBoard(kind == TAskKind::Back);
+        break;
+    case TAskKind::WardOff:
+    case TAskKind::WardOn:
+        SwitchSteps(kind == TAskKind::WardOff);
+        break;
+    }
 }
 
-void TMainForm::AnswerStep(bool back) {
-    AnswerRequest(back ? QStringLiteral("Your opponent ask to move backward. Agree?")
-                       : QStringLiteral("Your opponent ask to move forward. Agree?"),
-                  back ? "Back" : "Forward", back ? "BackFail" : "ForwardFail",
-                  [this, back] { StepBoard(back); });
+// Repeats of a refusal already on screen add nothing.
+void TMainForm::ShowRefusal(TAskKind kind) {
+    bool &showing = Game.Refusing[static_cast<std::size_t>(kind)];
+    if (showing)
+        return;
+    showing = true;
+    Dialogs().Refusal(RefusalText(kind));
+    showing = false;
 }
 
+// A granted step resumes an ended game: the clock of the side to move runs again. Before the
+// first game of a connection there is no game to resume.
 void TMainForm::StepBoard(bool back) {
     if (back)
         ChessBrd1->MoveBack();
     else
         ChessBrd1->MoveForward();
+    if (Game.Phase == TGamePhase::Ended)
+        Game.Phase = TGamePhase::Running;
     CheckMoves();
 }
 
-void TMainForm::AnswerSwitch(bool off) {
-    AnswerRequest(off ? QStringLiteral("Your opponent ask to disable navigation buttons. Agree?")
-                      : QStringLiteral("Your opponent ask to enable navigation buttons. Agree?"),
-                  off ? "WardOff" : "WardOn", off ? "WardOffFail" : "WardOnFail",
-                  [this, off] { SwitchSteps(off); });
-}
-
 void TMainForm::SwitchSteps(bool off) {
+    Game.StepsOff = off;
     BitBtn1->setEnabled(!off);
     BitBtn2->setEnabled(!off);
     Button2->setText(off ? QStringLiteral("< ON >") : QStringLiteral("< OFF >"));

@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "PeerLink.h"
 #include "StatusPanels.h"
 #include "net/ScktComp.h"
 
@@ -8,24 +9,30 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
-const QString ConnectCaption = QStringLiteral("Connect");
-const QString DisconnectCaption = QStringLiteral("Disconnect");
 const QString Waiting = QStringLiteral("Waiting for a call ...");
 } // namespace
 
+bool TMainForm::IsServer() const {
+    return Link->Role() == TPeerRole::Accepted;
+}
+
+bool TMainForm::Connected() const {
+    return Link->HasPeer();
+}
+
 void TMainForm::BitBtn6Click() {
     StatusBar1->SetPanelText(2, QString());
-    if (BitBtn6->text() == ConnectCaption) {
+    if (!Connected()) {
         ServerSocket->SetActive(false);
         if (ClientSocket->Active())
             ClientSocket->SetActive(false);
         QString address = ConnectAddress;
         const bool confirmed = Dialogs().InputQuery(QStringLiteral("Computer to connect to"),
                                                     QStringLiteral("Address Name:"), address, 255);
-        if (!confirmed)
+        // A call that came in or a window that closed while the box was open wins over the box.
+        if (!confirmed || Connected() || Closing)
             return;
         ConnectAddress = address;
         if (address.isEmpty())
@@ -34,21 +41,22 @@ void TMainForm::BitBtn6Click() {
         ClientSocket->SetActive(true);
         return;
     }
-    if (IsServer)
+    if (IsServer())
         ServerSocket->SetActive(false);
     else
         ClientSocket->SetActive(false);
-    ConnectionClosed();
+    // Closing may have announced the end already.
+    if (Connected())
+        ConnectionClosed();
 }
 
 void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
-    IsServer = false;
-    ConnectedTo(socket, QString());
+    ConnectedTo(socket, false, QString());
     // A slow name service must not hold the window up: the name is shown when it comes, and only
     // while this same connection lasts.
-    const quint64 connection = ConnectionSerial;
+    const auto connection = Link->Serial();
     LookUpPeerName(socket->PeerAddress(), [this, connection](const QString &name) {
-        if (connection != ConnectionSerial || !PeerSocket)
+        if (connection != Link->Serial())
             return;
         Label6->setText(name);
         Label6->adjustSize();
@@ -70,7 +78,7 @@ void TMainForm::LookUpPeerName(const QString &address,
 }
 
 void TMainForm::ClientSocketDisconnect(TCustomWinSocket *socket) {
-    if (PeerSocket && socket != PeerSocket)
+    if (Connected() && !Link->IsCurrent(socket))
         return;
     ConnectionClosed();
 }
@@ -81,69 +89,61 @@ void TMainForm::ClientSocketError(TCustomWinSocket *, int &errorCode) {
 }
 
 void TMainForm::ServerSocketClientConnect(TCustomWinSocket *socket) {
-    if (PeerSocket && socket != PeerSocket) {
-        Refuse(socket);
+    if (Connected() && !Link->IsCurrent(socket)) {
+        Link->Refuse(socket);
         return;
     }
     Edit4->clear();
 }
 
 void TMainForm::ServerSocketAccept(TCustomWinSocket *socket) {
-    if (IsRefused(socket))
+    if (Link->IsRefused(socket))
         return;
-    IsServer = true;
-    ConnectedTo(socket, socket->PeerAddress());
+    ConnectedTo(socket, true, socket->PeerAddress());
 }
 
 void TMainForm::ServerSocketClientDisconnect(TCustomWinSocket *socket) {
-    if (IsRefused(socket) || (PeerSocket && socket != PeerSocket))
+    if (Link->IsRefused(socket) || (Connected() && !Link->IsCurrent(socket)))
         return;
     ConnectionClosed();
 }
 
 void TMainForm::ServerSocketClientError(TCustomWinSocket *socket, int &errorCode) {
     errorCode = 0;
-    if (IsRefused(socket))
+    if (Link->IsRefused(socket))
         return;
     StatusBar1->SetPanelText(2, QStringLiteral("Call error ..."));
 }
 
-void TMainForm::ConnectedTo(TCustomWinSocket *peer, const QString &opponent) {
-    PeerSocket = peer;
-    ++ConnectionSerial;
-    PeerFramer.Clear();
+// A new connection starts with no game: nothing of an earlier one carries over but the board's
+// picture and the step switch.
+void TMainForm::ConnectedTo(TCustomWinSocket *peer, bool accepted, const QString &opponent) {
+    Link->Attach(peer, accepted ? TPeerRole::Accepted : TPeerRole::Called);
+    Game.Phase = TGamePhase::None;
     Label6->setText(opponent);
     Label6->adjustSize();
     StatusBar1->SetPanelText(2, QString());
-    BitBtn6->setText(DisconnectCaption);
+    BitBtn6->setText(QStringLiteral("Disconnect"));
     SetStepButtons(true);
 }
 
 // Back to waiting: whichever side closed, the game ends without a line sent and the listener
 // is on again (it was off while calling out).
 void TMainForm::ConnectionClosed() {
-    PeerSocket = nullptr;
-    ++ConnectionSerial;
-    PeerFramer.Clear();
+    Link->Detach();
+    EndGame();
+    Game.Phase = TGamePhase::None;
     if (!Closing && StartListening())
         StatusBar1->SetPanelText(2, Waiting);
     Label6->setText(QStringLiteral("None"));
     Label6->adjustSize();
-    BitBtn6->setText(ConnectCaption);
-    EndGame();
+    BitBtn6->setText(QStringLiteral("Connect"));
     SetStepButtons(false);
 }
 
 void TMainForm::SetStepButtons(bool on) {
     for (QPushButton *button : {BitBtn1, BitBtn2, Button2})
         button->setEnabled(on);
-}
-
-// A caller beyond the one peer: closed as soon as the listener has finished announcing it;
-// until then its events change nothing.
-void TMainForm::Refuse(TCustomWinSocket *socket) {
-    Refused.append(socket);
-    QTimer::singleShot(0, socket, [socket] { socket->Close(); });
 }
 
 bool TMainForm::StartListening() {
@@ -157,9 +157,4 @@ bool TMainForm::StartListening() {
         Dialogs().ShowException(failure);
         return false;
     }
-}
-
-bool TMainForm::IsRefused(TCustomWinSocket *socket) {
-    Refused.removeAll(QPointer<TCustomWinSocket>());
-    return Refused.contains(socket);
 }

@@ -3,6 +3,7 @@
 #include "ClockMath.h"
 #include "Dialogs.h"
 #include "MoveText.h"
+#include "PeerLink.h"
 #include "PreciseTimer.h"
 #include "StatusPanels.h"
 #include "board/ChessBrd.h"
@@ -12,20 +13,14 @@
 #include <QPushButton>
 #include <QTextBlock>
 
-namespace {
-const QString WhiteTurn = QStringLiteral("White turn ...");
-const QString BlackTurn = QStringLiteral("Black turn ...");
-} // namespace
-
+// The board takes input only on the local player's turn in a running game, and the clock runs only
+// while a game does.
 void TMainForm::CheckMoves() {
-    if (ChessBrd1->WhiteToMove()) {
-        StatusBar1->SetPanelText(0, WhiteTurn);
-        ChessBrd1->setEnabled(PlayWhite);
-    } else {
-        StatusBar1->SetPanelText(0, BlackTurn);
-        ChessBrd1->setEnabled(!PlayWhite);
-    }
-    if (!Timer1->Enabled())
+    const bool whiteToMove = ChessBrd1->WhiteToMove();
+    StatusBar1->SetPanelText(0, whiteToMove ? QStringLiteral("White turn ...")
+                                            : QStringLiteral("Black turn ..."));
+    ChessBrd1->setEnabled(Game.Running() && whiteToMove == Game.PlayWhite);
+    if (Game.Running() && !Timer1->Enabled())
         Timer1->SetEnabled(true);
 }
 
@@ -46,104 +41,124 @@ void TMainForm::ShowClocks() {
     Edit2->setText(ClockText(WhiteMinutes, WhiteSeconds));
 }
 
-// The program that starts a game plays White; the one that receives "New" plays Black.
+// The program that starts a game plays White and the one that receives "New" Black, unless the
+// two New Games may have crossed (see ColoursByRole).
 void TMainForm::BitBtn3Click() {
-    if (BitBtn6->text() == QStringLiteral("Connect"))
+    if (!Connected())
         return;
+    const bool playWhite = ColoursByRole(Game) ? IsServer() : true;
     BitBtn3->setEnabled(false);
-    ChessBrd1->ResetGame();
-    ChessBrd1->SetPosition(TChessRules::StartPosition);
-    PlayWhite = true;
-    WhiteMinutes = TimePerSide;
-    BlackMinutes = TimePerSide;
-    SendControl(std::to_string(TimePerSide));
-    WhiteSeconds = 0;
-    BlackSeconds = 0;
-    ChessBrd1->FirstMoveNumber = 1;
-    ChessBrd1->LastMoveNumber = 0;
-    LocalMovesSent = LocalMovesMade;
-    UpdateMove();
-    ShowClocks();
-    CheckMoves();
-    SendControl("New");
+    Game.StartMinutes = TimePerSide;
+    Link->SendTime(TimePerSide);
+    StartGame(playWhite);
+    Link->SendControl(TControlWord::New);
     BitBtn4->setEnabled(true);
 }
 
 void TMainForm::ReceivedNew() {
+    const bool crossed = ColoursByRole(Game);
     BitBtn3->setEnabled(false);
-    PlayWhite = false;
+    // Crossed New Games: the listener's time holds on both sides, as its colour does.
+    if (crossed && IsServer())
+        TimePerSide = Game.StartMinutes;
+    StartGame(crossed ? IsServer() : false);
+    BitBtn4->setEnabled(true);
+}
+
+void TMainForm::StartGame(bool playWhite) {
+    // A held piece belongs to the game being replaced.
+    ChessBrd1->setEnabled(false);
+    Game.Phase = TGamePhase::Running;
+    Game.PlayWhite = playWhite;
+    Game.MovesMade = 0;
+    Game.LocalDraw = false;
+    Game.LocalMovesSent = Game.LocalMovesMade;
+    ++Game.Serial;
     ChessBrd1->ResetGame();
     ChessBrd1->SetPosition(TChessRules::StartPosition);
     WhiteMinutes = TimePerSide;
     BlackMinutes = TimePerSide;
     WhiteSeconds = 0;
     BlackSeconds = 0;
-    LocalMovesSent = LocalMovesMade;
+    ChessBrd1->FirstMoveNumber = 1;
+    ChessBrd1->LastMoveNumber = 0;
     UpdateMove();
     ShowClocks();
     CheckMoves();
-    BitBtn4->setEnabled(true);
 }
 
 void TMainForm::OnEndDrag() {
+    const bool heldHere = Game.Hold == TBoardHold::PieceHeld;
+    const bool moved = Game.LocalMovesMade != Game.LocalMovesSent;
     UpdateMove();
     CheckMoves();
     // A drag that put the piece back or was cancelled made no move: nothing to tell the peer.
-    if (LocalMovesMade == LocalMovesSent)
-        return;
-    LocalMovesSent = LocalMovesMade;
+    if (moved)
+        LocalMoveDone();
+    if (heldHere || moved)
+        Release();
+}
+
+// The local move is on the board: it goes to the peer, then the game may end with it.
+void TMainForm::LocalMoveDone() {
+    Game.LocalMovesSent = Game.LocalMovesMade;
     const QString lastLine = Memo->document()->lastBlock().text();
-    SendAct(MessageTag + std::string(ChannelName(TPeerChannel::Move)) +
-            MoveTextFromListLine(lastLine.toStdString()));
-    if (LocalDraw) {
+    Link->SendMove(MoveTextFromListLine(lastLine.toStdString()));
+    if (!Game.Running())
+        return;
+    if (Game.LocalDraw) {
         BitBtn4Click();
         return;
     }
     if (!ChessBrd1->CanMove()) {
-        const bool blackStuck = StatusBar1->PanelText(0) == BlackTurn;
+        const bool blackStuck = !ChessBrd1->WhiteToMove();
         BitBtn4Click();
         Dialogs().Notice(blackStuck ? QStringLiteral("Black can not move, White Win!!!")
                                     : QStringLiteral("White can not move ..., Black Win!!!"));
     }
 }
 
+// The board is free again: lines that waited for it run now.
+void TMainForm::Release() {
+    Game.Hold = TBoardHold::Free;
+    Link->PumpSoon();
+}
+
 void TMainForm::BitBtn4Click() {
     EndGame();
-    SendControl("Resign");
+    Link->SendControl(TControlWord::Resign);
 }
 
 void TMainForm::EndGame() {
+    if (Game.Phase == TGamePhase::Running)
+        Game.Phase = TGamePhase::Ended;
     BitBtn3->setEnabled(true);
     BitBtn4->setEnabled(false);
     Timer1->SetEnabled(false);
+    // Disabling cancels a held piece; the game has ended first, so its end of drag changes nothing.
     ChessBrd1->setEnabled(false);
 }
 
-// Panel 0 still shows the mover's turn while the board's move events run.
-bool TMainForm::MoverIsBlack() const {
-    return StatusBar1->PanelText(0) == BlackTurn;
-}
-
 void TMainForm::ChessBrd1Check() {
-    StatusBar1->SetPanelText(1, MoverIsBlack() ? QStringLiteral("Warning : Black check...!!")
-                                               : QStringLiteral("Warning : White check...!!"));
+    StatusBar1->SetPanelText(1, Game.MoverWhite ? QStringLiteral("Warning : White check...!!")
+                                                : QStringLiteral("Warning : Black check...!!"));
 }
 
 void TMainForm::ChessBrd1Castle() {
-    StatusBar1->SetPanelText(1, MoverIsBlack() ? QStringLiteral("Warning : Black casting...!!")
-                                               : QStringLiteral("Warning : White casting...!!"));
+    StatusBar1->SetPanelText(1, Game.MoverWhite ? QStringLiteral("Warning : White casting...!!")
+                                                : QStringLiteral("Warning : Black casting...!!"));
 }
 
 void TMainForm::ChessBrd1Mate() {
-    Dialogs().Notice(MoverIsBlack() ? QStringLiteral("Black check mate ..., White loss!!!")
-                                    : QStringLiteral("White check mate, Black loss!!!"));
+    Dialogs().Notice(Game.MoverWhite ? QStringLiteral("White check mate, Black loss!!!")
+                                     : QStringLiteral("Black check mate ..., White loss!!!"));
 }
 
 // Stalemate, threefold repetition and bare kings end the game as a draw; the mover's program
 // resigns it once its move has gone out.
 void TMainForm::DrawNotice(const QString &text) {
-    if (!PlayingPeerMove)
-        LocalDraw = true;
+    if (Game.Hold == TBoardHold::MoveInProgress && Game.LocalMovesMade != Game.LocalMovesSent)
+        Game.LocalDraw = true;
     Dialogs().Notice(text);
 }
 

@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "PeerLink.h"
 #include "PreciseTimer.h"
 #include "StatusPanels.h"
 #include "net/ScktComp.h"
@@ -68,7 +69,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       LocalAddresses(std::move(seams.LocalAddresses)),
       LocalInterfaces(std::move(seams.LocalInterfaces)),
-      PeerNameLookup(std::move(seams.PeerNameLookup)) {
+      PeerNameLookup(std::move(seams.PeerNameLookup)), Quit(std::move(seams.Quit)) {
     InitBoardwickResources();
     if (seams.Dialogs) {
         DialogsUsed = seams.Dialogs;
@@ -77,7 +78,9 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
         DialogsUsed = OwnDialogs.get();
     }
     // The tag is fixed before anything can fail, so lines are understood whatever start-up meets.
-    MessageTag = "Morvanti-";
+    MessageTag = std::string(DefaultMessageTag);
+    Link = new TPeerLink(MessageTag, this);
+    ConnectLink();
 
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Boardwick ver 1.01"));
@@ -119,6 +122,8 @@ TMainForm::~TMainForm() {
     ServerSocket->OnClientRead = nullptr;
     ServerSocket->OnClientError = nullptr;
     Timer1->OnTimer = nullptr;
+    Link->OnArrival = Link->MayDispatch = nullptr;
+    Link->OnLine = nullptr;
 }
 
 void TMainForm::BuildLayout() {

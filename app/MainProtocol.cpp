@@ -2,45 +2,42 @@
 
 #include "Dialogs.h"
 #include "MoveText.h"
-#include "PeerProtocol.h"
+#include "PeerLink.h"
 #include "board/ChessBrd.h"
-#include "net/ScktComp.h"
 
 #include <QPlainTextEdit>
 
-void TMainForm::SendAct(const std::string &line) {
-    if (!PeerSocket || !PeerSocket->Connected())
-        return;
-    QByteArray bytes(line.data(), static_cast<qsizetype>(line.size()));
-    bytes.append('\n');
-    PeerSocket->SendString(bytes);
-}
-
-void TMainForm::SendControl(std::string_view word) {
-    SendAct(MessageTag + std::string(ChannelName(TPeerChannel::Control)) + std::string(word));
+void TMainForm::ConnectLink() {
+    Link->OnArrival = [this](const TPeerLine &line) { return Arrived(line); };
+    Link->MayDispatch = [this](const TPeerLine &line) { return MayDispatch(line, Game.Hold); };
+    Link->OnLine = [this](const TPeerLine &line) { Dispatch(line); };
 }
 
 void TMainForm::ClientSocketRead(TCustomWinSocket *socket) {
-    ReadFrom(socket);
+    Link->Receive(socket);
 }
 
 void TMainForm::ServerSocketClientRead(TCustomWinSocket *socket) {
-    ReadFrom(socket);
+    Link->Receive(socket);
 }
 
-void TMainForm::ReadFrom(TCustomWinSocket *socket) {
-    const QByteArray bytes = socket->ReceiveAvailable();
-    if (socket != PeerSocket)
-        return; // a refused caller: read and forgotten
-    // Complete lines are taken out first: a dialog opened by one of them may let further reads in.
-    const auto lines = PeerFramer.Feed(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    for (const auto &line : lines)
-        CheckCommand(line);
+// A request of a kind whose question is open or waiting gets its refusal at once: a peer cannot
+// pile up questions.
+bool TMainForm::Arrived(const TPeerLine &line) {
+    if (line.Channel != TPeerChannel::Control)
+        return true;
+    const auto kind = AskKindOf(line.Word);
+    if (!kind || !(Game.Asking[static_cast<std::size_t>(*kind)] || Link->HasQueued(line.Word)))
+        return true;
+    Link->SendControl(RefusalOf(*kind));
+    return false;
 }
 
 void TMainForm::CheckCommand(const std::string &line) {
-    const TPeerLine command = ParsePeerLine(line, MessageTag);
+    Dispatch(ParsePeerLine(line, MessageTag));
+}
+
+void TMainForm::Dispatch(const TPeerLine &command) {
     switch (command.Channel) {
     case TPeerChannel::Chat:
         Memo1->appendPlainText(DecodeChatText(command.Payload));
@@ -66,16 +63,14 @@ bool TMainForm::StrToMove(const std::string &moveText) {
     if (!move.WellFormed)
         return false;
     bool made = false;
-    // Only the peer's side may be moved from the wire.
-    const bool peersTurn = ChessBrd1->WhiteToMove() != PlayWhite;
-    if (move.HasTo && peersTurn) {
-        PlayingPeerMove = true;
-        struct Reset {
-            bool &flag;
-            ~Reset() { flag = false; }
-        } reset{PlayingPeerMove};
+    // Only the peer's side may be moved from the wire, and only once a game has been started.
+    const bool peersTurn = ChessBrd1->WhiteToMove() != Game.PlayWhite;
+    if (move.HasTo && peersTurn && Game.Phase != TGamePhase::None && Game.Hold == TBoardHold::Free) {
+        Game.Hold = TBoardHold::MoveInProgress;
         made = ChessBrd1->MakeMove(TChessRules::SquareAt(move.FromFile, move.FromRank),
                                    TChessRules::SquareAt(move.ToFile, move.ToRank));
+        Game.Hold = TBoardHold::Free;
+        Link->PumpSoon();
     }
     UpdateMove();
     CheckMoves();
@@ -90,43 +85,21 @@ void TMainForm::RunControl(TControlWord word) {
     case TControlWord::New:
         ReceivedNew();
         break;
-    case TControlWord::AskBack:
-        AnswerStep(true);
-        break;
-    case TControlWord::AskForward:
-        AnswerStep(false);
-        break;
-    case TControlWord::BackFail:
-        Dialogs().Refusal(QStringLiteral("Backward move request is refused!"));
-        break;
-    case TControlWord::ForwardFail:
-        Dialogs().Refusal(QStringLiteral("Forward move request is refused!"));
-        break;
     case TControlWord::Back:
-        StepBoard(true);
-        break;
     case TControlWord::Forward:
-        StepBoard(false);
-        break;
-    case TControlWord::WardAskOff:
-        AnswerSwitch(true);
-        break;
-    case TControlWord::WardAskOn:
-        AnswerSwitch(false);
-        break;
-    case TControlWord::WardOffFail:
-        Dialogs().Refusal(QStringLiteral("Navigation disable request is refused!"));
-        break;
-    case TControlWord::WardOnFail:
-        Dialogs().Refusal(QStringLiteral("Navigation enable request is refused!"));
+        StepBoard(word == TControlWord::Back);
         break;
     case TControlWord::WardOff:
-        SwitchSteps(true);
-        break;
     case TControlWord::WardOn:
-        SwitchSteps(false);
+        SwitchSteps(word == TControlWord::WardOff);
         break;
     case TControlWord::None:
+        break;
+    default:
+        if (const auto kind = AskKindOf(word))
+            AnswerRequest(*kind);
+        else if (const auto refused = RefusedKindOf(word))
+            ShowRefusal(*refused);
         break;
     }
 }

@@ -90,14 +90,19 @@ void TMainForm::Restore1Click() {
         showNormal();
 }
 
+// The window may sit hidden in the tray, where closing it alone would not end the program.
 void TMainForm::Exit1Click() {
     close();
+    TrayIcon1->SetActive(false);
+    if (Quit)
+        Quit();
+    else
+        QCoreApplication::quit();
 }
 
 void TMainForm::AttachAboutBox(TForm1 *box) {
     AboutBox = box;
-    // A game runs exactly while New Game is disabled.
-    box->GameInProgress = [this] { return !BitBtn3->isEnabled(); };
+    box->GameInProgress = [this] { return Game.Running(); };
     box->SetTimePerSide = [this](int minutes) { TimePerSide = minutes; };
 }
 

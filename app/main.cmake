@@ -6,6 +6,7 @@ add_library(boardwick_session_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/ClockMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LocalAddress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreciseTimer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GameState.cpp
 )
 target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about)
@@ -20,6 +21,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MainConnection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainGame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClockChat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PeerLink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
 )

@@ -3,10 +3,13 @@
 #include "app/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <set>
 #include <functional>
 #include <vector>
 
@@ -25,8 +28,43 @@ struct ShownBox {
     QString Text;  // for an input box: its prompt
 };
 
+// By default a box answers at once from the script. With RunLoops on, every box, notices
+// included, stays open in a real nested event loop: a scripted answer's While runs first (it may
+// wait for events itself), and a box with no scripted answer stays open until CloseInnermost.
 class ScriptedDialogs final : public TDialogs {
 public:
+    bool RunLoops = false;
+
+    struct OpenBox {
+        OpenBox(ShownBox::Kind type, QString text) : Type(type), Text(std::move(text)) {}
+        ShownBox::Kind Type;
+        QString Text;
+        bool Answered = false;
+        ScriptedAnswer Answer;
+        QEventLoop Loop;
+    };
+    // Boxes open now, innermost last (nested boxes of every window of the thread share one stack).
+    static std::vector<OpenBox *> &OpenBoxes() {
+        static std::vector<OpenBox *> open;
+        return open;
+    }
+    // Answers the innermost open box; false when none is open.
+    static bool CloseInnermost(bool accept, const QString &text = {}) {
+        auto &open = OpenBoxes();
+        if (open.empty() || open.back()->Answered)
+            return false;
+        open.back()->Answered = true;
+        open.back()->Answer = {accept, text, {}};
+        open.back()->Loop.quit();
+        return true;
+    }
+    std::size_t OpenCount(ShownBox::Kind kind, const QString &text) const {
+        std::size_t count = 0;
+        for (const OpenBox *box : OpenBoxes())
+            count += box->Type == kind && box->Text == text && Owned(box);
+        return count;
+    }
+
     ~ScriptedDialogs() override {
         EXPECT_TRUE(Answers.empty()) << Answers.size() << " scripted answer(s) never asked for";
     }
@@ -35,19 +73,29 @@ public:
         Answers.push_back({accept, text, std::move(during)});
     }
 
-    void Notice(const QString &text) override { Record(ShownBox::Kind::Notice, AppTitle(), text); }
+    void Notice(const QString &text) override {
+        Record(ShownBox::Kind::Notice, AppTitle(), text);
+        if (RunLoops)
+            RunBox(ShownBox::Kind::Notice, text);
+    }
     bool Confirm(const QString &text) override {
         Record(ShownBox::Kind::Confirm, QStringLiteral("Confirm"), text);
-        return Next().Accept;
+        return RunLoops ? RunBox(ShownBox::Kind::Confirm, text).Accept : Next().Accept;
     }
     void Refusal(const QString &text) override {
         Record(ShownBox::Kind::Refusal, QStringLiteral("Error"), text);
+        if (RunLoops)
+            RunBox(ShownBox::Kind::Refusal, text);
     }
-    void ErrorBox(const QString &text) override { Record(ShownBox::Kind::ErrorBox, AppTitle(), text); }
+    void ErrorBox(const QString &text) override {
+        Record(ShownBox::Kind::ErrorBox, AppTitle(), text);
+        if (RunLoops)
+            RunBox(ShownBox::Kind::ErrorBox, text);
+    }
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                     int maxLength = 0) override {
         Record(ShownBox::Kind::Input, caption, prompt);
-        const ScriptedAnswer answer = Next();
+        const ScriptedAnswer answer = RunLoops ? RunBox(ShownBox::Kind::Input, prompt) : Next();
         if (answer.Accept)
             text = maxLength > 0 ? answer.Text.left(maxLength) : answer.Text;
         return answer.Accept;
@@ -67,6 +115,29 @@ public:
     std::vector<ShownBox> Shown;
 
 private:
+    bool Owned(const OpenBox *box) const { return Mine.count(box) != 0; }
+
+    ScriptedAnswer RunBox(ShownBox::Kind kind, const QString &text) {
+        OpenBox box(kind, text);
+        OpenBoxes().push_back(&box);
+        Mine.insert(&box);
+        if (!Answers.empty()) {
+            box.Answer = std::move(Answers.front());
+            Answers.pop_front();
+            if (box.Answer.While)
+                box.Answer.While();
+            box.Answered = true;
+        }
+        if (!box.Answered)
+            box.Loop.exec();
+        Mine.erase(&box);
+        auto &open = OpenBoxes();
+        open.erase(std::find(open.begin(), open.end(), &box));
+        return box.Answer;
+    }
+
+    std::set<const OpenBox *> Mine;
+
     static QString AppTitle() { return QCoreApplication::applicationName(); }
 
     void Record(ShownBox::Kind kind, const QString &caption, const QString &text) {

@@ -191,7 +191,7 @@ TEST_P(Steps, BothBoardsStepOnlyWithConsent) {
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         EXPECT_EQ(w->Panel(0), whiteToMove ? QStringLiteral("White turn ...")
                                            : QStringLiteral("Black turn ..."));
-        EXPECT_EQ(w->BoardEnabled(), (*w)->PlayWhite == whiteToMove);
+        EXPECT_EQ(w->BoardEnabled(), (*w)->Game.PlayWhite == whiteToMove);
         // A step does not rebuild the move list.
         EXPECT_EQ(w->MoveList(), fullList);
     }

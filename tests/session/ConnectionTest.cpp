@@ -1,4 +1,5 @@
 #include "SessionFixture.h"
+#include "PeerLink.h"
 
 #include <QHostInfo>
 #include <QTcpServer>
@@ -36,8 +37,8 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     EXPECT_EQ(pair.Caller.Boxes.Inputs().front(),
               (QStringList{"Computer to connect to", "Address Name:", ""}));
     EXPECT_EQ(pair.Caller->ConnectAddress, QStringLiteral("127.0.0.1"));
-    EXPECT_TRUE(pair.Listener->IsServer);
-    EXPECT_FALSE(pair.Caller->IsServer);
+    EXPECT_TRUE(pair.Listener->IsServer());
+    EXPECT_FALSE(pair.Caller->IsServer());
     // The listener shows the caller's dotted address and keeps listening; the chat line is cleared.
     EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
     EXPECT_EQ(pair.Listener->Edit4->text(), QString());
@@ -265,7 +266,7 @@ TEST(Connection, ThirdCallerIsRefusedAndChangesNothing) {
 
 TEST(Connection, SendWithoutConnectionDoesNothing) {
     TWindow window;
-    window->SendAct("Morvanti-CTR-New");
+    window->Link->SendControl(TControlWord::New);
     window->BitBtn1Click();
     window->BitBtn3Click(); // New Game while not connected: nothing at all
     EXPECT_FALSE(window.InGame());

@@ -45,8 +45,8 @@ TEST_P(NewGame, StarterPlaysWhiteOtherBlack) {
     EXPECT_EQ(View(starter),
               (TGameView{"White turn ...", "45:0", "45:0", true, false, true, true}));
     EXPECT_EQ(View(other), (TGameView{"White turn ...", "45:0", "45:0", false, false, true, true}));
-    EXPECT_TRUE(starter->PlayWhite);
-    EXPECT_FALSE(other->PlayWhite);
+    EXPECT_TRUE(starter->Game.PlayWhite);
+    EXPECT_FALSE(other->Game.PlayWhite);
     EXPECT_TRUE(starter.MoveList().isEmpty());
     EXPECT_TRUE(other.MoveList().isEmpty());
     // Black's first move is played on the second program's board.

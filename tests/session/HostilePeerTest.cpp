@@ -103,7 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"ControlCarriageReturn", "Morvanti-CTR-New\r\n", {}, Start, "", false, 45},
         LineRow{"OtherTag", "Morvanta-CTR-New\nMORVANTI-CTR-New\n", {}, Start, "", false, 45},
         LineRow{"ShortAndEmptyLines", "Morvanti\n\n\nM\n", {}, Start, "", false, 45},
-        LineRow{"LowerCaseMove", "Morvanti-MOV-e2-e4\n", {}, AfterE4, "Black turn ...", false, 45},
+        LineRow{"LowerCaseMove",
+                "Morvanti-CTR-New\nMorvanti-MOV-e2-e4\n",
+                {},
+                AfterE4,
+                "Black turn ...",
+                true,
+                45},
+        // Before the first game of a connection there is nothing to move in.
+        LineRow{"MoveBeforeAnyGame", "Morvanti-MOV-E2-E4\n", {}, Start, "White turn ...", false, 45},
         LineRow{"MoveWithoutDash", "Morvanti-MOV-E2E4\n", {}, Start, "", false, 45},
         LineRow{"EmptyMove", "Morvanti-MOV-\n", {}, Start, "", false, 45},
         LineRow{
@@ -118,11 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
                 45},
         LineRow{"IllegalMove", "Morvanti-MOV-E2-E5\n", {}, Start, "White turn ...", false, 45},
         LineRow{"TwoMovesOneSide",
-                "Morvanti-MOV-E2-E4\nMorvanti-MOV-D2-D4\n",
+                "Morvanti-CTR-New\nMorvanti-MOV-E2-E4\nMorvanti-MOV-D2-D4\n",
                 {},
                 AfterE4,
                 "Black turn ...",
-                false,
+                true,
                 45}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -40,6 +40,7 @@ TWindow::TWindow(quint16 callPort, quint16 listenPort,
     seams.Dialogs = &Boxes;
     seams.LocalAddresses = [] { return std::optional<QStringList>(QStringList{"127.0.0.1"}); };
     seams.LocalInterfaces = [] { return QList<TInterfaceAddress>{}; };
+    seams.Quit = [this] { ++Quits; };
     if (adjust)
         adjust(seams);
     Form = std::make_unique<TMainForm>(std::move(seams));
@@ -83,14 +84,21 @@ QPoint SquareCentre(const TChessBrd *board, const char *square) {
     return board->SquareRect(sq).center();
 }
 
+THeldDrag::THeldDrag(TChessBrd *board, const char *from)
+    : Board(board), Start(SquareCentre(board, from)) {
+    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, Start);
+    // Past the 5-pixel threshold: the drag is active.
+    QTest::mouseMove(board, Start + QPoint(6, 6));
+}
+
+void THeldDrag::Release(const char *to) {
+    const QPoint end = to ? SquareCentre(Board, to) : Start;
+    QTest::mouseMove(Board, end);
+    QTest::mouseRelease(Board, Qt::LeftButton, Qt::NoModifier, end);
+}
+
 void Drag(TChessBrd *board, const char *from, const char *to) {
-    const QPoint start = SquareCentre(board, from);
-    const QPoint end = SquareCentre(board, to);
-    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, start);
-    // Past the 5-pixel threshold first, then onto the target.
-    QTest::mouseMove(board, start + QPoint(6, 6));
-    QTest::mouseMove(board, end);
-    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, end);
+    THeldDrag(board, from).Release(to);
 }
 
 void ClickSquare(TChessBrd *board, const char *square) {

@@ -76,6 +76,7 @@ struct TWindow {
     bool InGame() const { return Form->BitBtn4->isEnabled() && !Form->BitBtn3->isEnabled(); }
 
     TBoxes Boxes;
+    int Quits = 0; // times the window asked the program to end
     std::unique_ptr<TMainForm> Form;
 };
 
@@ -92,6 +93,14 @@ struct TPair {
 
 // Drags a piece on the board with simulated mouse input, e.g. Drag(board, "E2", "E4").
 void Drag(TChessBrd *board, const char *from, const char *to);
+// A piece picked up and held past the drag threshold until Release: events go on meanwhile.
+struct THeldDrag {
+    THeldDrag(TChessBrd *board, const char *from);
+    // Drops on the square (or lets go where it was picked up).
+    void Release(const char *to = nullptr);
+    TChessBrd *Board;
+    QPoint Start;
+};
 // Presses and releases on one square without moving: a click that cancels.
 void ClickSquare(TChessBrd *board, const char *square);
 // Centre of a square in the board's client pixels.

@@ -100,7 +100,7 @@ TEST(MainWindow, StartsWaitingForACall) {
     TWindow window;
     EXPECT_EQ(window->TimePerSide, 45);
     EXPECT_EQ(window->MessageTag, "Morvanti-");
-    EXPECT_FALSE(window->IsServer);
+    EXPECT_FALSE(window->IsServer());
     EXPECT_NE(window->ListeningPort(), 0);
     EXPECT_EQ(window.Panel(0), QString());
     EXPECT_EQ(window.Panel(1), QString());

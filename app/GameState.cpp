@@ -1,0 +1,63 @@
+#include "GameState.h"
+
+namespace {
+
+struct TAskWords {
+    TAskKind Kind;
+    TControlWord Ask, Grant, Refusal;
+};
+
+constexpr std::array<TAskWords, AskKinds> AskWords{{
+    {TAskKind::Back, TControlWord::AskBack, TControlWord::Back, TControlWord::BackFail},
+    {TAskKind::Forward, TControlWord::AskForward, TControlWord::Forward, TControlWord::ForwardFail},
+    {TAskKind::WardOff, TControlWord::WardAskOff, TControlWord::WardOff, TControlWord::WardOffFail},
+    {TAskKind::WardOn, TControlWord::WardAskOn, TControlWord::WardOn, TControlWord::WardOnFail},
+}};
+
+const TAskWords &WordsOf(TAskKind kind) {
+    return AskWords[static_cast<std::size_t>(kind)];
+}
+
+} // namespace
+
+bool ColoursByRole(const TGameState &game) {
+    return game.Running() && game.MovesMade == 0;
+}
+
+bool MayDispatch(const TPeerLine &line, TBoardHold hold) {
+    if (line.Channel == TPeerChannel::Chat || line.Channel == TPeerChannel::None)
+        return true;
+    switch (hold) {
+    case TBoardHold::Free:
+        return true;
+    case TBoardHold::PieceHeld:
+        // A resignation ends the game at once and so cancels the drag; a time line alone only
+        // sets the clocks, but it belongs to the New Game that follows it.
+        return line.Channel == TPeerChannel::Control && line.Word == TControlWord::Resign;
+    case TBoardHold::MoveInProgress:
+        return false;
+    }
+    return false;
+}
+
+std::optional<TAskKind> AskKindOf(TControlWord word) {
+    for (const TAskWords &words : AskWords)
+        if (words.Ask == word)
+            return words.Kind;
+    return std::nullopt;
+}
+
+TControlWord GrantOf(TAskKind kind) {
+    return WordsOf(kind).Grant;
+}
+
+TControlWord RefusalOf(TAskKind kind) {
+    return WordsOf(kind).Refusal;
+}
+
+std::optional<TAskKind> RefusedKindOf(TControlWord word) {
+    for (const TAskWords &words : AskWords)
+        if (words.Refusal == word)
+            return words.Kind;
+    return std::nullopt;
+}

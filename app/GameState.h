@@ -1,0 +1,55 @@
+#pragma once
+#include "PeerProtocol.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// Where the game of the current connection stands. Ended games can be resumed by a granted step.
+enum class TGamePhase { None, Running, Ended };
+
+// What the board is busy with; received lines that would change it wait meanwhile.
+enum class TBoardHold {
+    Free,
+    PieceHeld,     // the local player holds a piece: only a game end may interrupt the drag
+    MoveInProgress // a move is being played, its notices included: nothing but chat goes through
+};
+
+// The four consent questions a peer can ask; each has at most one box open.
+enum class TAskKind { Back, Forward, WardOff, WardOn };
+inline constexpr std::size_t AskKinds = 4;
+
+// The session's own state, in one place: nothing is read back from the window's widgets.
+struct TGameState {
+    TGamePhase Phase = TGamePhase::None;
+    bool PlayWhite = false;           // the local player has White
+    bool MoverWhite = true;           // side that made the move being played
+    TBoardHold Hold = TBoardHold::Free;
+    int MovesMade = 0;                // half-moves played on the board in this game, both sides
+    int StartMinutes = 0;             // time per side this side started its game with
+    std::uint64_t Serial = 0;         // moves on at every new game
+    int LocalMovesMade = 0;           // moves played by local drops
+    int LocalMovesSent = 0;           // of those, sent to the peer
+    bool LocalDraw = false;           // the local move being played drew the game
+    bool StepsOff = false;            // the step buttons are switched off (kept across connections)
+    std::array<bool, AskKinds> Asking{};   // a question of this kind is open
+    std::array<bool, AskKinds> Refusing{};  // a refusal notice of this kind is open
+
+    bool Running() const { return Phase == TGamePhase::Running; }
+};
+
+// A New Game that meets a running game in which no move has been made yet may have crossed the
+// peer's own New Game on the wire. Both programs then take their colours from the connection's
+// roles instead (the side that accepted the call plays White), which gives opposite colours
+// whichever way the lines crossed.
+bool ColoursByRole(const TGameState &game);
+
+// Whether a received line may be dispatched while the board is held so.
+bool MayDispatch(const TPeerLine &line, TBoardHold hold);
+
+// The consent question a control word asks, and the words that answer it.
+std::optional<TAskKind> AskKindOf(TControlWord word);
+TControlWord GrantOf(TAskKind kind);
+TControlWord RefusalOf(TAskKind kind);
+// The refusal notice a control word brings, by the question it answers.
+std::optional<TAskKind> RefusedKindOf(TControlWord word);

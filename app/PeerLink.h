@@ -1,0 +1,91 @@
+#pragma once
+#include "LineFramer.h"
+#include "PeerProtocol.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "net/CustomWinSocket.h"
+
+// Which side opened the connection in use: the local listener accepted it, or the local side
+// called out.
+enum class TPeerRole { Accepted, Called };
+
+// The one connection to the peer: the socket in use and its role, the framing of what it sends,
+// the queue of received lines not yet dispatched, the callers refused beside it, and a serial that
+// tells connections apart. Every line put on the wire is built here.
+class TPeerLink : public QObject {
+  public:
+    // A peer that keeps sending while the board is busy is cut off past this many waiting lines;
+    // a game in play never holds more than a handful.
+    static constexpr std::size_t MaxQueued = 512;
+
+    explicit TPeerLink(std::string tag, QObject *parent = nullptr);
+
+    const std::string &Tag() const { return MessageTag; }
+
+    // The connection.
+    void Attach(TCustomWinSocket *socket, TPeerRole role); // a new current connection
+    void Detach();                                         // the current connection has ended
+    bool IsCurrent(const TCustomWinSocket *socket) const;
+    bool HasPeer() const { return !Socket.isNull(); }
+    TCustomWinSocket *Current() const { return Socket; }
+    // The role of the current connection, or of the last one once it has ended.
+    TPeerRole Role() const { return LastRole; }
+    // Moves on whenever a connection starts or ends; an answer prepared for one connection checks
+    // it before it goes out.
+    std::uint64_t Serial() const { return ConnectionSerial; }
+
+    // Callers beyond the one peer: closed once the listener has finished announcing them; until
+    // then their events change nothing.
+    void Refuse(TCustomWinSocket *socket);
+    bool IsRefused(const TCustomWinSocket *socket);
+
+    // Outgoing lines, fire-and-forget on the current connection: nothing is sent without one.
+    void SendControl(TControlWord word);
+    void SendTime(int minutes);
+    void SendMove(std::string_view moveText);
+    void SendChat(const QString &text);
+
+    // Takes everything the socket has ready. Complete lines of the current connection join the
+    // queue; a refused caller's bytes are read and forgotten. Then dispatches what may go.
+    void Receive(TCustomWinSocket *socket);
+    // Dispatches queued lines in arrival order for as long as MayDispatch lets the first one go;
+    // chat lines behind a waiting line go at once. Safe to run again from inside a dispatch.
+    void Pump();
+    // Pump from the event loop, once whatever runs now has returned.
+    void PumpSoon();
+    std::size_t Queued() const { return Queue.size(); }
+    bool HasQueued(TControlWord word) const;
+
+    // Every received line of the current connection passes here first; false: it was dealt with
+    // and does not join the queue.
+    std::function<bool(const TPeerLine &)> OnArrival;
+    std::function<bool(const TPeerLine &)> MayDispatch;
+    std::function<void(const TPeerLine &)> OnLine;
+
+  private:
+    struct TQueued {
+        std::uint64_t Serial;
+        TPeerLine Line;
+    };
+
+    void Send(TPeerChannel channel, std::string_view payload);
+    void Reset();
+
+    std::string MessageTag;
+    QPointer<TCustomWinSocket> Socket;
+    TPeerRole LastRole = TPeerRole::Called;
+    std::uint64_t ConnectionSerial = 0;
+    TLineFramer Framer;
+    std::deque<TQueued> Queue;
+    QList<QPointer<TCustomWinSocket>> Refused;
+    bool PumpPosted = false;
+};
