@@ -27,17 +27,21 @@ bool ColoursByRole(const TGameState &game) {
 bool MayDispatch(const TPeerLine &line, TBoardHold hold) {
     if (line.Channel == TPeerChannel::Chat || line.Channel == TPeerChannel::None)
         return true;
-    switch (hold) {
-    case TBoardHold::Free:
-        return true;
-    case TBoardHold::PieceHeld:
-        // A resignation ends the game at once and so cancels the drag; a time line alone only
-        // sets the clocks, but it belongs to the New Game that follows it.
-        return line.Channel == TPeerChannel::Control && line.Word == TControlWord::Resign;
-    case TBoardHold::MoveInProgress:
+    return hold != TBoardHold::MoveInProgress;
+}
+
+bool InterruptsDrag(const TPeerLine &line) {
+    if (line.Channel != TPeerChannel::Control)
         return false;
+    switch (line.Word) {
+    case TControlWord::New:
+    case TControlWord::Resign:
+    case TControlWord::Back:
+    case TControlWord::Forward:
+        return true;
+    default:
+        return AskKindOf(line.Word) || RefusedKindOf(line.Word);
     }
-    return false;
 }
 
 std::optional<TAskKind> AskKindOf(TControlWord word) {

@@ -11,7 +11,7 @@ enum class TGamePhase { None, Running, Ended };
 // What the board is busy with; received lines that would change it wait meanwhile.
 enum class TBoardHold {
     Free,
-    PieceHeld,     // the local player holds a piece: only a game end may interrupt the drag
+    PieceHeld,     // the local player holds a piece (see InterruptsDrag)
     MoveInProgress // a move is being played, its notices included: nothing but chat goes through
 };
 
@@ -46,6 +46,10 @@ bool ColoursByRole(const TGameState &game);
 
 // Whether a received line may be dispatched while the board is held so.
 bool MayDispatch(const TPeerLine &line, TBoardHold hold);
+// Whether a received line takes a held piece out of the player's hand before it acts: it changes
+// the game under the piece or opens a box. A move cannot arrive legally while the local player is
+// to move, and lines that change nothing leave the drag alone.
+bool InterruptsDrag(const TPeerLine &line);
 
 // The consent question a control word asks, and the words that answer it.
 std::optional<TAskKind> AskKindOf(TControlWord word);

@@ -26,8 +26,7 @@ void TMainForm::BitBtn6Click() {
     StatusBar1->SetPanelText(2, QString());
     if (!Connected()) {
         ServerSocket->SetActive(false);
-        if (ClientSocket->Active())
-            ClientSocket->SetActive(false);
+        ClientSocket->SetActive(false); // a call still under way is given up for the new one
         QString address = ConnectAddress;
         const bool confirmed = Dialogs().InputQuery(QStringLiteral("Computer to connect to"),
                                                     QStringLiteral("Address Name:"), address, 255);

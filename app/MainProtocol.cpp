@@ -38,6 +38,9 @@ void TMainForm::CheckCommand(const std::string &line) {
 }
 
 void TMainForm::Dispatch(const TPeerLine &command) {
+    // Disabling the board puts the held piece back; its end of drag runs before the line acts.
+    if (Game.Hold == TBoardHold::PieceHeld && InterruptsDrag(command))
+        ChessBrd1->setEnabled(false);
     switch (command.Channel) {
     case TPeerChannel::Chat:
         Memo1->appendPlainText(DecodeChatText(command.Payload));

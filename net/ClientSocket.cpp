@@ -64,6 +64,10 @@ quint16 TClientSocket::TargetPort() const {
 
 void TClientSocket::SetActive(bool value) {
     if (!value) {
+        if (LookupId_ != -1) {
+            QHostInfo::abortHostLookup(LookupId_);
+            LookupId_ = -1;
+        }
         WinSocket_->Close();
         return;
     }

@@ -92,6 +92,12 @@ void TCustomWinSocket::Detach(bool graceful) {
 }
 
 void TCustomWinSocket::Close() {
+    if (State_ == TState::LookingUp || State_ == TState::Connecting) {
+        // A call still under way is given up quietly: it never connected, so nothing has ended.
+        State_ = TState::Closed;
+        Detach(false);
+        return;
+    }
     if (State_ != TState::Connected)
         return;
     if (Socket_)

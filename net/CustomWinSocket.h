@@ -34,7 +34,8 @@ public:
     void ConnectTo(const QHostAddress &address, quint16 port);
     // Takes over a connection accepted by a listener.
     void Adopt(QTcpSocket *socket);
-    // Closes an open connection and raises the disconnect notice before returning; no effect otherwise.
+    // Closes an open connection and raises the disconnect notice before returning; gives up a call
+    // still being looked up or connected without any notice; no effect otherwise.
     void Close();
     // Closes without any notice (the listener dropping its connections). Both closes still deliver
     // what was queued for sending.

@@ -34,6 +34,8 @@ struct ShownBox {
 class ScriptedDialogs final : public TDialogs {
 public:
     bool RunLoops = false;
+    // With RunLoops: answers a box that has no scripted answer (null: it waits for CloseInnermost).
+    std::function<ScriptedAnswer(ShownBox::Kind kind, const QString &text)> Answerer;
 
     struct OpenBox {
         OpenBox(ShownBox::Kind type, QString text) : Type(type), Text(std::move(text)) {}
@@ -57,6 +59,14 @@ public:
         open.back()->Answer = {accept, text, {}};
         open.back()->Loop.quit();
         return true;
+    }
+    // This object's boxes open now, outermost first.
+    std::vector<const OpenBox *> Open() const {
+        std::vector<const OpenBox *> mine;
+        for (const OpenBox *box : OpenBoxes())
+            if (Owned(box))
+                mine.push_back(box);
+        return mine;
     }
     std::size_t OpenCount(ShownBox::Kind kind, const QString &text) const {
         std::size_t count = 0;
@@ -121,9 +131,13 @@ private:
         OpenBox box(kind, text);
         OpenBoxes().push_back(&box);
         Mine.insert(&box);
-        if (!Answers.empty()) {
-            box.Answer = std::move(Answers.front());
-            Answers.pop_front();
+        if (!Answers.empty() || Answerer) {
+            if (Answers.empty()) {
+                box.Answer = Answerer(kind, text);
+            } else {
+                box.Answer = std::move(Answers.front());
+                Answers.pop_front();
+            }
             if (box.Answer.While)
                 box.Answer.While();
             box.Answered = true;

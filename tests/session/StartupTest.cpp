@@ -183,23 +183,37 @@ class TFakeTrayShell final : public TTrayShell {
     QString Tip;
 };
 
+// A window whose notification area is the fake above, minimised into it.
+struct TTrayedWindow {
+    TTrayedWindow()
+        : Window(1024, 0, [this](TMainFormSeams &seams) {
+              auto shell = std::make_unique<TFakeTrayShell>();
+              Tray = shell.get();
+              seams.TrayShell = std::move(shell);
+          }) {
+        EXPECT_FALSE(Tray->Shown);
+        Window->showMinimized();
+        EXPECT_TRUE(WaitUntil([&] { return Tray->Shown && !Window->isVisible(); }));
+    }
+    TFakeTrayShell *Tray = nullptr;
+    TWindow Window;
+};
+
 TEST(MainWindow, MinimisesToTheTrayAndRestoresFromItsMenu) {
-    TBoxes boxes;
-    TMainFormSeams seams;
-    seams.ListenPort = 0;
-    seams.Dialogs = &boxes;
-    auto shell = std::make_unique<TFakeTrayShell>();
-    TFakeTrayShell *tray = shell.get();
-    seams.TrayShell = std::move(shell);
-    TMainForm form(std::move(seams));
-    form.show();
-    EXPECT_FALSE(tray->Shown);
-    form.showMinimized();
-    ASSERT_TRUE(WaitUntil([&] { return tray->Shown && !form.isVisible(); }));
-    EXPECT_EQ(tray->Tip, QCoreApplication::applicationName());
-    form.Restore1->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return !tray->Shown && form.isVisible(); }));
-    EXPECT_FALSE(form.isMinimized());
+    TTrayedWindow trayed;
+    EXPECT_EQ(trayed.Tray->Tip, QCoreApplication::applicationName());
+    trayed.Window->Restore1->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !trayed.Tray->Shown && trayed.Window->isVisible(); }));
+    EXPECT_FALSE(trayed.Window->isMinimized());
+}
+
+// Exit from the tray menu ends the program even while the window is hidden in the tray.
+TEST(MainWindow, TrayExitEndsTheProgramFromTheTray) {
+    TTrayedWindow trayed;
+    trayed.Window->Exit1->trigger();
+    EXPECT_EQ(trayed.Window.Quits, 1);
+    EXPECT_FALSE(trayed.Tray->Shown);
+    EXPECT_FALSE(trayed.Window->ServerSocket->Active());
 }
 
 // A desktop that refuses the icon: the failure reaches the error box, not just a log line.
