@@ -3,7 +3,6 @@
 #include "Dialogs.h"
 #include "PeerLink.h"
 #include "StatusPanels.h"
-#include "net/ScktComp.h"
 
 #include <QHostInfo>
 #include <QLabel>
@@ -25,8 +24,7 @@ bool TMainForm::Connected() const {
 void TMainForm::BitBtn6Click() {
     StatusBar1->SetPanelText(2, QString());
     if (!Connected()) {
-        ServerSocket->SetActive(false);
-        ClientSocket->SetActive(false); // a call still under way is given up for the new one
+        Link->StopCalling(); // a call still under way is given up for the new one
         QString address = ConnectAddress;
         const bool confirmed = Dialogs().InputQuery(QStringLiteral("Computer to connect to"),
                                                     QStringLiteral("Address Name:"), address, 255);
@@ -36,14 +34,10 @@ void TMainForm::BitBtn6Click() {
         ConnectAddress = address;
         if (address.isEmpty())
             return;
-        ClientSocket->SetHost(address);
-        ClientSocket->SetActive(true);
+        Link->Call(address);
         return;
     }
-    if (IsServer())
-        ServerSocket->SetActive(false);
-    else
-        ClientSocket->SetActive(false);
+    Link->HangUp();
     // Closing may have announced the end already.
     if (Connected())
         ConnectionClosed();
@@ -146,10 +140,8 @@ void TMainForm::SetStepButtons(bool on) {
 }
 
 bool TMainForm::StartListening() {
-    if (ServerSocket->Active())
-        return true;
     try {
-        ServerSocket->SetActive(true);
+        Link->Listen();
         return true;
     } catch (const std::exception &failure) {
         // A taken port is reported; the window goes on, able to call out.

@@ -106,6 +106,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     ServerSocket = new TServerSocket(this);
     ServerSocket->SetPort(seams.ListenPort);
     ServerSocket->SetServerType(stNonBlocking);
+    Link->UseTransport(ServerSocket, ClientSocket);
     ConnectSockets();
 
     FormCreate();
@@ -213,7 +214,7 @@ void TMainForm::ConnectSockets() {
 }
 
 quint16 TMainForm::ListeningPort() const {
-    return ServerSocket->LocalPort();
+    return Link->ListeningPort();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {

@@ -2,10 +2,10 @@
 
 #include "Dialogs.h"
 #include "LocalAddress.h"
+#include "PeerLink.h"
 #include "StatusPanels.h"
 #include "Unit1.h"
 #include "components/TrayIcon.h"
-#include "net/ScktComp.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -57,8 +57,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormClose() {
     Closing = true;
-    ServerSocket->SetActive(false);
-    ClientSocket->SetActive(false);
+    Link->Shutdown();
 }
 
 QString TMainForm::GetLocalIPAddress() const {

@@ -7,6 +7,46 @@
 TPeerLink::TPeerLink(std::string tag, QObject *parent)
     : QObject(parent), MessageTag(std::move(tag)) {}
 
+void TPeerLink::UseTransport(TServerSocket *listener, TClientSocket *caller) {
+    Listener = listener;
+    Caller = caller;
+}
+
+void TPeerLink::Listen() {
+    if (!Listener->Active())
+        Listener->SetActive(true);
+}
+
+bool TPeerLink::Listening() const {
+    return Listener->Active();
+}
+
+quint16 TPeerLink::ListeningPort() const {
+    return Listener->LocalPort();
+}
+
+void TPeerLink::StopCalling() {
+    Listener->SetActive(false);
+    Caller->SetActive(false);
+}
+
+void TPeerLink::Call(const QString &host) {
+    Caller->SetHost(host);
+    Caller->SetActive(true);
+}
+
+void TPeerLink::HangUp() {
+    if (LastRole == TPeerRole::Accepted)
+        Listener->SetActive(false);
+    else
+        Caller->SetActive(false);
+}
+
+void TPeerLink::Shutdown() {
+    Listener->SetActive(false);
+    Caller->SetActive(false);
+}
+
 void TPeerLink::Attach(TCustomWinSocket *socket, TPeerRole role) {
     Socket = socket;
     LastRole = role;

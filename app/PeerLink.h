@@ -1,6 +1,7 @@
 #pragma once
 #include "LineFramer.h"
 #include "PeerProtocol.h"
+#include "net/ScktComp.h"
 
 #include <QList>
 #include <QObject>
@@ -12,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/CustomWinSocket.h"
+class QString;
 
 // Which side opened the connection in use: the local listener accepted it, or the local side
 // called out.
@@ -30,6 +31,21 @@ class TPeerLink : public QObject {
     explicit TPeerLink(std::string tag, QObject *parent = nullptr);
 
     const std::string &Tag() const { return MessageTag; }
+
+    // The transport's listener and outgoing socket, which the window owns.
+    void UseTransport(TServerSocket *listener, TClientSocket *caller);
+    // Switches the listener on; throws the transport's failure (a taken port, for example).
+    void Listen();
+    bool Listening() const;
+    quint16 ListeningPort() const;
+    // Stops taking calls and gives up a call still under way, before the address box opens.
+    void StopCalling();
+    // Calls a host name or address; the transport reports the outcome.
+    void Call(const QString &host);
+    // Ends the current connection: the listener drops an accepted one, the outgoing socket closes.
+    void HangUp();
+    // The window is closing: nothing listens or calls any more.
+    void Shutdown();
 
     // The connection.
     void Attach(TCustomWinSocket *socket, TPeerRole role); // a new current connection
@@ -81,6 +97,8 @@ class TPeerLink : public QObject {
     void Reset();
 
     std::string MessageTag;
+    TServerSocket *Listener = nullptr;
+    TClientSocket *Caller = nullptr;
     QPointer<TCustomWinSocket> Socket;
     TPeerRole LastRole = TPeerRole::Called;
     std::uint64_t ConnectionSerial = 0;
