@@ -17,11 +17,13 @@ constexpr int LockWaitMs = 1000;
 TGameAutosave::TGameAutosave(QString folder) : folder_(std::move(folder)) {}
 
 QString TGameAutosave::DefaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/games");
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/games");
 }
 
 QString TGameAutosave::DayFile(QDate day) const {
-    return QDir(folder_).filePath(day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".pgn"));
+    return QDir(folder_).filePath(day.toString(QStringLiteral("yyyy-MM-dd")) +
+                                  QStringLiteral(".pgn"));
 }
 
 bool TGameAutosave::Fail(const QString &reason) {

@@ -8,7 +8,7 @@
 // A day's file is replaced in one step by its old content plus the new game, so a crash leaves
 // either the old file or the new one, never half a game.
 class TGameAutosave {
-public:
+  public:
     // folder: where the day files go (created when needed); the program passes DefaultFolder().
     explicit TGameAutosave(QString folder);
 
@@ -24,7 +24,7 @@ public:
     bool Append(const std::string &pgn, QDate day = QDate::currentDate());
     const QString &LastError() const { return lastError_; }
 
-private:
+  private:
     bool Fail(const QString &reason);
 
     QString folder_;

@@ -53,11 +53,13 @@ TNotice ChatNotice(const QString &text) {
     QString shown;
     qsizetype characters = 0;
     for (qsizetype i = 0; i < text.size() && characters < ChatNoticeLength; ++characters) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const qsizetype units = pair ? 2 : 1;
         const QChar first = text.at(i);
-        shown += (units == 1 && first.category() == QChar::Other_Control) ? QStringView(u" ")
-                                                                          : QStringView(text).mid(i, units);
+        shown += (units == 1 && first.category() == QChar::Other_Control)
+                     ? QStringView(u" ")
+                     : QStringView(text).mid(i, units);
         i += units;
     }
     return {QStringLiteral("Message from your opponent"), shown};

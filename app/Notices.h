@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// What the tray tells the player while the window is away. Texts are plain; peer text stays as sent.
+// What the tray tells the player while the window is away. Texts are plain; peer text stays as
+// sent.
 struct TNotice {
     QString Title;
     QString Message;
@@ -19,7 +20,15 @@ TNotice ChatNotice(const QString &text);
 // A question from the opponent is waiting in the window.
 TNotice QuestionNotice(const QString &question);
 
-enum class TGameEnd { Checkmate, Stalemate, Repetition, BareKings, Resignation, FlagFall, ConnectionLost };
+enum class TGameEnd {
+    Checkmate,
+    Stalemate,
+    Repetition,
+    BareKings,
+    Resignation,
+    FlagFall,
+    ConnectionLost
+};
 // The end of the game from the local player's side, e.g. "You won — checkmate".
 TNotice GameEndNotice(TGameEnd how, TGameResult result, bool localPlaysWhite);
 

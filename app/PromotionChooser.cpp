@@ -78,7 +78,8 @@ std::array<QImage, 4> PromotionPictures(const TChessBrd &board, bool white) {
     std::array<QImage, 4> pictures;
     const QColor square = ResolveColor(board.SquareColorLight());
     for (std::size_t i = 0; i < PromotionLetters.size(); ++i) {
-        const char letter = white ? PromotionLetters[i] : static_cast<char>(PromotionLetters[i] + 32);
+        const char letter =
+            white ? PromotionLetters[i] : static_cast<char>(PromotionLetters[i] + 32);
         const QImage &piece = board.PieceImages().Image(board.PieceImageIndex(letter));
         if (piece.isNull())
             continue;
@@ -97,7 +98,8 @@ char ChoosePromotion(QWidget *parent, const TChessBrd &board, bool white) {
     auto *chooser = new TPromotionChooser(parent, PromotionPictures(board, white));
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     char choice = 'Q';
-    QObject::connect(chooser, &QDialog::finished, chooser, [&choice, chooser] { choice = chooser->Choice(); });
+    QObject::connect(chooser, &QDialog::finished, chooser,
+                     [&choice, chooser] { choice = chooser->Choice(); });
     chooser->exec();
     return choice;
 }

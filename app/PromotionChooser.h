@@ -14,7 +14,7 @@ inline constexpr std::array<char, 4> PromotionLetters{'Q', 'R', 'B', 'N'};
 // focused button, or the letter Q, R, B or N chooses; Esc or closing the window means the queen.
 class TPromotionChooser final : public QDialog {
     Q_OBJECT
-public:
+  public:
     // pictures: the queen, rook, bishop and knight of the mover's colour, ready to show;
     // a null picture shows the piece's letter instead.
     TPromotionChooser(QWidget *parent, const std::array<QImage, 4> &pictures);
@@ -23,10 +23,10 @@ public:
     char Choice() const { return choice_; }
     QPushButton *Button(char letter) const;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void Choose(char letter);
 
     std::array<QPushButton *, 4> buttons_{};

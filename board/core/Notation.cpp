@@ -4,32 +4,27 @@
 
 namespace {
 
-char Upper(char c)
-{
+char Upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-char Lower(char c)
-{
+char Lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-bool IsPromotionLetter(char piece)
-{
+bool IsPromotionLetter(char piece) {
     const char p = Upper(piece);
     return p == 'N' || p == 'B' || p == 'R' || p == 'Q';
 }
 
-std::string SanSquare(Square sq)
-{
+std::string SanSquare(Square sq) {
     return {static_cast<char>('a' + TChessRules::FileOf(sq) - 1),
             static_cast<char>('0' + TChessRules::RankOf(sq))};
 }
 
 // From-square details SAN needs when another piece of the same kind can reach the same square:
 // the file if that tells them apart, else the rank, else both.
-std::string Disambiguation(const TChessRules &board, Square from, Square to)
-{
+std::string Disambiguation(const TChessRules &board, Square from, Square to) {
     bool rival = false;
     bool sameFile = false;
     bool sameRank = false;
@@ -52,13 +47,14 @@ std::string Disambiguation(const TChessRules &board, Square from, Square to)
 
 // "+" or "#" for the position the move leaves, played on a scratch board of its own.
 std::string CheckSuffix(const TPositionState &state, Square from, Square to, char promotion,
-                        std::string *boardAfter)
-{
+                        std::string *boardAfter) {
     TChessRules after;
     LoadPositionState(after, state);
     bool check = false;
     bool mate = false;
-    after.OnPromotion = [promotion](TObject *, Square, Square, char &NewPiece) { NewPiece = Lower(promotion); };
+    after.OnPromotion = [promotion](TObject *, Square, Square, char &NewPiece) {
+        NewPiece = Lower(promotion);
+    };
     after.OnCheck = [&check](TObject *, Square, Square) { check = true; };
     after.OnMate = [&mate](TObject *, Square, Square) { mate = true; };
     if (!after.MakeMove(from, to))
@@ -70,13 +66,11 @@ std::string CheckSuffix(const TPositionState &state, Square from, Square to, cha
 
 } // namespace
 
-TPositionState PositionStateOf(const TChessRules &board)
-{
+TPositionState PositionStateOf(const TChessRules &board) {
     return {board.Position(), board.WhiteToMove(), board.CastlingAllowed(), board.EnPassant()};
 }
 
-void LoadPositionState(TChessRules &board, const TPositionState &state)
-{
+void LoadPositionState(TChessRules &board, const TPositionState &state) {
     board.LoadPosition(state.Board);
     board.SetWhiteToMove(state.WhiteToMove);
     board.SetCastlingAllowed(state.Castling);
@@ -84,8 +78,7 @@ void LoadPositionState(TChessRules &board, const TPositionState &state)
 }
 
 std::string SanOfMove(const TPositionState &state, Square from, Square to, char promotion,
-                      std::string *boardAfter)
-{
+                      std::string *boardAfter) {
     // A board of its own has no record, so a repeated position does not block its moves.
     TChessRules board;
     LoadPositionState(board, state);
@@ -99,17 +92,21 @@ std::string SanOfMove(const TPositionState &state, Square from, Square to, char 
         san = fileStep > 0 ? "O-O" : "O-O-O";
     } else if (piece == 'P') {
         // A pawn that changes file captures, en passant included.
-        if (fileStep != 0)
-            san = SanSquare(from).substr(0, 1) + "x";
+        if (fileStep != 0) {
+            san += SanSquare(from).front();
+            san += 'x';
+        }
         san += SanSquare(to);
         const int rank = TChessRules::RankOf(to);
         if (rank == 8 || rank == 1) {
             if (!IsPromotionLetter(promotion))
                 return {};
-            san += std::string("=") + Upper(promotion);
+            san += '=';
+            san += Upper(promotion);
         }
     } else {
-        san = std::string(1, piece) + Disambiguation(board, from, to);
+        san += piece;
+        san += Disambiguation(board, from, to);
         if (board.PieceAt(to) != ' ')
             san += "x";
         san += SanSquare(to);
@@ -117,13 +114,18 @@ std::string SanOfMove(const TPositionState &state, Square from, Square to, char 
     return san + CheckSuffix(state, from, to, promotion, boardAfter);
 }
 
-std::string SanOfMove(const TChessRules &board, Square from, Square to, char promotion)
-{
+std::string SanOfMove(const TChessRules &board, Square from, Square to, char promotion) {
     return SanOfMove(PositionStateOf(board), from, to, promotion);
 }
 
-std::string PositionFen(const TPositionState &state, int halfMoveClock, int fullMoveNumber)
-{
+bool IsPromotionMove(const TChessRules &board, Square from, Square to) {
+    const char piece = board.PieceAt(from);
+    const int rank = TChessRules::RankOf(to);
+    return ((piece == 'P' && rank == 8) || (piece == 'p' && rank == 1)) &&
+           board.IsLegalMove(from, to);
+}
+
+std::string PositionFen(const TPositionState &state, int halfMoveClock, int fullMoveNumber) {
     TChessRules board;
     LoadPositionState(board, state);
     std::string fen;

@@ -26,8 +26,13 @@ std::string SanOfMove(const TPositionState &state, Square from, Square to, char 
 // The same for the position on board now; the board is not changed.
 std::string SanOfMove(const TChessRules &board, Square from, Square to, char promotion = 'Q');
 
+// Is (from, to) a legal move of a pawn onto its last rank on board now? The session asks before
+// playing a local move, so the piece can be chosen before the board promotes.
+bool IsPromotionMove(const TChessRules &board, Square from, Square to);
+
 // FEN of a position. Castlings whose king and rook no longer stand at home are left out, so every
-// right written is one a FEN reader accepts. The board keeps no half-move clock: the caller gives it.
+// right written is one a FEN reader accepts. The board keeps no half-move clock: the caller gives
+// it.
 std::string PositionFen(const TPositionState &state, int halfMoveClock, int fullMoveNumber);
 
 // Loads state onto a board that is then ready to play from it; its own record, repaint hooks and

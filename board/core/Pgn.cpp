@@ -7,20 +7,17 @@ namespace {
 constexpr std::string_view StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr std::size_t MaxLine = 79;
 
-char LetterOn(const std::string &board, Square sq)
-{
+char LetterOn(const std::string &board, Square sq) {
     return OnBoard(sq) && board.size() == 64 ? board[static_cast<std::size_t>(Ord(sq) - 1)] : ' ';
 }
 
-TPositionState StateOf(const MoveInfo &entry, bool whiteToMove)
-{
+TPositionState StateOf(const MoveInfo &entry, bool whiteToMove) {
     return {entry.Board, whiteToMove, entry.Castling, entry.EnPassantSq};
 }
 
 // A tag value is one line between quotes: quotes and backslashes are escaped, control
 // characters (a peer's label could carry a line feed) become spaces.
-std::string TagValue(std::string_view text)
-{
+std::string TagValue(std::string_view text) {
     std::string value;
     for (const char c : text) {
         if (c == '"' || c == '\\')
@@ -30,15 +27,13 @@ std::string TagValue(std::string_view text)
     return value;
 }
 
-void AddTag(std::string &out, std::string_view name, std::string_view value)
-{
+void AddTag(std::string &out, std::string_view name, std::string_view value) {
     out.append("[").append(name).append(" \"").append(TagValue(value)).append("\"]\n");
 }
 
 } // namespace
 
-TRecordedGame ReadGameRecord(const TChessRules &board)
-{
+TRecordedGame ReadGameRecord(const TChessRules &board) {
     TRecordedGame game;
     game.FirstMoveNumber = board.FirstMoveNumber;
     int number = board.FirstMoveNumber;
@@ -72,8 +67,9 @@ TRecordedGame ReadGameRecord(const TChessRules &board)
             break;
         }
         game.Moves.push_back(san);
-        const bool capture = LetterOn(state.Board, entry->ToSq) != ' ' ||
-                             (pawn && TChessRules::FileOf(entry->FromSq) != TChessRules::FileOf(entry->ToSq));
+        const bool capture =
+            LetterOn(state.Board, entry->ToSq) != ' ' ||
+            (pawn && TChessRules::FileOf(entry->FromSq) != TChessRules::FileOf(entry->ToSq));
         halfMoves = pawn || capture ? 0 : halfMoves + 1;
         number = nextNumber;
         white = !white;
@@ -84,27 +80,28 @@ TRecordedGame ReadGameRecord(const TChessRules &board)
     return game;
 }
 
-std::string_view ResultText(TGameResult result)
-{
+std::string_view ResultText(TGameResult result) {
     switch (result) {
-    case TGameResult::WhiteWins: return "1-0";
-    case TGameResult::BlackWins: return "0-1";
-    case TGameResult::Draw: return "1/2-1/2";
-    case TGameResult::Unfinished: break;
+    case TGameResult::WhiteWins:
+        return "1-0";
+    case TGameResult::BlackWins:
+        return "0-1";
+    case TGameResult::Draw:
+        return "1/2-1/2";
+    case TGameResult::Unfinished:
+        break;
     }
     return "*";
 }
 
-std::string PgnDate(int year, int month, int day)
-{
+std::string PgnDate(int year, int month, int day) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d.%02d.%02d", year, month, day);
     return text;
 }
 
 TPgnTags SessionPgnTags(bool localPlaysWhite, std::string_view opponent, std::string_view site,
-                        std::string_view date, int minutesPerSide, TGameResult result)
-{
+                        std::string_view date, int minutesPerSide, TGameResult result) {
     TPgnTags tags;
     tags.Site = site;
     tags.Date = date;
@@ -115,10 +112,10 @@ TPgnTags SessionPgnTags(bool localPlaysWhite, std::string_view opponent, std::st
     return tags;
 }
 
-std::string PgnText(const TPgnTags &tags, const TRecordedGame &game)
-{
+std::string PgnText(const TPgnTags &tags, const TRecordedGame &game) {
     // A record that breaks off cannot carry the game's result.
-    const std::string_view result = game.Complete ? ResultText(tags.Result) : ResultText(TGameResult::Unfinished);
+    const std::string_view result =
+        game.Complete ? ResultText(tags.Result) : ResultText(TGameResult::Unfinished);
     std::string out;
     AddTag(out, "Event", "Boardwick game");
     AddTag(out, "Site", tags.Site);
@@ -157,7 +154,6 @@ std::string PgnText(const TPgnTags &tags, const TRecordedGame &game)
     return out;
 }
 
-std::string GamePgn(const TChessRules &board, const TPgnTags &tags)
-{
+std::string GamePgn(const TChessRules &board, const TPgnTags &tags) {
     return PgnText(tags, ReadGameRecord(board));
 }

@@ -8,10 +8,10 @@
 
 // The board's game record read as a game: from the record's first entry to its last.
 struct TRecordedGame {
-    std::string SetUpFen;            // empty when the game starts from the standard start position
+    std::string SetUpFen; // empty when the game starts from the standard start position
     int FirstMoveNumber = 1;
-    std::vector<std::string> Moves;  // SAN, White's move first
-    std::string FinalFen;            // the position of the last entry read, with its half-move clock
+    std::vector<std::string> Moves; // SAN, White's move first
+    std::string FinalFen;           // the position of the last entry read, with its half-move clock
     // False when an entry's move does not lead to the next entry's position; Moves then ends
     // before that move and FinalFen is the position it was played from.
     bool Complete = true;
@@ -39,7 +39,8 @@ struct TPgnTags {
 // "2026.12.08".
 std::string PgnDate(int year, int month, int day);
 
-// Tags for a game played here: "Local" plays the colour the local player had, the opponent the other.
+// Tags for a game played here: "Local" plays the colour the local player had, the opponent the
+// other.
 TPgnTags SessionPgnTags(bool localPlaysWhite, std::string_view opponent, std::string_view site,
                         std::string_view date, int minutesPerSide, TGameResult result);
 

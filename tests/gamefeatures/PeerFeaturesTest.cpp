@@ -6,10 +6,10 @@ namespace {
 
 // The dispatcher of copies without features must find nothing to do in our new lines: no control
 // word, and no number (which would set the time).
-TEST(PeerFeatures, NewControlLinesAreIgnoredByTodaysDispatcher)
-{
-    for (const std::string &payload : {FeaturesPayload(OwnFeatures()), FeaturesPayload({}), PromotionPayload('Q'),
-                                       PromotionPayload('r'), PromotionPayload('B'), PromotionPayload('n')}) {
+TEST(PeerFeatures, NewControlLinesAreIgnoredByTodaysDispatcher) {
+    for (const std::string &payload :
+         {FeaturesPayload(OwnFeatures()), FeaturesPayload({}), PromotionPayload('Q'),
+          PromotionPayload('r'), PromotionPayload('B'), PromotionPayload('n')}) {
         ASSERT_FALSE(payload.empty());
         std::string line = BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, payload);
         ASSERT_EQ(line.back(), '\n');
@@ -21,10 +21,10 @@ TEST(PeerFeatures, NewControlLinesAreIgnoredByTodaysDispatcher)
     }
 }
 
-TEST(PeerFeatures, AnnouncementLine)
-{
-    EXPECT_EQ(BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, FeaturesPayload(OwnFeatures())),
-              "Morvanti-CTR-Features Promotion\n");
+TEST(PeerFeatures, AnnouncementLine) {
+    EXPECT_EQ(
+        BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, FeaturesPayload(OwnFeatures())),
+        "Morvanti-CTR-Features Promotion\n");
     EXPECT_EQ(BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, PromotionPayload('n')),
               "Morvanti-CTR-Promote N\n");
 }
@@ -36,12 +36,13 @@ struct FeaturesRow {
     bool promotion;
 };
 
-void PrintTo(const FeaturesRow &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const FeaturesRow &row, std::ostream *os) {
+    *os << row.name;
+}
 
 class ParseFeaturesTest : public testing::TestWithParam<FeaturesRow> {};
 
-TEST_P(ParseFeaturesTest, ReadsTheAnnouncement)
-{
+TEST_P(ParseFeaturesTest, ReadsTheAnnouncement) {
     const auto parsed = ParseFeaturesPayload(GetParam().payload);
     ASSERT_EQ(parsed.has_value(), GetParam().announcement);
     if (parsed) {
@@ -71,28 +72,35 @@ struct PromotionRow {
     char piece; // 0: not a promotion line
 };
 
-void PrintTo(const PromotionRow &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const PromotionRow &row, std::ostream *os) {
+    *os << row.name;
+}
 
 class ParsePromotionTest : public testing::TestWithParam<PromotionRow> {};
 
-TEST_P(ParsePromotionTest, ReadsThePiece)
-{
+TEST_P(ParsePromotionTest, ReadsThePiece) {
     const auto piece = ParsePromotionPayload(GetParam().payload);
     EXPECT_EQ(piece.value_or(0), GetParam().piece);
 }
 
 const PromotionRow PromotionRows[] = {
-    {"Queen", "Promote Q", 'Q'},   {"Rook", "Promote R", 'R'},       {"Bishop", "Promote B", 'B'},
-    {"Knight", "Promote N", 'N'},  {"King", "Promote K", 0},         {"Pawn", "Promote P", 0},
-    {"LowerCase", "Promote n", 0}, {"TrailingSpace", "Promote N ", 0}, {"NoSpace", "PromoteN", 0},
-    {"WordAlone", "Promote", 0},   {"Features", "Features Promotion", 0},
+    {"Queen", "Promote Q", 'Q'},
+    {"Rook", "Promote R", 'R'},
+    {"Bishop", "Promote B", 'B'},
+    {"Knight", "Promote N", 'N'},
+    {"King", "Promote K", 0},
+    {"Pawn", "Promote P", 0},
+    {"LowerCase", "Promote n", 0},
+    {"TrailingSpace", "Promote N ", 0},
+    {"NoSpace", "PromoteN", 0},
+    {"WordAlone", "Promote", 0},
+    {"Features", "Features Promotion", 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParsePromotionTest, testing::ValuesIn(PromotionRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(PeerFeatures, PromotionPayloadRefusesOtherPieces)
-{
+TEST(PeerFeatures, PromotionPayloadRefusesOtherPieces) {
     EXPECT_EQ(PromotionPayload('K'), "");
     EXPECT_EQ(PromotionPayload('p'), "");
     EXPECT_EQ(PromotionPayload('\0'), "");

@@ -19,12 +19,13 @@ struct KeyRow {
     bool accepted;
 };
 
-void PrintTo(const KeyRow &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const KeyRow &row, std::ostream *os) {
+    *os << row.name;
+}
 
 class PromotionChooserKeys : public testing::TestWithParam<KeyRow> {};
 
-TEST_P(PromotionChooserKeys, KeyChoosesThePiece)
-{
+TEST_P(PromotionChooserKeys, KeyChoosesThePiece) {
     TChessBrd board;
     TPromotionChooser chooser(nullptr, PromotionPictures(board, true));
     chooser.show();
@@ -48,8 +49,7 @@ const KeyRow KeyRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, PromotionChooserKeys, testing::ValuesIn(KeyRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(PromotionChooser, ArrowThenEnterChoosesTheFocusedPiece)
-{
+TEST(PromotionChooser, ArrowThenEnterChoosesTheFocusedPiece) {
     TChessBrd board;
     TPromotionChooser chooser(nullptr, PromotionPictures(board, false));
     chooser.show();
@@ -61,8 +61,7 @@ TEST(PromotionChooser, ArrowThenEnterChoosesTheFocusedPiece)
     EXPECT_EQ(chooser.Choice(), 'B');
 }
 
-TEST(PromotionChooser, ClickChoosesThePiece)
-{
+TEST(PromotionChooser, ClickChoosesThePiece) {
     TChessBrd board;
     TPromotionChooser chooser(nullptr, PromotionPictures(board, true));
     chooser.show();
@@ -73,14 +72,14 @@ TEST(PromotionChooser, ClickChoosesThePiece)
 }
 
 // The buttons show the board's own pieces of the mover's colour.
-TEST(PromotionChooser, PicturesAreTheBoardsPiecesOfTheMoversColour)
-{
+TEST(PromotionChooser, PicturesAreTheBoardsPiecesOfTheMoversColour) {
     TChessBrd board;
     ASSERT_GT(board.PieceSize(), 0);
     for (const bool white : {true, false}) {
         const auto pictures = PromotionPictures(board, white);
         for (std::size_t i = 0; i < pictures.size(); ++i) {
-            const char letter = white ? PromotionLetters[i] : static_cast<char>(PromotionLetters[i] + 32);
+            const char letter =
+                white ? PromotionLetters[i] : static_cast<char>(PromotionLetters[i] + 32);
             const QImage &piece = board.PieceImages().Image(board.PieceImageIndex(letter));
             ASSERT_EQ(pictures[i].size(), piece.size()) << letter;
             // Wherever the piece is opaque, the picture shows exactly its pixel.
@@ -89,7 +88,8 @@ TEST(PromotionChooser, PicturesAreTheBoardsPiecesOfTheMoversColour)
                 for (int x = 0; x < piece.width(); ++x)
                     if (qAlpha(piece.pixel(x, y)) == 255) {
                         ++opaque;
-                        EXPECT_EQ(pictures[i].pixel(x, y), piece.pixel(x, y)) << letter << " at " << x << "," << y;
+                        EXPECT_EQ(pictures[i].pixel(x, y), piece.pixel(x, y))
+                            << letter << " at " << x << "," << y;
                     }
             EXPECT_GT(opaque, 0) << letter;
         }
@@ -97,14 +97,15 @@ TEST(PromotionChooser, PicturesAreTheBoardsPiecesOfTheMoversColour)
 }
 
 // The modal function answers from its nested loop, and a queen when it is dismissed.
-TEST(PromotionChooser, ChoosePromotionRunsModally)
-{
+TEST(PromotionChooser, ChoosePromotionRunsModally) {
     TChessBrd board;
     QWidget window;
     window.show();
-    for (const auto &[key, expected] : {std::pair{Qt::Key_N, 'N'}, std::pair{Qt::Key_Escape, 'Q'}}) {
+    for (const auto &[key, expected] :
+         {std::pair{Qt::Key_N, 'N'}, std::pair{Qt::Key_Escape, 'Q'}}) {
         QTimer::singleShot(0, &window, [key = key] {
-            ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+            ASSERT_TRUE(
+                QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
             QTest::keyClick(QApplication::activeModalWidget(), key);
         });
         EXPECT_EQ(ChoosePromotion(&window, board, true), expected);
@@ -112,8 +113,7 @@ TEST(PromotionChooser, ChoosePromotionRunsModally)
 }
 
 // The window under the chooser may close while it is open; the move then gets a queen, safely.
-TEST(PromotionChooser, ParentGoingAwayLeavesTheQueen)
-{
+TEST(PromotionChooser, ParentGoingAwayLeavesTheQueen) {
     TChessBrd board;
     auto window = std::make_unique<QWidget>();
     window->show();

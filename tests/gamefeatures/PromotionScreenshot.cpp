@@ -7,8 +7,7 @@
 #include <QApplication>
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: promotion_screenshot OUTPUT.png\n");

@@ -1,5 +1,5 @@
-#include "RulesTestSupport.h"
 #include "core/Pgn.h"
+#include "RulesTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +17,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // Plays "E2-E4 A7-A8=N ..."; a promotion without "=X" becomes a queen. False at a refused move.
-bool PlayGame(TChessRules &board, std::string_view moves)
-{
+bool PlayGame(TChessRules &board, std::string_view moves) {
     char piece = 'q';
     board.OnPromotion = [&piece](TObject *, Square, Square, char &NewPiece) { NewPiece = piece; };
     std::istringstream tokens{std::string(moves)};
     bool played = true;
     for (std::string move; played && tokens >> move;) {
-        piece = move.size() == 7 ? static_cast<char>(std::tolower(static_cast<unsigned char>(move[6]))) : 'q';
+        piece = move.size() == 7
+                    ? static_cast<char>(std::tolower(static_cast<unsigned char>(move[6])))
+                    : 'q';
         played = board.MakeMove(Sq(move.substr(0, 2)), Sq(move.substr(3, 2)));
     }
     board.OnPromotion = nullptr;
@@ -36,7 +37,7 @@ struct GameCase {
     const char *setUp; // FEN placement with White to move and no castlings; nullptr: start position
     const char *moves;
     TGameResult result;
-    const char *san;   // the movetext we must write, without numbers and result
+    const char *san; // the movetext we must write, without numbers and result
 };
 
 const GameCase Games[] = {
@@ -51,11 +52,11 @@ const GameCase Games[] = {
     {"EveryPromotionPiece", "3r4/PPP1P3/8/7k/8/4K3/5ppp/8",
      "A7-A8=Q H2-H1=R B7-B8=N G2-G1=B C7-D8=B F2-F1=N E3-D3 H5-G4 E7-E8=R", TGameResult::Unfinished,
      "a8=Q h1=R b8=N g1=B cxd8=B f1=N+ Kd3 Kg4 e8=R"},
-    {"KnightPromotionMates", "5rb1/6Pk/6pp/8/8/8/8/B3K3", "G7-F8=N", TGameResult::WhiteWins, "gxf8=N#"},
+    {"KnightPromotionMates", "5rb1/6Pk/6pp/8/8/8/8/B3K3", "G7-F8=N", TGameResult::WhiteWins,
+     "gxf8=N#"},
 };
 
-void SetUpGame(TChessRules &board, const GameCase &game)
-{
+void SetUpGame(TChessRules &board, const GameCase &game) {
     board.ResetGame();
     if (game.setUp != nullptr)
         SetUpBoard(board, game.setUp, true);
@@ -63,9 +64,9 @@ void SetUpGame(TChessRules &board, const GameCase &game)
 }
 
 // The movetext of a PGN text as tokens, without move numbers, comments and the result.
-std::vector<std::string> MoveTokens(const std::string &pgn)
-{
-    const std::string body = std::regex_replace(pgn.substr(pgn.find("\n\n") + 2), std::regex(R"(\{[^}]*\})"), " ");
+std::vector<std::string> MoveTokens(const std::string &pgn) {
+    const std::string body =
+        std::regex_replace(pgn.substr(pgn.find("\n\n") + 2), std::regex(R"(\{[^}]*\})"), " ");
     std::vector<std::string> tokens;
     std::istringstream in(body);
     for (std::string token; in >> token;) {
@@ -75,8 +76,7 @@ std::vector<std::string> MoveTokens(const std::string &pgn)
     return tokens;
 }
 
-std::vector<std::string> Split(const std::string &text)
-{
+std::vector<std::string> Split(const std::string &text) {
     std::istringstream in(text);
     std::vector<std::string> tokens;
     for (std::string token; in >> token;)
@@ -85,8 +85,7 @@ std::vector<std::string> Split(const std::string &text)
 }
 
 // FEN without its half-move clock, which the board does not keep.
-std::string WithoutClock(const std::string &fen)
-{
+std::string WithoutClock(const std::string &fen) {
     auto parts = Split(fen);
     if (parts.size() == 6)
         parts.erase(parts.begin() + 4);
@@ -96,24 +95,26 @@ std::string WithoutClock(const std::string &fen)
     return joined;
 }
 
-void PrintTo(const GameCase &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const GameCase &row, std::ostream *os) {
+    *os << row.name;
+}
 
 class PgnGameTest : public testing::TestWithParam<GameCase> {};
 
-TEST_P(PgnGameTest, WritesTheMovesInSan)
-{
+TEST_P(PgnGameTest, WritesTheMovesInSan) {
     TChessRules board;
     SetUpGame(board, GetParam());
-    const std::string pgn = GamePgn(board, SessionPgnTags(true, "peer", "127.0.0.1", "2026.12.08", 5, GetParam().result));
+    const std::string pgn = GamePgn(
+        board, SessionPgnTags(true, "peer", "127.0.0.1", "2026.12.08", 5, GetParam().result));
     EXPECT_EQ(MoveTokens(pgn), Split(GetParam().san)) << pgn;
-    EXPECT_NE(pgn.find(std::string("[Result \"") + std::string(ResultText(GetParam().result)) + "\"]"),
-              std::string::npos);
+    EXPECT_NE(
+        pgn.find(std::string("[Result \"") + std::string(ResultText(GetParam().result)) + "\"]"),
+        std::string::npos);
     EXPECT_EQ(GetParam().setUp != nullptr, pgn.find("[SetUp \"1\"]") != std::string::npos);
 }
 
 // Where Debian keeps pgn-extract (/usr/games) is not always on PATH.
-fs::path FindPgnExtract()
-{
+fs::path FindPgnExtract() {
     std::vector<std::string> dirs;
     if (const char *path = std::getenv("PATH")) {
         std::istringstream in(path);
@@ -129,8 +130,7 @@ fs::path FindPgnExtract()
     return {};
 }
 
-std::string ReadAll(const fs::path &file)
-{
+std::string ReadAll(const fs::path &file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -141,22 +141,21 @@ struct ExtractRun {
 };
 
 // pgn-extract re-reads every move and writes the game back in its own SAN, with the final FEN.
-ExtractRun RunPgnExtract(const fs::path &tool, const std::string &pgn, const std::string &name)
-{
+ExtractRun RunPgnExtract(const fs::path &tool, const std::string &pgn, const std::string &name) {
     const fs::path dir = fs::path(testing::TempDir()) / ("pgn-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    const fs::path in = dir / (name + ".pgn"), out = dir / (name + ".out"), err = dir / (name + ".err");
+    const fs::path in = dir / (name + ".pgn"), out = dir / (name + ".out"),
+                   err = dir / (name + ".err");
     std::ofstream(in, std::ios::binary) << pgn;
-    const std::string command = "'" + tool.string() + "' -s -F -o '" + out.string() + "' '" + in.string() +
-                                "' 2> '" + err.string() + "'";
+    const std::string command = "'" + tool.string() + "' -s -F -o '" + out.string() + "' '" +
+                                in.string() + "' 2> '" + err.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return {ReadAll(out), ReadAll(err)};
 }
 
 class PgnExtractTest : public testing::TestWithParam<GameCase> {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         tool = FindPgnExtract();
         if (!tool.empty())
             return;
@@ -168,13 +167,13 @@ protected:
     fs::path tool;
 };
 
-TEST_P(PgnExtractTest, ReadsEveryMoveAndReachesOurPosition)
-{
+TEST_P(PgnExtractTest, ReadsEveryMoveAndReachesOurPosition) {
     TChessRules board;
     SetUpGame(board, GetParam());
     const TRecordedGame game = ReadGameRecord(board);
     ASSERT_TRUE(game.Complete);
-    const std::string pgn = PgnText(SessionPgnTags(false, "peer", "::1", "2026.12.08", 0, GetParam().result), game);
+    const std::string pgn =
+        PgnText(SessionPgnTags(false, "peer", "::1", "2026.12.08", 0, GetParam().result), game);
     const ExtractRun run = RunPgnExtract(tool, pgn, GetParam().name);
     EXPECT_EQ(run.errors, "");
     // Its SAN equals ours token for token: the same captures, disambiguation, checks and mates.
@@ -182,7 +181,8 @@ TEST_P(PgnExtractTest, ReadsEveryMoveAndReachesOurPosition)
     std::smatch fen;
     ASSERT_TRUE(std::regex_search(run.out, fen, std::regex(R"re(\{ "([^"]+)" \})re"))) << run.out;
     EXPECT_EQ(fen[1].str(), game.FinalFen);
-    EXPECT_EQ(WithoutClock(fen[1].str()), WithoutClock(PositionFen(PositionStateOf(board), 0, board.CurrentMove())));
+    EXPECT_EQ(WithoutClock(fen[1].str()),
+              WithoutClock(PositionFen(PositionStateOf(board), 0, board.CurrentMove())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Games, PgnGameTest, testing::ValuesIn(Games),
@@ -190,13 +190,12 @@ INSTANTIATE_TEST_SUITE_P(Games, PgnGameTest, testing::ValuesIn(Games),
 INSTANTIATE_TEST_SUITE_P(Games, PgnExtractTest, testing::ValuesIn(Games),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(PgnText, WritesTheTagRosterWithPlayersByColour)
-{
+TEST(PgnText, WritesTheTagRosterWithPlayersByColour) {
     TChessRules board;
     ASSERT_TRUE(PlayGame(board, "E2-E4 E7-E5"));
     const std::string pgn =
-        GamePgn(board, SessionPgnTags(false, "Bob \"the\\rook\"\nx", "203.0.113.7", PgnDate(2026, 12, 8), 45,
-                                      TGameResult::BlackWins));
+        GamePgn(board, SessionPgnTags(false, "Bob \"the\\rook\"\nx", "203.0.113.7",
+                                      PgnDate(2026, 12, 8), 45, TGameResult::BlackWins));
     EXPECT_EQ(pgn, "[Event \"Boardwick game\"]\n"
                    "[Site \"203.0.113.7\"]\n"
                    "[Date \"2026.12.08\"]\n"
@@ -209,8 +208,7 @@ TEST(PgnText, WritesTheTagRosterWithPlayersByColour)
                    "1. e4 e5 0-1\n");
 }
 
-TEST(PgnText, EmptyRecordIsJustTheResult)
-{
+TEST(PgnText, EmptyRecordIsJustTheResult) {
     TChessRules board;
     board.LastMoveNumber = 0; // as after the local player's New Game
     const std::string pgn = GamePgn(board, {});
@@ -218,8 +216,7 @@ TEST(PgnText, EmptyRecordIsJustTheResult)
     EXPECT_EQ(pgn.find("SetUp"), std::string::npos);
 }
 
-TEST(PgnText, LongGameWrapsUnderEightyColumns)
-{
+TEST(PgnText, LongGameWrapsUnderEightyColumns) {
     TChessRules board;
     ASSERT_TRUE(PlayQuietGame(board, 160));
     const TRecordedGame game = ReadGameRecord(board);
@@ -237,8 +234,7 @@ TEST(PgnText, LongGameWrapsUnderEightyColumns)
 }
 
 // Bounds that point past what was written (the session sets them directly) must not invent moves.
-TEST(PgnText, RecordThatBreaksOffEndsUnfinished)
-{
+TEST(PgnText, RecordThatBreaksOffEndsUnfinished) {
     TChessRules board;
     ASSERT_TRUE(PlayGame(board, "E2-E4 E7-E5 G1-F3"));
     board.LastMoveNumber = 5;
