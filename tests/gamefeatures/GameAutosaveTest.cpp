@@ -63,9 +63,4 @@ TEST_F(GameAutosaveTest, FailureIsReportedAndKeepsWhatWasThere) {
     EXPECT_TRUE(blocked.LastError().contains(QStringLiteral("plain/games")));
 }
 
-TEST(GameAutosave, DefaultFolderIsTheUsersDataFolder) {
-    EXPECT_TRUE(TGameAutosave::DefaultFolder().endsWith(QStringLiteral("/games")));
-    EXPECT_TRUE(QDir::isAbsolutePath(TGameAutosave::DefaultFolder()));
-}
-
 } // namespace

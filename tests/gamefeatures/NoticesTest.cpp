@@ -31,7 +31,6 @@ const QString Emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // one character, t
 
 const ChatRow ChatRows[] = {
     {"Short", QStringLiteral("good luck"), QStringLiteral("good luck")},
-    {"Empty", QString(), QString()},
     {"ExactlyEighty", QString(80, QLatin1Char('a')), QString(80, QLatin1Char('a'))},
     {"LongerIsCut", QString(81, QLatin1Char('a')) + QStringLiteral("zzz"),
      QString(80, QLatin1Char('a'))},
@@ -73,13 +72,7 @@ const EndRow EndRows[] = {
      "You won \u2014 time is up"},
     {"BlackResignsAsBlack", TGameEnd::Resignation, TGameResult::WhiteWins, false,
      "You lost \u2014 resignation"},
-    {"WhiteResignsAsBlack", TGameEnd::Resignation, TGameResult::BlackWins, false,
-     "You won \u2014 resignation"},
     {"Stalemate", TGameEnd::Stalemate, TGameResult::Draw, false, "Draw \u2014 stalemate"},
-    {"Repetition", TGameEnd::Repetition, TGameResult::Draw, true,
-     "Draw \u2014 the same position three times"},
-    {"BareKings", TGameEnd::BareKings, TGameResult::Draw, true,
-     "Draw \u2014 only the two kings are left"},
     {"ConnectionLost", TGameEnd::ConnectionLost, TGameResult::Unfinished, true,
      "Game over \u2014 the connection was lost"},
 };

@@ -41,25 +41,11 @@ const KeyRow KeyRows[] = {
     {"EnterTakesTheDefaultQueen", Qt::Key_Return, 'Q', true},
     {"EscGivesQueen", Qt::Key_Escape, 'Q', false},
     {"LetterR", Qt::Key_R, 'R', true},
-    {"LetterB", Qt::Key_B, 'B', true},
     {"LetterN", Qt::Key_N, 'N', true},
-    {"LetterQ", Qt::Key_Q, 'Q', true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, PromotionChooserKeys, testing::ValuesIn(KeyRows),
                          [](const auto &info) { return std::string(info.param.name); });
-
-TEST(PromotionChooser, ArrowThenEnterChoosesTheFocusedPiece) {
-    TChessBrd board;
-    TPromotionChooser chooser(nullptr, PromotionPictures(board, false));
-    chooser.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), chooser.Button('B'));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(chooser.Choice(), 'B');
-}
 
 TEST(PromotionChooser, ClickChoosesThePiece) {
     TChessBrd board;
