@@ -102,3 +102,51 @@ QString DecodeChatText(std::string_view payload) {
         return QString::fromLatin1(bytes);
     return text;
 }
+
+TPeerFeatures OwnFeatures() {
+    TPeerFeatures features;
+    features.Promotion = true;
+    return features;
+}
+
+std::string FeaturesPayload(const TPeerFeatures &features) {
+    std::string payload(FeaturesWord);
+    if (features.Promotion)
+        payload.append(" ").append(PromotionFeature);
+    return payload;
+}
+
+std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
+    if (!payload.starts_with(FeaturesWord))
+        return std::nullopt;
+    std::string_view rest = payload.substr(FeaturesWord.size());
+    if (!rest.empty() && rest.front() != ' ')
+        return std::nullopt; // "FeaturesX" is another word
+    TPeerFeatures features;
+    while (!rest.empty()) {
+        rest.remove_prefix(1);
+        const auto space = rest.find(' ');
+        const auto end = space == std::string_view::npos ? rest.size() : space;
+        if (rest.substr(0, end) == PromotionFeature)
+            features.Promotion = true;
+        rest.remove_prefix(end);
+    }
+    return features;
+}
+
+std::string PromotionPayload(char piece) {
+    const char upper = static_cast<char>(piece >= 'a' && piece <= 'z' ? piece - 32 : piece);
+    if (upper != 'Q' && upper != 'R' && upper != 'B' && upper != 'N')
+        return {};
+    return std::string(PromoteWord) + ' ' + upper;
+}
+
+std::optional<char> ParsePromotionPayload(std::string_view payload) {
+    if (payload.size() != PromoteWord.size() + 2 || !payload.starts_with(PromoteWord) ||
+        payload[PromoteWord.size()] != ' ')
+        return std::nullopt;
+    const char piece = payload.back();
+    if (piece != 'Q' && piece != 'R' && piece != 'B' && piece != 'N')
+        return std::nullopt;
+    return piece;
+}

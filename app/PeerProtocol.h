@@ -50,3 +50,31 @@ QString DecodeChatText(std::string_view payload);
 
 // tag + channel name + payload + line feed, the bytes put on the wire.
 std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::string_view payload);
+
+// Features a copy understands, announced once in a control line right after connecting: the
+// word "Features", then one word per feature, each after a single space. Later features join the
+// same line; words a copy does not know are skipped. The payload is neither a control word nor a
+// number, so a copy without features ignores the whole line.
+struct TPeerFeatures {
+    bool Promotion = false; // a promoting move is preceded by the piece chosen
+    friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
+};
+
+inline constexpr std::string_view FeaturesWord = "Features";
+inline constexpr std::string_view PromotionFeature = "Promotion";
+inline constexpr std::string_view PromoteWord = "Promote";
+
+// What this copy understands.
+TPeerFeatures OwnFeatures();
+// "Features Promotion" for OwnFeatures(); "Features" alone for none.
+std::string FeaturesPayload(const TPeerFeatures &features);
+// The features a control payload announces; empty when the payload is no announcement.
+std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload);
+
+// "Promote N": the piece a promoting move becomes, sent as a control line just before the move line
+// and only to a peer that announced Promotion. piece is Q, R, B or N in either case; any other
+// letter gives an empty payload, which must not be sent.
+std::string PromotionPayload(char piece);
+// The upper-case piece letter a control payload names ("Promote Q", "R", "B" or "N" exactly);
+// empty for anything else. It applies to the next move line only.
+std::optional<char> ParsePromotionPayload(std::string_view payload);

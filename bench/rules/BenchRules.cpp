@@ -1,6 +1,7 @@
 #include "RulesTestSupport.h"
 
 #include "core/Perft.h"
+#include "core/Pgn.h"
 
 #include <benchmark/benchmark.h>
 
@@ -63,6 +64,15 @@ void BM_CanMoveWithLongRecord(benchmark::State &state)
         benchmark::DoNotOptimize(board.CanMove());
 }
 BENCHMARK(BM_CanMoveWithLongRecord)->Unit(benchmark::kMicrosecond);
+
+// The PGN text of the whole 400-half-move record, as written when a game ends.
+void BM_GamePgnOfLongRecord(benchmark::State &state)
+{
+    const TChessRules &board = MiddlegameWithLongRecord();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GamePgn(board, {}));
+}
+BENCHMARK(BM_GamePgnOfLongRecord)->Unit(benchmark::kMillisecond);
 
 void BM_PerftStartDepth5(benchmark::State &state)
 {

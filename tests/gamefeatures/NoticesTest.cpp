@@ -1,0 +1,91 @@
+#include "Notices.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Notices, OpponentMove) {
+    EXPECT_EQ(OpponentMoveNotice(QStringLiteral("E7-E5")).Message,
+              QStringLiteral("Your move \u2014 opponent played E7-E5"));
+    EXPECT_EQ(OpponentMoveNotice(QStringLiteral("B2-B1"), 'n').Message,
+              QStringLiteral("Your move \u2014 opponent played B2-B1=N"));
+}
+
+struct ChatRow {
+    const char *name;
+    QString text;
+    QString shown;
+};
+
+void PrintTo(const ChatRow &row, std::ostream *os) {
+    *os << row.name;
+}
+
+class ChatNoticeTest : public testing::TestWithParam<ChatRow> {};
+
+TEST_P(ChatNoticeTest, ShowsTheFirstEightyCharacters) {
+    EXPECT_EQ(ChatNotice(GetParam().text).Message, GetParam().shown);
+}
+
+const QString Emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // one character, two UTF-16 units
+
+const ChatRow ChatRows[] = {
+    {"Short", QStringLiteral("good luck"), QStringLiteral("good luck")},
+    {"ExactlyEighty", QString(80, QLatin1Char('a')), QString(80, QLatin1Char('a'))},
+    {"LongerIsCut", QString(81, QLatin1Char('a')) + QStringLiteral("zzz"),
+     QString(80, QLatin1Char('a'))},
+    {"PairsCountOnceAndStayWhole", QString(79, QLatin1Char('a')) + Emoji + Emoji,
+     QString(79, QLatin1Char('a')) + Emoji},
+    {"ControlCharactersBecomeSpaces", QStringLiteral("a\rb\tc"), QStringLiteral("a b c")},
+    {"MarkupStaysText", QStringLiteral("<b>hi</b>"), QStringLiteral("<b>hi</b>")},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, ChatNoticeTest, testing::ValuesIn(ChatRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct EndRow {
+    const char *name;
+    TGameEnd how;
+    TGameResult result;
+    bool localWhite;
+    const char *message;
+};
+
+void PrintTo(const EndRow &row, std::ostream *os) {
+    *os << row.name;
+}
+
+class GameEndNoticeTest : public testing::TestWithParam<EndRow> {};
+
+TEST_P(GameEndNoticeTest, TellsTheOutcomeFromOurSide) {
+    const EndRow &row = GetParam();
+    EXPECT_EQ(GameEndNotice(row.how, row.result, row.localWhite).Message,
+              QString::fromUtf8(row.message));
+}
+
+const EndRow EndRows[] = {
+    {"WhiteMatesAsWhite", TGameEnd::Checkmate, TGameResult::WhiteWins, true,
+     "You won \u2014 checkmate"},
+    {"WhiteMatesAsBlack", TGameEnd::Checkmate, TGameResult::WhiteWins, false,
+     "You lost \u2014 checkmate"},
+    {"BlackFlagFallsAsWhite", TGameEnd::FlagFall, TGameResult::WhiteWins, true,
+     "You won \u2014 time is up"},
+    {"BlackResignsAsBlack", TGameEnd::Resignation, TGameResult::WhiteWins, false,
+     "You lost \u2014 resignation"},
+    {"Stalemate", TGameEnd::Stalemate, TGameResult::Draw, false, "Draw \u2014 stalemate"},
+    {"ConnectionLost", TGameEnd::ConnectionLost, TGameResult::Unfinished, true,
+     "Game over \u2014 the connection was lost"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, GameEndNoticeTest, testing::ValuesIn(EndRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Notices, ShownOnlyWhileTheWindowIsAway) {
+    EXPECT_EQ(NoticeWayFor(true, false, true), TNoticeWay::None);
+    EXPECT_EQ(NoticeWayFor(true, false, false), TNoticeWay::TrayMessageAndAlert);
+    EXPECT_EQ(NoticeWayFor(true, true, false), TNoticeWay::TrayMessage);
+    EXPECT_EQ(NoticeWayFor(false, false, false), TNoticeWay::TrayMessage);
+    EXPECT_EQ(NoticeWayFor(false, true, true), TNoticeWay::TrayMessage);
+}
+
+} // namespace
