@@ -132,8 +132,9 @@ TEST_P(Flood, OpensOneBoxOfItsKind) {
     window.Boxes.Script.Answer(false, {}, [&] {
         ASSERT_TRUE(peer.Sync(QStringLiteral("flooded")));
         EXPECT_EQ(window.Boxes.Script.OpenCount(row.box, row.text), 1u);
-        if (!row.reply.isEmpty())
+        if (!row.reply.isEmpty()) {
             EXPECT_TRUE(WaitUntil([&] { return peer.Received.count(row.reply) == count - 1; }));
+        }
     });
     QByteArray flood;
     for (int i = 0; i < count; ++i)
