@@ -1,38 +1,52 @@
 #include "PreciseTimer.h"
 
-TPreciseTimer::TPreciseTimer(QObject *parent) : QObject(parent) {
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, this, &TPreciseTimer::Fire);
+#include <QElapsedTimer>
+
+namespace {
+qint64 SteadyMilliseconds() {
+    static const QElapsedTimer origin = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return origin.elapsed();
+}
+} // namespace
+
+TPreciseTimer::TPreciseTimer(QObject *parent, TClock clock)
+    : QObject(parent), Now(clock ? std::move(clock) : TClock(SteadyMilliseconds)) {
+    Wakeup.setSingleShot(true);
+    Wakeup.setTimerType(Qt::PreciseTimer);
+    connect(&Wakeup, &QTimer::timeout, this, &TPreciseTimer::Fire);
 }
 
 void TPreciseTimer::SetEnabled(bool on) {
-    if (on == running)
+    if (on == Running)
         return;
-    running = on;
-    ++generation;
+    Running = on;
+    ++Generation;
     if (!on) {
-        timer.stop();
+        Wakeup.stop();
         return;
     }
-    ticksDone = 0;
-    clock.start();
+    TicksDone = 0;
+    StartedAt = Now();
     ScheduleNext();
 }
 
 void TPreciseTimer::Fire() {
-    const qint64 run = generation;
-    // Every tick that has fallen due, in order; a handler may stop or restart the timer.
-    while (running && run == generation && (ticksDone + 1) * Step() <= clock.elapsed()) {
-        ++ticksDone;
+    const qint64 run = Generation;
+    // A handler may stop or restart the timer; either ends this run's catch-up.
+    while (Running && run == Generation && (TicksDone + 1) * Step() <= Elapsed()) {
+        ++TicksDone;
         if (OnTimer)
             OnTimer();
     }
-    if (running && run == generation)
+    if (Running && run == Generation)
         ScheduleNext();
 }
 
 void TPreciseTimer::ScheduleNext() {
-    const qint64 due = (ticksDone + 1) * Step() - clock.elapsed();
-    timer.start(static_cast<int>(due > 0 ? due : 0));
+    const qint64 due = (TicksDone + 1) * Step() - Elapsed();
+    Wakeup.start(static_cast<int>(due > 0 ? due : 0));
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -9,22 +8,28 @@
 // is scheduled for its own due time rather than a full interval after the late one.
 class TPreciseTimer : public QObject {
   public:
-    explicit TPreciseTimer(QObject *parent = nullptr);
+    // Milliseconds on a steady clock; the default is the system's monotonic clock.
+    using TClock = std::function<qint64()>;
+
+    explicit TPreciseTimer(QObject *parent = nullptr, TClock clock = {});
 
     int Interval = 1000; // milliseconds; read at each start
     std::function<void()> OnTimer;
 
-    bool Enabled() const { return running; }
+    bool Enabled() const { return Running; }
     void SetEnabled(bool on);
+    // Runs every tick that has fallen due by the clock, in order; the timer's own wake-up calls it.
+    void Fire();
 
   private:
-    void Fire();
     void ScheduleNext();
     qint64 Step() const { return Interval > 0 ? Interval : 1; }
+    qint64 Elapsed() const { return Now() - StartedAt; }
 
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 ticksDone = 0;
-    qint64 generation = 0; // a restart during a tick ends the old run's catch-up
-    bool running = false;
+    TClock Now;
+    QTimer Wakeup;
+    qint64 StartedAt = 0;
+    qint64 TicksDone = 0;
+    qint64 Generation = 0; // a restart during a tick ends the old run's catch-up
+    bool Running = false;
 };
