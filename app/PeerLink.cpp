@@ -124,7 +124,7 @@ void TPeerLink::Receive(TCustomWinSocket *socket) {
         Queue.push_back({serial, std::move(line)});
     }
     Pump();
-    if (serial == ConnectionSerial && Socket && Queue.size() > MaxQueued)
+    if (serial == ConnectionSerial && Socket && (Queue.size() > MaxQueued || QueuedBytes() > MaxQueuedBytes))
         Socket->Close();
 }
 
@@ -157,6 +157,13 @@ void TPeerLink::PumpSoon() {
         PumpPosted = false;
         Pump();
     });
+}
+
+std::size_t TPeerLink::QueuedBytes() const {
+    std::size_t bytes = 0;
+    for (const TQueued &queued : Queue)
+        bytes += queued.Line.Payload.size();
+    return bytes;
 }
 
 bool TPeerLink::HasQueued(TControlWord word) const {

@@ -27,6 +27,7 @@ class TPeerLink : public QObject {
     // A peer that keeps sending while the board is busy is cut off past this many waiting lines;
     // a game in play never holds more than a handful.
     static constexpr std::size_t MaxQueued = 512;
+    static constexpr std::size_t MaxQueuedBytes = 256 * 1024;
 
     explicit TPeerLink(std::string tag, QObject *parent = nullptr);
 
@@ -79,6 +80,7 @@ class TPeerLink : public QObject {
     // Pump from the event loop, once whatever runs now has returned.
     void PumpSoon();
     std::size_t Queued() const { return Queue.size(); }
+    std::size_t QueuedBytes() const;
     bool HasQueued(TControlWord word) const;
 
     // Every received line of the current connection passes here first; false: it was dealt with

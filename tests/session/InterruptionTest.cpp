@@ -112,6 +112,22 @@ TEST(Interruption, StepGrantedAfterTheMateNoticeKeepsTheMateInTheRecord) {
     }
 }
 
+// Lines that must wait for the board are bounded: a peer that keeps sending them is cut off.
+TEST(Interruption, PeerFloodingWhileTheBoardIsBusyIsCutOff) {
+    TMatedListener game;
+    game.Listener.Boxes.Script.Answer(true, {}, [&] {
+        QByteArray flood;
+        for (std::size_t i = 0; i <= TPeerLink::MaxQueued; ++i)
+            flood += "Morvanti-CTR-New\n";
+        game.Caller->Link->Current()->SendString(flood);
+        EXPECT_TRUE(WaitUntil([&] { return !game.Listener.Connected() && !game.Caller.Connected(); }));
+        EXPECT_EQ(game.Listener->Link->Queued(), 0u);
+    });
+    game.Mate();
+    EXPECT_EQ(game.Listener.Boxes.Log().size(), 1);
+    EXPECT_FALSE(game.Listener.InGame());
+}
+
 // A flood of one line: at most one box of its kind, every repeat answered or dropped at once.
 struct FloodRow {
     const char *name;
