@@ -23,6 +23,15 @@ def nft(ns, script):
                    capture_output=True)
 
 
+def netns_hosts(ns, lines):
+    """Gives a namespace its own /etc/hosts (mounted there by `ip netns exec`); returns its folder."""
+    path = f"/etc/netns/{ns}"
+    os.makedirs(path, exist_ok=True)
+    with open(os.path.join(path, "hosts"), "w") as f:
+        f.write("127.0.0.1 localhost\n::1 localhost\n" + "".join(line + "\n" for line in lines))
+    return path
+
+
 class HomeNetwork:
     def __init__(self, tag, with_nat_tables_for_miniupnpd=False):
         self.ns = {"router": f"bwR{tag}", "A": f"bwA{tag}", "B": f"bwB{tag}"}
@@ -74,12 +83,7 @@ table inet filter {
         return self
 
     def hosts(self, side, lines):
-        """Gives a namespace its own /etc/hosts (mounted there by `ip netns exec`)."""
-        path = f"/etc/netns/{self.ns[side]}"
-        os.makedirs(path, exist_ok=True)
-        self.hosts_dirs.append(path)
-        with open(os.path.join(path, "hosts"), "w") as f:
-            f.write("127.0.0.1 localhost\n::1 localhost\n" + "".join(line + "\n" for line in lines))
+        self.hosts_dirs.append(netns_hosts(self.ns[side], lines))
 
     def start(self, side, cmd, **kw):
         p = subprocess.Popen(self.exec(side, cmd), **kw)
