@@ -1,5 +1,6 @@
 #include "net/PortMapper.h"
 
+#include "net/NatPmpGateway.h"
 #include "net/UpnpGateway.h"
 
 #include <QDeadlineTimer>
@@ -66,8 +67,12 @@ TPortMapper::~TPortMapper() {
 void TPortMapper::Start() {
     if (Thread_ || Stopped_)
         return;
-    if (!Gateway_)
-        Gateway_ = std::make_unique<TUpnpGateway>();
+    if (!Gateway_) {
+        auto chain = std::make_unique<TGatewayChain>();
+        chain->Add(std::make_unique<TUpnpGateway>());
+        chain->Add(std::make_unique<TNatPmpGateway>());
+        Gateway_ = std::move(chain);
+    }
     Thread_ = std::make_unique<QThread>();
     Worker_ = new TPortMapperWorker(Port_, std::move(Gateway_), Cancelled_);
     Worker_->moveToThread(Thread_.get());

@@ -14,7 +14,7 @@ class TPortMapperWorker;
 class TPortMapper : public QObject {
     Q_OBJECT
 public:
-    // gateway: null for the real router (UPnP IGD through miniupnpc).
+    // gateway: null for the real router, asked through UPnP IGD and else through NAT-PMP.
     explicit TPortMapper(quint16 port = 1024, std::unique_ptr<TPortGateway> gateway = nullptr,
                          QObject *parent = nullptr);
     // Stops as Stop() does and waits at most StopTimeout for the removal; after that the worker

@@ -30,7 +30,7 @@ const TPortMapStatus &TPortMapping::Fail(const QString &reason) {
 const TPortMapStatus &TPortMapping::Start() {
     Status_ = {TPortMapStatus::TState::Discovering, {}, {}, {}};
     if (const TGatewayReply found = Gateway_.Discover(Status_.LanAddress); !found.Ok())
-        return Fail(QStringLiteral("No router offering UPnP port forwarding was found (%1)").arg(Detail(found)));
+        return Fail(QStringLiteral("No router offering port forwarding (UPnP or NAT-PMP) was found (%1)").arg(Detail(found)));
     const QString port = QString::number(Port_);
     // Some routers overwrite another machine's forwarding without a word; never take it over.
     QString holder;

@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartRow{"OurOwnStaleMappingRenewed", [](FakeRouter &r, bool &) { r.Holder = {}; r.HolderClient = r.Lan; },
                  S::Mapped, "203.0.113.1", Mapped},
         StartRow{"NoRouter", [](FakeRouter &r, bool &) { r.Found = {-1, "no UPnP device answered"}; }, S::Failed,
-                 "No router offering UPnP port forwarding was found (-1 no UPnP device answered)", {"Discover"}},
+                 "No router offering port forwarding (UPnP or NAT-PMP) was found (-1 no UPnP device answered)", {"Discover"}},
         StartRow{"TakenByAnotherMachine",
                  [](FakeRouter &r, bool &) { r.Holder = {}; r.HolderClient = "198.51.100.9"; }, S::Failed,
                  "The router already forwards port 1024 to another machine (198.51.100.9)",
