@@ -24,7 +24,8 @@ TGatewayReply Failure(int code) {
     return {code, text ? QString::fromUtf8(text) : QString()};
 }
 
-// Waits for the answer to the request just sent, resending on the library's schedule, for at most ms.
+// Waits for the answer to the request just sent, resending on the library's schedule, for at most
+// ms.
 int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms) {
     const QDeadlineTimer deadline(ms);
     for (;;) {
@@ -65,7 +66,8 @@ QString LocalAddressTowards(in_addr_t gateway) {
 }
 } // namespace
 
-TNatPmpGateway::TNatPmpGateway(QHostAddress gateway, int replyMs) : Gateway_(std::move(gateway)), ReplyMs_(replyMs) {}
+TNatPmpGateway::TNatPmpGateway(QHostAddress gateway, int replyMs)
+    : Gateway_(std::move(gateway)), ReplyMs_(replyMs) {}
 
 TNatPmpGateway::~TNatPmpGateway() = default;
 
@@ -98,12 +100,14 @@ TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
     return {};
 }
 
-TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, int lifetime, quint16 &granted) {
+TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, int lifetime,
+                                  quint16 &granted) {
     if (!Session_)
         return {NoGateway, QStringLiteral("no gateway")};
     natpmpresp_t reply{};
-    if (const int sent = sendnewportmappingrequest(&Session_->Handle, NATPMP_PROTOCOL_TCP, internalPort, externalPort,
-                                                   static_cast<uint32_t>(lifetime));
+    if (const int sent =
+            sendnewportmappingrequest(&Session_->Handle, NATPMP_PROTOCOL_TCP, internalPort,
+                                      externalPort, static_cast<uint32_t>(lifetime));
         sent < 0)
         return Failure(sent);
     if (const int result = AwaitReply(Session_->Handle, reply, ReplyMs_); result < 0)
@@ -114,11 +118,14 @@ TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, in
 
 TGatewayReply TNatPmpGateway::AddMapping(const TMappingRequest &request) {
     quint16 granted = 0;
-    if (TGatewayReply asked = Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted); !asked.Ok())
+    if (TGatewayReply asked =
+            Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
+        !asked.Ok())
         return asked;
     if (granted != request.ExternalPort) {
         DeleteMapping(request.InternalPort);
-        return {ConflictInMappingEntry, QStringLiteral("the router offered port %1 instead").arg(granted)};
+        return {ConflictInMappingEntry,
+                QStringLiteral("the router offered port %1 instead").arg(granted)};
     }
     return {};
 }
@@ -133,7 +140,9 @@ TGatewayReply TNatPmpGateway::DeleteMapping(quint16 port) {
     return Ask(port, 0, 0, granted);
 }
 
-void TGatewayChain::Add(std::unique_ptr<TPortGateway> gateway) { Ways_.push_back(std::move(gateway)); }
+void TGatewayChain::Add(std::unique_ptr<TPortGateway> gateway) {
+    Ways_.push_back(std::move(gateway));
+}
 
 TGatewayReply TGatewayChain::Discover(QString &lanAddress) {
     Found_ = nullptr;

@@ -9,19 +9,20 @@
 #include <vector>
 
 class TNatPmpGateway : public TPortGateway {
-public:
+  public:
     // gateway: null for the system's default gateway. replyMs bounds the wait for each answer.
     explicit TNatPmpGateway(QHostAddress gateway = {}, int replyMs = 2000);
     ~TNatPmpGateway() override;
 
     TGatewayReply Discover(QString &lanAddress) override;
     TGatewayReply ExternalAddress(QString &address) override;
-    // The router may offer another external port than the one asked for; that is refused and undone.
+    // The router may offer another external port than the one asked for; that is refused and
+    // undone.
     TGatewayReply AddMapping(const TMappingRequest &request) override;
     TGatewayReply MappingClient(quint16 externalPort, QString &client) override;
     TGatewayReply DeleteMapping(quint16 externalPort) override;
 
-private:
+  private:
     struct TSession;
     TGatewayReply Ask(quint16 internalPort, quint16 externalPort, int lifetime, quint16 &granted);
     QHostAddress Gateway_;
@@ -31,7 +32,7 @@ private:
 
 // Tries each way in order at discovery and then keeps to the first that found a router.
 class TGatewayChain : public TPortGateway {
-public:
+  public:
     void Add(std::unique_ptr<TPortGateway> gateway);
 
     TGatewayReply Discover(QString &lanAddress) override;
@@ -40,7 +41,7 @@ public:
     TGatewayReply MappingClient(quint16 externalPort, QString &client) override;
     TGatewayReply DeleteMapping(quint16 externalPort) override;
 
-private:
+  private:
     template <class F> TGatewayReply Delegate(F &&call) {
         return Found_ ? call(*Found_) : TGatewayReply{-1, QStringLiteral("no gateway")};
     }

@@ -3,7 +3,8 @@
 // they run on the mapper's worker thread only.
 #include <QString>
 
-// 0 when done; otherwise the router's UPnP error code (e.g. 718 conflict) or a negative library code.
+// 0 when done; otherwise the router's UPnP error code (e.g. 718 conflict) or a negative library
+// code.
 struct TGatewayReply {
     int Code = 0;
     QString Text; // the router's or the library's words for a failure
@@ -20,7 +21,7 @@ struct TMappingRequest {
 };
 
 class TPortGateway {
-public:
+  public:
     virtual ~TPortGateway() = default;
     // Looks for an Internet gateway; on success lanAddress is this machine's address towards it.
     virtual TGatewayReply Discover(QString &lanAddress) = 0;

@@ -10,8 +10,9 @@
 // Owns the gateway and the mapping; every member runs on the worker thread.
 class TPortMapperWorker : public QObject {
     Q_OBJECT
-public:
-    TPortMapperWorker(quint16 port, std::unique_ptr<TPortGateway> gateway, std::shared_ptr<std::atomic<bool>> cancelled)
+  public:
+    TPortMapperWorker(quint16 port, std::unique_ptr<TPortGateway> gateway,
+                      std::shared_ptr<std::atomic<bool>> cancelled)
         : Gateway_(std::move(gateway)),
           Mapping_(*Gateway_, port, QString::fromLatin1(TPortMapper::Description),
                    [cancelled] { return cancelled->load(); }) {}
@@ -38,11 +39,11 @@ public:
         QThread::currentThread()->quit();
     }
 
-signals:
+  signals:
     void Reported(const TPortMapStatus &status);
     void Done();
 
-private:
+  private:
     std::unique_ptr<TPortGateway> Gateway_;
     TPortMapping Mapping_;
 };
@@ -84,8 +85,9 @@ void TPortMapper::Start() {
     });
     Thread_->start();
     Take({TPortMapStatus::TState::Discovering, {}, {}, {}});
-    QMetaObject::invokeMethod(Worker_, [worker = Worker_, renew = RenewIntervalMs] { worker->Start(renew); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        Worker_, [worker = Worker_, renew = RenewIntervalMs] { worker->Start(renew); },
+        Qt::QueuedConnection);
 }
 
 void TPortMapper::Stop() {
@@ -96,7 +98,8 @@ void TPortMapper::Stop() {
         Gateway_.reset();
         return;
     }
-    QMetaObject::invokeMethod(Worker_, [worker = Worker_] { worker->Stop(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        Worker_, [worker = Worker_] { worker->Stop(); }, Qt::QueuedConnection);
 }
 
 void TPortMapper::Take(const TPortMapStatus &status) {

@@ -13,7 +13,7 @@ class TPortMapperWorker;
 
 class TPortMapper : public QObject {
     Q_OBJECT
-public:
+  public:
     // gateway: null for the real router, asked through UPnP IGD and else through NAT-PMP.
     explicit TPortMapper(quint16 port = 1024, std::unique_ptr<TPortGateway> gateway = nullptr,
                          QObject *parent = nullptr);
@@ -34,11 +34,11 @@ public:
     int RenewIntervalMs = TPortMapping::LeaseSeconds * 1000 / 3;
     int StopTimeoutMs = 3000;
 
-signals:
+  signals:
     void StatusChanged(const TPortMapStatus &status);
     void Finished();
 
-private:
+  private:
     void Take(const TPortMapStatus &status);
 
     quint16 Port_;

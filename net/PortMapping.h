@@ -15,14 +15,15 @@ struct TPortMapStatus {
 Q_DECLARE_METATYPE(TPortMapStatus)
 
 class TPortMapping {
-public:
+  public:
     // The lease is short so that a mapping outlived by a crashed program soon lapses.
     static constexpr int LeaseSeconds = 300;
 
     // cancelled is asked between steps: once it answers true, no new mapping is made and one just
     // made is removed again.
-    TPortMapping(TPortGateway &gateway, quint16 port, QString description,
-                 std::function<bool()> cancelled = [] { return false; });
+    TPortMapping(
+        TPortGateway &gateway, quint16 port, QString description,
+        std::function<bool()> cancelled = [] { return false; });
 
     // Discover, check that the external port is free or already ours, forward it, learn the
     // router's external address. A refusal leaves nothing mapped.
@@ -33,7 +34,7 @@ public:
     void Remove();
     const TPortMapStatus &Status() const { return Status_; }
 
-private:
+  private:
     const TPortMapStatus &Fail(const QString &reason);
     TMappingRequest Request() const;
 

@@ -22,7 +22,9 @@ TGatewayReply Reply(int code) {
     return {code, text ? QString::fromUtf8(text) : QString()};
 }
 
-QByteArray Number(int value) { return QByteArray::number(value); }
+QByteArray Number(int value) {
+    return QByteArray::number(value);
+}
 } // namespace
 
 TUpnpGateway::TUpnpGateway(int discoveryMs) : DiscoveryMs_(discoveryMs) {}
@@ -32,7 +34,8 @@ TUpnpGateway::~TUpnpGateway() = default;
 TGatewayReply TUpnpGateway::Discover(QString &lanAddress) {
     Found_.reset();
     int error = 0;
-    UPNPDev *devices = upnpDiscover(DiscoveryMs_, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+    UPNPDev *devices =
+        upnpDiscover(DiscoveryMs_, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
     if (!devices)
         return {NotFound, QStringLiteral("no UPnP device answered")};
     auto found = std::make_unique<TFound>();
@@ -51,7 +54,8 @@ TGatewayReply TUpnpGateway::ExternalAddress(QString &address) {
     if (!Found_)
         return {NotFound, QStringLiteral("no gateway")};
     char text[64] = {};
-    const int code = UPNP_GetExternalIPAddress(Found_->Urls.controlURL, Found_->Data.first.servicetype, text);
+    const int code =
+        UPNP_GetExternalIPAddress(Found_->Urls.controlURL, Found_->Data.first.servicetype, text);
     address = QString::fromLatin1(text);
     return Reply(code);
 }
@@ -59,19 +63,21 @@ TGatewayReply TUpnpGateway::ExternalAddress(QString &address) {
 TGatewayReply TUpnpGateway::AddMapping(const TMappingRequest &request) {
     if (!Found_)
         return {NotFound, QStringLiteral("no gateway")};
-    return Reply(UPNP_AddPortMapping(Found_->Urls.controlURL, Found_->Data.first.servicetype,
-                                     Number(request.ExternalPort).constData(), Number(request.InternalPort).constData(),
-                                     request.Client.toLatin1().constData(), request.Description.toUtf8().constData(),
-                                     "TCP", nullptr, Number(request.LeaseSeconds).constData()));
+    return Reply(UPNP_AddPortMapping(
+        Found_->Urls.controlURL, Found_->Data.first.servicetype,
+        Number(request.ExternalPort).constData(), Number(request.InternalPort).constData(),
+        request.Client.toLatin1().constData(), request.Description.toUtf8().constData(), "TCP",
+        nullptr, Number(request.LeaseSeconds).constData()));
 }
 
 TGatewayReply TUpnpGateway::MappingClient(quint16 externalPort, QString &client) {
     if (!Found_)
         return {NotFound, QStringLiteral("no gateway")};
-    char internalClient[40] = {}, internalPort[6] = {}, description[80] = {}, enabled[4] = {}, lease[16] = {};
-    const int code = UPNP_GetSpecificPortMappingEntry(Found_->Urls.controlURL, Found_->Data.first.servicetype,
-                                                      Number(externalPort).constData(), "TCP", nullptr,
-                                                      internalClient, internalPort, description, enabled, lease);
+    char internalClient[40] = {}, internalPort[6] = {}, description[80] = {}, enabled[4] = {},
+         lease[16] = {};
+    const int code = UPNP_GetSpecificPortMappingEntry(
+        Found_->Urls.controlURL, Found_->Data.first.servicetype, Number(externalPort).constData(),
+        "TCP", nullptr, internalClient, internalPort, description, enabled, lease);
     client = QString::fromLatin1(internalClient);
     return Reply(code);
 }

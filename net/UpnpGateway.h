@@ -6,7 +6,7 @@
 #include <memory>
 
 class TUpnpGateway : public TPortGateway {
-public:
+  public:
     // discoveryMs bounds the wait for SSDP answers.
     explicit TUpnpGateway(int discoveryMs = 2000);
     ~TUpnpGateway() override;
@@ -17,7 +17,7 @@ public:
     TGatewayReply MappingClient(quint16 externalPort, QString &client) override;
     TGatewayReply DeleteMapping(quint16 externalPort) override;
 
-private:
+  private:
     struct TFound;
     int DiscoveryMs_;
     std::unique_ptr<TFound> Found_;

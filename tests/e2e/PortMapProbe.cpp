@@ -11,10 +11,14 @@
 namespace {
 const char *StateName(TPortMapStatus::TState state) {
     switch (state) {
-    case TPortMapStatus::TState::Idle: return "idle";
-    case TPortMapStatus::TState::Discovering: return "discovering";
-    case TPortMapStatus::TState::Mapped: return "mapped";
-    case TPortMapStatus::TState::Failed: return "failed";
+    case TPortMapStatus::TState::Idle:
+        return "idle";
+    case TPortMapStatus::TState::Discovering:
+        return "discovering";
+    case TPortMapStatus::TState::Mapped:
+        return "mapped";
+    case TPortMapStatus::TState::Failed:
+        return "failed";
     }
     return "?";
 }
@@ -25,7 +29,8 @@ int main(int argc, char **argv) {
     TPortMapper mapper(1024);
     QObject::connect(&mapper, &TPortMapper::StatusChanged, [](const TPortMapStatus &status) {
         std::printf("%s external=%s lan=%s reason=%s\n", StateName(status.State),
-                    qPrintable(status.ExternalAddress), qPrintable(status.LanAddress), qPrintable(status.Reason));
+                    qPrintable(status.ExternalAddress), qPrintable(status.LanAddress),
+                    qPrintable(status.Reason));
         std::fflush(stdout);
     });
     QObject::connect(&mapper, &TPortMapper::Finished, &app, &QCoreApplication::quit);

@@ -14,7 +14,9 @@ struct TypedRow {
     QString Address; // the literal's text, or the name to look up
 };
 
-void PrintTo(const TypedRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const TypedRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class TypedAddress : public ::testing::TestWithParam<TypedRow> {};
 
@@ -59,7 +61,9 @@ struct PeerRow {
     const char *Shown;
 };
 
-void PrintTo(const PeerRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const PeerRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class PeerAddress : public ::testing::TestWithParam<PeerRow> {};
 
@@ -69,13 +73,14 @@ TEST_P(PeerAddress, IsShownInItsUsualForm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Net, PeerAddress,
-    ::testing::Values(PeerRow{"Ipv4", QHostAddress("198.51.100.7"), "198.51.100.7"},
-                      PeerRow{"Ipv4OnDualStack", QHostAddress("::ffff:198.51.100.7"), "198.51.100.7"},
-                      PeerRow{"Ipv6Compressed", QHostAddress("2001:0db8:0000:0000:0001:0000:0000:0001"),
-                              "2001:db8::1:0:0:1"},
-                      PeerRow{"Loopback6", QHostAddress("::1"), "::1"},
-                      PeerRow{"LinkLocalKeepsZone", QHostAddress("fe80::2%lo"), "fe80::2%lo"},
-                      PeerRow{"Nothing", QHostAddress(), ""}),
+    ::testing::Values(
+        PeerRow{"Ipv4", QHostAddress("198.51.100.7"), "198.51.100.7"},
+        PeerRow{"Ipv4OnDualStack", QHostAddress("::ffff:198.51.100.7"), "198.51.100.7"},
+        PeerRow{"Ipv6Compressed", QHostAddress("2001:0db8:0000:0000:0001:0000:0000:0001"),
+                "2001:db8::1:0:0:1"},
+        PeerRow{"Loopback6", QHostAddress("::1"), "::1"},
+        PeerRow{"LinkLocalKeepsZone", QHostAddress("fe80::2%lo"), "fe80::2%lo"},
+        PeerRow{"Nothing", QHostAddress(), ""}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace

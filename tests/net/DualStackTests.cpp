@@ -19,7 +19,9 @@ struct Ipv6Row {
     const char *ListenerSees;
 };
 
-void PrintTo(const Ipv6Row &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const Ipv6Row &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class DualStackCall : public ::testing::TestWithParam<Ipv6Row> {};
 
@@ -28,10 +30,13 @@ TEST_P(DualStackCall, ReachesTheListenerAndShowsThePeer) {
     LoopbackPair pair;
     const size_t index = pair.Call(GetParam().Host);
     TClientSocket &client = *pair.Clients[index];
-    ASSERT_TRUE(WaitUntil([&] { return client.Active() && pair.Server.WinSocket()->ConnectionCount() == 1; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return client.Active() && pair.Server.WinSocket()->ConnectionCount() == 1; }));
     DrainPosted();
-    EXPECT_EQ(pair.ClientLogs[index]->Events, (Strings{"Lookup", "Connecting", "Connect", "Write"}));
-    EXPECT_EQ(pair.Server.WinSocket()->Connection(0)->PeerAddress().toStdString(), GetParam().ListenerSees);
+    EXPECT_EQ(pair.ClientLogs[index]->Events,
+              (Strings{"Lookup", "Connecting", "Connect", "Write"}));
+    EXPECT_EQ(pair.Server.WinSocket()->Connection(0)->PeerAddress().toStdString(),
+              GetParam().ListenerSees);
     EXPECT_EQ(client.Socket()->PeerAddress().toStdString(), GetParam().ListenerSees);
     EXPECT_TRUE(raised.Messages.empty());
 }
@@ -40,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(Net, DualStackCall,
                          ::testing::Values(Ipv6Row{"Ipv4SeenAsPlainIpv4", "127.0.0.1", "127.0.0.1"},
                                            Ipv6Row{"Ipv6Literal", "::1", "::1"},
                                            Ipv6Row{"Ipv6Bracketed", "[::1]", "::1"},
-                                           Ipv6Row{"V4MappedLiteral", "::ffff:127.0.0.1", "127.0.0.1"}),
+                                           Ipv6Row{"V4MappedLiteral", "::ffff:127.0.0.1",
+                                                   "127.0.0.1"}),
                          [](const auto &info) { return std::string(info.param.Name); });
 
 // A resolver's list whose first address refuses: the next is tried, and the events are those of
@@ -55,7 +61,8 @@ TEST(NetCall, TriesTheAddressesInOrderUntilOneConnects) {
         EventLog log;
         log.Watch(client);
         const quint16 port = lastListens ? ipv4Only.serverPort() : ClosedPort();
-        client.Socket()->ConnectTo({QHostAddress("::1"), QHostAddress("::"), QHostAddress("127.0.0.1")}, port);
+        client.Socket()->ConnectTo(
+            {QHostAddress("::1"), QHostAddress("::"), QHostAddress("127.0.0.1")}, port);
         ASSERT_TRUE(WaitUntil([&] { return log.Has("Write") || log.Has("Error:3:111"); }));
         DrainPosted();
         EXPECT_EQ(log.Events, (lastListens ? Strings{"Connecting", "Connect", "Write"}
@@ -98,7 +105,7 @@ TEST(NetCall, AnAttemptThatHangsGivesWayToTheNextAddress) {
 
 // Uses up the process's descriptors below a lowered limit and gives them back on destruction.
 class DescriptorsExhausted {
-public:
+  public:
     DescriptorsExhausted() {
         ::getrlimit(RLIMIT_NOFILE, &Saved_);
         const int lowestFree = ::dup(0);
@@ -117,7 +124,7 @@ public:
         ::setrlimit(RLIMIT_NOFILE, &Saved_);
     }
 
-private:
+  private:
     rlimit Saved_{};
     std::vector<int> Taken_;
 };
@@ -136,8 +143,10 @@ TEST(NetListener, AcceptFailureIsReportedAndAcceptingResumes) {
     RaisedErrors raised;
     LoopbackPair pair;
     TCustomWinSocket *reported = nullptr;
-    pair.Server.OnClientError = [&](QObject *, TCustomWinSocket *socket, TErrorEvent kind, int &code) {
-        pair.ServerLog.Events.push_back("ClientError:" + std::to_string(kind) + ":" + std::to_string(code));
+    pair.Server.OnClientError = [&](QObject *, TCustomWinSocket *socket, TErrorEvent kind,
+                                    int &code) {
+        pair.ServerLog.Events.push_back("ClientError:" + std::to_string(kind) + ":" +
+                                        std::to_string(code));
         reported = socket;
         code = 0;
     };
@@ -150,7 +159,8 @@ TEST(NetListener, AcceptFailureIsReportedAndAcceptingResumes) {
     ASSERT_GE(caller, 0);
     DescriptorsExhausted exhausted;
     ASSERT_TRUE(CallLoopback(caller, pair.Port()));
-    const bool failureSeen = WaitUntil([&] { return pair.ServerLog.Has("ClientError:5:24"); }, 5000);
+    const bool failureSeen =
+        WaitUntil([&] { return pair.ServerLog.Has("ClientError:5:24"); }, 5000);
     exhausted.Release();
     EXPECT_TRUE(failureSeen);
     EXPECT_EQ(reported, pair.Server.WinSocket());

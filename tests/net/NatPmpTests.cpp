@@ -1,4 +1,5 @@
-// NAT-PMP against a small responder on 127.0.0.1, reached through the chain of ways after UPnP failed.
+// NAT-PMP against a small responder on 127.0.0.1, reached through the chain of ways after UPnP
+// failed.
 #include "net/NatPmpGateway.h"
 #include "net/PortMapping.h"
 
@@ -20,7 +21,7 @@ namespace {
 // Answers NAT-PMP requests on 127.0.0.1:5351 from its own thread; records "address" and
 // "map <internal> <external> <lifetime>" for each request.
 class FakeNatPmpRouter {
-public:
+  public:
     explicit FakeNatPmpRouter(int offset, bool silent) : Offset_(offset), Silent_(silent) {
         Socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in at{};
@@ -41,7 +42,7 @@ public:
     }
     bool Bound = false;
 
-private:
+  private:
     void Serve() {
         while (!Stop_) {
             pollfd ready{Socket_, POLLIN, 0};
@@ -50,7 +51,8 @@ private:
             unsigned char in[16] = {}, out[16] = {};
             sockaddr_in from{};
             socklen_t length = sizeof from;
-            const ssize_t got = ::recvfrom(Socket_, in, sizeof in, 0, reinterpret_cast<sockaddr *>(&from), &length);
+            const ssize_t got =
+                ::recvfrom(Socket_, in, sizeof in, 0, reinterpret_cast<sockaddr *>(&from), &length);
             if (got < 2 || Silent_)
                 continue;
             out[1] = static_cast<unsigned char>(128 + in[1]);
@@ -62,8 +64,10 @@ private:
             } else {
                 const uint16_t internal = static_cast<uint16_t>(in[4] << 8 | in[5]);
                 const uint16_t asked = static_cast<uint16_t>(in[6] << 8 | in[7]);
-                const uint32_t lifetime = static_cast<uint32_t>(in[8] << 24 | in[9] << 16 | in[10] << 8 | in[11]);
-                Record("map " + std::to_string(internal) + " " + std::to_string(asked) + " " + std::to_string(lifetime));
+                const uint32_t lifetime =
+                    static_cast<uint32_t>(in[8] << 24 | in[9] << 16 | in[10] << 8 | in[11]);
+                Record("map " + std::to_string(internal) + " " + std::to_string(asked) + " " +
+                       std::to_string(lifetime));
                 const uint16_t granted = lifetime == 0 ? 0 : static_cast<uint16_t>(asked + Offset_);
                 std::memcpy(out + 8, in + 4, 2);
                 out[10] = static_cast<unsigned char>(granted >> 8);
@@ -106,7 +110,9 @@ struct NatPmpRow {
     Strings Requests;
 };
 
-void PrintTo(const NatPmpRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const NatPmpRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class NatPmp : public ::testing::TestWithParam<NatPmpRow> {};
 
@@ -121,24 +127,36 @@ TEST_P(NatPmp, MapsOnlyTheAskedPortAndRemovesIt) {
     TPortMapping mapping(chain, 1024, "Boardwick chess");
     const TPortMapStatus status = mapping.Start();
     EXPECT_EQ(status.State, row.State);
-    EXPECT_EQ((status.State == TPortMapStatus::TState::Mapped ? status.ExternalAddress : status.Reason).toStdString(),
-              row.Shown);
+    EXPECT_EQ(
+        (status.State == TPortMapStatus::TState::Mapped ? status.ExternalAddress : status.Reason)
+            .toStdString(),
+        row.Shown);
     mapping.Remove();
     EXPECT_EQ(router.Requests(), row.Requests);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Net, NatPmp,
-    ::testing::Values(
-        NatPmpRow{"Mapped", 0, false, TPortMapStatus::TState::Mapped, "203.0.113.1",
-                  {"address", "map 1024 1024 300", "address", "map 1024 0 0"}},
-        NatPmpRow{"OtherPortOffered", 1, false, TPortMapStatus::TState::Failed,
-                  "The router already forwards port 1024 to another machine",
-                  {"address", "map 1024 1024 300", "map 1024 0 0"}},
-        NatPmpRow{"NoAnswer", 0, true, TPortMapStatus::TState::Failed,
-                  "No router offering port forwarding (UPnP or NAT-PMP) was found (-7 no UPnP device answered; "
-                  "the gateway does not support nat-pmp)",
-                  {}}),
+    ::testing::Values(NatPmpRow{"Mapped",
+                                0,
+                                false,
+                                TPortMapStatus::TState::Mapped,
+                                "203.0.113.1",
+                                {"address", "map 1024 1024 300", "address", "map 1024 0 0"}},
+                      NatPmpRow{"OtherPortOffered",
+                                1,
+                                false,
+                                TPortMapStatus::TState::Failed,
+                                "The router already forwards port 1024 to another machine",
+                                {"address", "map 1024 1024 300", "map 1024 0 0"}},
+                      NatPmpRow{"NoAnswer",
+                                0,
+                                true,
+                                TPortMapStatus::TState::Failed,
+                                "No router offering port forwarding (UPnP or NAT-PMP) was found "
+                                "(-7 no UPnP device answered; "
+                                "the gateway does not support nat-pmp)",
+                                {}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace

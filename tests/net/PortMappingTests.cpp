@@ -1,4 +1,5 @@
-// Forwarding the listener's port on the router: every step and every refusal, against a fake router.
+// Forwarding the listener's port on the router: every step and every refusal, against a fake
+// router.
 #include "NetHarness.h"
 #include "net/PortMapper.h"
 
@@ -40,7 +41,8 @@ struct FakeRouter : TPortGateway {
     }
     TGatewayReply AddMapping(const TMappingRequest &r) override {
         Log("Add " + std::to_string(r.ExternalPort) + "->" + r.Client.toStdString() + ":" +
-            std::to_string(r.InternalPort) + " '" + r.Description.toStdString() + "' " + std::to_string(r.LeaseSeconds));
+            std::to_string(r.InternalPort) + " '" + r.Description.toStdString() + "' " +
+            std::to_string(r.LeaseSeconds));
         if (AfterAdd)
             AfterAdd();
         return Added;
@@ -71,7 +73,9 @@ struct StartRow {
     Strings Calls;
 };
 
-void PrintTo(const StartRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const StartRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class MappingStart : public ::testing::TestWithParam<StartRow> {};
 
@@ -83,7 +87,8 @@ TEST_P(MappingStart, MapsOrFailsWithAReasonAndLeavesNothingBehind) {
     TPortMapping mapping(router, 1024, "Boardwick chess", [&] { return cancel; });
     const TPortMapStatus status = mapping.Start();
     EXPECT_EQ(status.State, row.State);
-    const QString shown = status.State == TPortMapStatus::TState::Mapped ? status.ExternalAddress : status.Reason;
+    const QString shown =
+        status.State == TPortMapStatus::TState::Mapped ? status.ExternalAddress : status.Reason;
     EXPECT_EQ(shown.toStdString(), row.Shown);
     EXPECT_EQ(router.Calls(), row.Calls);
 }
@@ -95,30 +100,70 @@ INSTANTIATE_TEST_SUITE_P(
     Net, MappingStart,
     ::testing::Values(
         StartRow{"Mapped", [](FakeRouter &, bool &) {}, S::Mapped, "203.0.113.1", Mapped},
-        StartRow{"OurOwnStaleMappingRenewed", [](FakeRouter &r, bool &) { r.Holder = {}; r.HolderClient = r.Lan; },
+        StartRow{"OurOwnStaleMappingRenewed",
+                 [](FakeRouter &r, bool &) {
+                     r.Holder = {};
+                     r.HolderClient = r.Lan;
+                 },
                  S::Mapped, "203.0.113.1", Mapped},
-        StartRow{"NoRouter", [](FakeRouter &r, bool &) { r.Found = {-1, "no UPnP device answered"}; }, S::Failed,
-                 "No router offering port forwarding (UPnP or NAT-PMP) was found (-1 no UPnP device answered)", {"Discover"}},
+        StartRow{"NoRouter",
+                 [](FakeRouter &r, bool &) {
+                     r.Found = {-1, "no UPnP device answered"};
+                 },
+                 S::Failed,
+                 "No router offering port forwarding (UPnP or NAT-PMP) was found (-1 no UPnP "
+                 "device answered)",
+                 {"Discover"}},
         StartRow{"TakenByAnotherMachine",
-                 [](FakeRouter &r, bool &) { r.Holder = {}; r.HolderClient = "198.51.100.9"; }, S::Failed,
+                 [](FakeRouter &r, bool &) {
+                     r.Holder = {};
+                     r.HolderClient = "198.51.100.9";
+                 },
+                 S::Failed,
                  "The router already forwards port 1024 to another machine (198.51.100.9)",
                  {"Discover", "Holder 1024"}},
-        StartRow{"Conflict718", [](FakeRouter &r, bool &) { r.Added = {718, "ConflictInMappingEntry"}; }, S::Failed,
-                 "The router already forwards port 1024 to another machine", {"Discover", "Holder 1024", Add}},
-        StartRow{"Refused501", [](FakeRouter &r, bool &) { r.Added = {501, "Action Failed"}; }, S::Failed,
-                 "The router refused to forward port 1024 (501 Action Failed)", {"Discover", "Holder 1024", Add}},
-        StartRow{"PermanentOnly725", [](FakeRouter &r, bool &) { r.Added = {725, "OnlyPermanentLeasesSupported"}; },
-                 S::Failed, "The router offers only permanent forwarding, which would outlive the program",
+        StartRow{"Conflict718",
+                 [](FakeRouter &r, bool &) {
+                     r.Added = {718, "ConflictInMappingEntry"};
+                 },
+                 S::Failed,
+                 "The router already forwards port 1024 to another machine",
                  {"Discover", "Holder 1024", Add}},
-        StartRow{"NoExternalAddress", [](FakeRouter &r, bool &) { r.Asked = {-3, "HTTP error"}; }, S::Failed,
+        StartRow{"Refused501",
+                 [](FakeRouter &r, bool &) {
+                     r.Added = {501, "Action Failed"};
+                 },
+                 S::Failed,
+                 "The router refused to forward port 1024 (501 Action Failed)",
+                 {"Discover", "Holder 1024", Add}},
+        StartRow{"PermanentOnly725",
+                 [](FakeRouter &r, bool &) {
+                     r.Added = {725, "OnlyPermanentLeasesSupported"};
+                 },
+                 S::Failed,
+                 "The router offers only permanent forwarding, which would outlive the program",
+                 {"Discover", "Holder 1024", Add}},
+        StartRow{"NoExternalAddress",
+                 [](FakeRouter &r, bool &) {
+                     r.Asked = {-3, "HTTP error"};
+                 },
+                 S::Failed,
                  "The router did not tell its external address (-3 HTTP error)",
                  {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
-        StartRow{"ExternalAddressUnset", [](FakeRouter &r, bool &) { r.External = "0.0.0.0"; }, S::Failed,
+        StartRow{"ExternalAddressUnset",
+                 [](FakeRouter &r, bool &) { r.External = "0.0.0.0"; },
+                 S::Failed,
                  "The router did not tell its external address",
                  {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
-        StartRow{"StoppedWhileMapping", [](FakeRouter &r, bool &cancel) { r.AfterAdd = [&cancel] { cancel = true; }; },
-                 S::Failed, "Stopped", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
-        StartRow{"StoppedBeforeMapping", [](FakeRouter &, bool &cancel) { cancel = true; }, S::Failed, "Stopped",
+        StartRow{"StoppedWhileMapping",
+                 [](FakeRouter &r, bool &cancel) { r.AfterAdd = [&cancel] { cancel = true; }; },
+                 S::Failed,
+                 "Stopped",
+                 {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
+        StartRow{"StoppedBeforeMapping",
+                 [](FakeRouter &, bool &cancel) { cancel = true; },
+                 S::Failed,
+                 "Stopped",
                  {"Discover", "Holder 1024"}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
@@ -129,15 +174,17 @@ TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
     router.External = "203.0.113.2";
     EXPECT_EQ(mapping.Renew().ExternalAddress.toStdString(), "203.0.113.2");
     router.Added = {-3, "HTTP error"};
-    EXPECT_EQ(mapping.Renew().Reason.toStdString(), "The router stopped forwarding port 1024 (-3 HTTP error)");
+    EXPECT_EQ(mapping.Renew().Reason.toStdString(),
+              "The router stopped forwarding port 1024 (-3 HTTP error)");
     mapping.Remove(); // the router dropped it; nothing to delete
     router.Added = {};
     ASSERT_EQ(mapping.Start().State, S::Mapped);
     mapping.Remove();
     mapping.Remove();
     const Strings calls = router.Calls();
-    EXPECT_EQ(Strings(calls.begin() + 4, calls.end()),
-              (Strings{Add, "External", Add, "Discover", "Holder 1024", Add, "External", "Delete 1024"}));
+    EXPECT_EQ(
+        Strings(calls.begin() + 4, calls.end()),
+        (Strings{Add, "External", Add, "Discover", "Holder 1024", Add, "External", "Delete 1024"}));
 }
 
 TEST(PortMapper, MapsInTheBackgroundRenewsAndRemovesOnStop) {
@@ -146,12 +193,14 @@ TEST(PortMapper, MapsInTheBackgroundRenewsAndRemovesOnStop) {
     TPortMapper mapper(1024, std::move(router));
     mapper.RenewIntervalMs = 10;
     std::vector<S> states;
-    QObject::connect(&mapper, &TPortMapper::StatusChanged, [&](const TPortMapStatus &s) { states.push_back(s.State); });
+    QObject::connect(&mapper, &TPortMapper::StatusChanged,
+                     [&](const TPortMapStatus &s) { states.push_back(s.State); });
     mapper.Start();
     ASSERT_TRUE(WaitUntil([&] { return mapper.Status().State == S::Mapped; }));
     EXPECT_EQ(mapper.Status().ExternalAddress, QStringLiteral("203.0.113.1"));
     EXPECT_EQ(mapper.Status().LanAddress, QStringLiteral("198.51.100.7"));
-    ASSERT_TRUE(WaitUntil([&] { return FakeRouter::CallsOf(*shared).size() >= 6; })); // a renewal went out
+    ASSERT_TRUE(
+        WaitUntil([&] { return FakeRouter::CallsOf(*shared).size() >= 6; })); // a renewal went out
     mapper.Stop();
     ASSERT_TRUE(WaitUntil([&] { return mapper.Stopped(); }));
     EXPECT_EQ(FakeRouter::CallsOf(*shared).back(), "Delete 1024");
