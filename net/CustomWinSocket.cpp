@@ -5,7 +5,12 @@
 
 #include <QCoreApplication>
 #include <QHostInfo>
+#include <algorithm>
 #include <cerrno>
+
+namespace {
+constexpr qsizetype MaxCandidates = 6;
+}
 
 TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent), AttemptTimer_(new QTimer(this)) {
     AttemptTimer_->setSingleShot(true);
@@ -43,7 +48,8 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
     if (generation != Generation_ || State_ != TState::Connecting)
         return;
     Candidates_.clear();
-    for (const QHostAddress &address : addresses) {
+    // A few addresses at most, so that the whole call stays bounded by a few attempts.
+    for (const QHostAddress &address : addresses.first(std::min<qsizetype>(addresses.size(), MaxCandidates))) {
         // Linux would take an all-zero address for the local host; an unresolved name must not call ourselves.
         if (!address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
             address != QHostAddress(QHostAddress::AnyIPv6))

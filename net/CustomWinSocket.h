@@ -34,9 +34,9 @@ public:
     // Raises the connecting notice and starts a non-blocking connect. The all-zero address fails at
     // once: the socket closes with its disconnect notice, then "Windows socket error" naming "connect".
     void ConnectTo(const QHostAddress &address, quint16 port);
-    // The same for a resolver's list: the addresses are tried in order, each but the last for at
-    // most AttemptTimeout before the next is tried; one connecting notice, then one connect or one
-    // connect failure (the last attempt's). An empty list is the all-zero address.
+    // The same for a resolver's list: its first six addresses are tried in order, each but the
+    // last for at most AttemptTimeout (the last within Qt's own 30 s); one connecting notice, then
+    // one connect or one connect failure (the last attempt's). An empty list is the all-zero address.
     void ConnectTo(const QList<QHostAddress> &addresses, quint16 port);
     int AttemptTimeout() const { return AttemptTimeoutMs_; }
     void SetAttemptTimeout(int ms) { AttemptTimeoutMs_ = ms; }
