@@ -18,15 +18,16 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// Answers NAT-PMP requests on 127.0.0.1:5351 from its own thread; records "address" and
-// "map <internal> <external> <lifetime>" for each request.
+// Answers NAT-PMP requests on a loopback address, port 5351, from its own thread; records "address"
+// and "map <internal> <external> <lifetime>" for each request.
 class FakeNatPmpRouter {
   public:
-    explicit FakeNatPmpRouter(int offset, bool silent) : Offset_(offset), Silent_(silent) {
+    FakeNatPmpRouter(const char *address, int offset, bool silent)
+        : Offset_(offset), Silent_(silent) {
         Socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in at{};
         at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, address, &at.sin_addr);
         at.sin_port = htons(5351);
         Bound = ::bind(Socket_, reinterpret_cast<sockaddr *>(&at), sizeof at) == 0;
         Thread_ = std::thread([this] { Serve(); });
@@ -103,8 +104,9 @@ struct NoUpnp : TPortGateway {
 
 struct NatPmpRow {
     const char *Name;
-    int Offset;  // the router grants the asked port plus this
-    bool Silent; // the router never answers
+    const char *Router; // a loopback address of its own, so that rows may run side by side
+    int Offset;         // the router grants the asked port plus this
+    bool Silent;        // the router never answers
     TPortMapStatus::TState State;
     const char *Shown;
     Strings Requests;
@@ -118,12 +120,12 @@ class NatPmp : public ::testing::TestWithParam<NatPmpRow> {};
 
 TEST_P(NatPmp, MapsOnlyTheAskedPortAndRemovesIt) {
     const NatPmpRow &row = GetParam();
-    FakeNatPmpRouter router(row.Offset, row.Silent);
+    FakeNatPmpRouter router(row.Router, row.Offset, row.Silent);
     if (!router.Bound)
-        GTEST_SKIP() << "port 5351 on 127.0.0.1 is taken";
+        GTEST_SKIP() << "port 5351 on " << row.Router << " is taken";
     TGatewayChain chain;
     chain.Add(std::make_unique<NoUpnp>());
-    chain.Add(std::make_unique<TNatPmpGateway>(QHostAddress::LocalHost, 300));
+    chain.Add(std::make_unique<TNatPmpGateway>(QHostAddress(QString::fromLatin1(row.Router)), 300));
     TPortMapping mapping(chain, 1024, "Boardwick chess");
     const TPortMapStatus status = mapping.Start();
     EXPECT_EQ(status.State, row.State);
@@ -138,18 +140,21 @@ TEST_P(NatPmp, MapsOnlyTheAskedPortAndRemovesIt) {
 INSTANTIATE_TEST_SUITE_P(
     Net, NatPmp,
     ::testing::Values(NatPmpRow{"Mapped",
+                                "127.0.53.1",
                                 0,
                                 false,
                                 TPortMapStatus::TState::Mapped,
                                 "203.0.113.1",
                                 {"address", "map 1024 1024 300", "address", "map 1024 0 0"}},
                       NatPmpRow{"OtherPortOffered",
+                                "127.0.53.2",
                                 1,
                                 false,
                                 TPortMapStatus::TState::Failed,
                                 "The router already forwards port 1024 to another machine",
                                 {"address", "map 1024 1024 300", "map 1024 0 0"}},
                       NatPmpRow{"NoAnswer",
+                                "127.0.53.3",
                                 0,
                                 true,
                                 TPortMapStatus::TState::Failed,
