@@ -51,6 +51,29 @@ QStringList GlobalIpv6Addresses(const QList<TInterfaceAddress> &interfaces) {
     return found;
 }
 
+TShownAddress ShowLocalAddress(const QString &local, const TPortMapStatus &forwarding,
+                               const QStringList &globalIpv6) {
+    using S = TPortMapStatus::TState;
+    const bool mapped = forwarding.State == S::Mapped && !forwarding.ExternalAddress.isEmpty();
+    QStringList lines;
+    if (mapped) {
+        const QString inside = forwarding.LanAddress.isEmpty() ? local : forwarding.LanAddress;
+        lines << QStringLiteral("Your router forwards port 1024 to this computer.")
+              << QStringLiteral("Address inside your network: %1").arg(inside);
+    } else if (forwarding.State == S::Discovering) {
+        lines << QStringLiteral("Asking your router to forward port 1024 ...");
+    } else if (forwarding.State == S::Failed) {
+        lines << QStringLiteral("No port forwarding: %1").arg(forwarding.Reason);
+    }
+    if (!globalIpv6.isEmpty())
+        lines << QStringLiteral("IPv6: %1").arg(globalIpv6.join(QStringLiteral(", ")));
+    QStringList escaped;
+    for (const QString &line : lines)
+        escaped << line.toHtmlEscaped();
+    const QString tip = escaped.isEmpty() ? QString() : QStringLiteral("<qt>%1</qt>").arg(escaped.join(QStringLiteral("<br>")));
+    return {mapped ? forwarding.ExternalAddress : local, tip};
+}
+
 std::optional<QStringList> SystemLocalAddresses() {
     const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
     if (info.error() != QHostInfo::NoError)

@@ -1,4 +1,6 @@
 #pragma once
+#include "net/PortMapping.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,3 +35,13 @@ QStringList GlobalIpv6Addresses(const QList<TInterfaceAddress> &interfaces);
 std::optional<QStringList> SystemLocalAddresses();
 // Every address of every interface, in the system's interface order.
 QList<TInterfaceAddress> SystemInterfaceAddresses();
+
+// "Your IP is" and its tooltip. The label shows the router's external address while port 1024
+// is forwarded, else the local address. The tooltip (rich text, every part escaped: a router's
+// words are not markup) tells the local address, how forwarding went and the global IPv6 addresses.
+struct TShownAddress {
+    QString Label;
+    QString ToolTip;
+};
+TShownAddress ShowLocalAddress(const QString &local, const TPortMapStatus &forwarding,
+                               const QStringList &globalIpv6);

@@ -79,4 +79,42 @@ TEST(GlobalIpv6, OffersOnlyAddressesCallableFromElsewhere) {
     EXPECT_EQ(GlobalIpv6Addresses(interfaces), (QStringList{"2001:db8::5", "2001:db8:1::6"}));
 }
 
+struct ShownRow {
+    const char *Name;
+    TPortMapStatus Forwarding;
+    QStringList Ipv6;
+    const char *Label;
+    const char *ToolTip;
+};
+
+void PrintTo(const ShownRow &row, std::ostream *out) {
+    *out << row.Name;
+}
+
+class Shown : public ::testing::TestWithParam<ShownRow> {};
+
+TEST_P(Shown, LabelIsTheAddressToCallAndTheTipTellsTheRest) {
+    const TShownAddress shown = ShowLocalAddress("198.51.100.7", GetParam().Forwarding, GetParam().Ipv6);
+    EXPECT_EQ(shown.Label.toStdString(), GetParam().Label);
+    EXPECT_EQ(shown.ToolTip.toStdString(), GetParam().ToolTip);
+}
+
+using S = TPortMapStatus::TState;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Shown,
+    ::testing::Values(
+        ShownRow{"NothingYet", {}, {}, "198.51.100.7", ""},
+        ShownRow{"Asking", {S::Discovering, {}, {}, {}}, {}, "198.51.100.7",
+                 "<qt>Asking your router to forward port 1024 ...</qt>"},
+        ShownRow{"Mapped", {S::Mapped, "203.0.113.1", "198.51.100.7", {}}, {"2001:db8::5"}, "203.0.113.1",
+                 "<qt>Your router forwards port 1024 to this computer.<br>Address inside your network: "
+                 "198.51.100.7<br>IPv6: 2001:db8::5</qt>"},
+        ShownRow{"RouterWordsAreNotMarkup",
+                 {S::Failed, {}, "198.51.100.7", "forwarded to another machine (<b>x</b> & y)"}, {},
+                 "198.51.100.7", "<qt>No port forwarding: forwarded to another machine (&lt;b&gt;x&lt;/b&gt; &amp; y)</qt>"},
+        ShownRow{"Ipv6Only", {S::Idle, {}, {}, {}}, {"2001:db8::5", "2001:db8:1::6"}, "198.51.100.7",
+                 "<qt>IPv6: 2001:db8::5, 2001:db8:1::6</qt>"}),
+    [](const auto &info) { return std::string(info.param.Name); });
+
 } // namespace
