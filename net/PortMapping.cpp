@@ -30,6 +30,8 @@ const TPortMapStatus &TPortMapping::Fail(const QString &reason) {
 
 const TPortMapStatus &TPortMapping::Start() {
     Status_ = {TPortMapStatus::TState::Discovering, {}, {}, {}};
+    if (Cancelled_())
+        return Fail(QStringLiteral("Stopped"));
     if (const TGatewayReply found = Gateway_.Discover(Status_.LanAddress); !found.Ok())
         return Fail(
             QStringLiteral("No router offering port forwarding (UPnP or NAT-PMP) was found (%1)")

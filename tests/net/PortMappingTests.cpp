@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QSemaphore>
+#include <atomic>
 #include <gtest/gtest.h>
 
 using Strings = std::vector<std::string>;
@@ -17,17 +18,23 @@ struct FakeRouter : TPortGateway {
         QMutex Lock;
         Strings Calls;
         QSemaphore DiscoverGate{1000}; // tests take the permits to hold discovery
+        std::atomic<bool> Discovering{false};
     };
     std::shared_ptr<TShared> Shared = std::make_shared<TShared>();
     TGatewayReply Found, Holder{714, "NoSuchEntryInArray"}, Added, Asked, Deleted;
     QString Lan = "198.51.100.7", HolderClient, External = "203.0.113.1";
-    std::function<void()> AfterAdd;
+    std::function<void(const std::string &call)> After; // runs after each call is recorded
 
     void Log(const std::string &call) {
-        QMutexLocker locker(&Shared->Lock);
-        Shared->Calls.push_back(call);
+        {
+            QMutexLocker locker(&Shared->Lock);
+            Shared->Calls.push_back(call);
+        }
+        if (After)
+            After(call);
     }
     TGatewayReply Discover(QString &lanAddress) override {
+        Shared->Discovering = true;
         Shared->DiscoverGate.acquire();
         Shared->DiscoverGate.release();
         Log("Discover");
@@ -43,8 +50,6 @@ struct FakeRouter : TPortGateway {
         Log("Add " + std::to_string(r.ExternalPort) + "->" + r.Client.toStdString() + ":" +
             std::to_string(r.InternalPort) + " '" + r.Description.toStdString() + "' " +
             std::to_string(r.LeaseSeconds));
-        if (AfterAdd)
-            AfterAdd();
         return Added;
     }
     TGatewayReply MappingClient(quint16 port, QString &client) override {
@@ -156,15 +161,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "The router did not tell its external address",
                  {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
         StartRow{"StoppedWhileMapping",
-                 [](FakeRouter &r, bool &cancel) { r.AfterAdd = [&cancel] { cancel = true; }; },
+                 [](FakeRouter &r, bool &cancel) {
+                     r.After = [&cancel](const std::string &call) {
+                         cancel = cancel || call.starts_with("Add");
+                     };
+                 },
                  S::Failed,
                  "Stopped",
                  {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
-        StartRow{"StoppedBeforeMapping",
+        StartRow{"StoppedWhileDiscovering",
+                 [](FakeRouter &r, bool &cancel) {
+                     r.After = [&cancel](const std::string &call) {
+                         cancel = cancel || call == "Discover";
+                     };
+                 },
+                 S::Failed,
+                 "Stopped",
+                 {"Discover", "Holder 1024"}},
+        StartRow{"StoppedBeforeStart",
                  [](FakeRouter &, bool &cancel) { cancel = true; },
                  S::Failed,
                  "Stopped",
-                 {"Discover", "Holder 1024"}}),
+                 {}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
@@ -219,6 +237,7 @@ TEST(PortMapper, HangingRouterDoesNotHoldTheProgramAndGetsNoMapping) {
         mapper.StopTimeoutMs = 50;
         mapper.Start();
         EXPECT_EQ(mapper.Status().State, S::Discovering);
+        ASSERT_TRUE(WaitUntil([&] { return shared->Discovering.load(); }));
     }
     shared->DiscoverGate.release(1000);
     ASSERT_TRUE(WaitUntil([&] { return FakeRouter::CallsOf(*shared).size() >= 2; }));
