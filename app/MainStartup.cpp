@@ -16,31 +16,6 @@
 #include <QNetworkInterface>
 #include <QPushButton>
 
-namespace {
-// The system resolver: the host's own name looked up; IPv4 addresses in the resolver's order.
-std::optional<QStringList> SystemLocalAddresses() {
-    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
-    if (info.error() != QHostInfo::NoError)
-        return std::nullopt;
-    QStringList addresses;
-    for (const QHostAddress &address : info.addresses())
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
-            addresses << address.toString();
-    return addresses;
-}
-
-// Every address of every interface, in the system's interface order.
-QList<TInterfaceAddress> SystemInterfaceAddresses() {
-    QList<TInterfaceAddress> addresses;
-    for (const QNetworkInterface &entry : QNetworkInterface::allInterfaces()) {
-        const bool up = entry.flags().testFlag(QNetworkInterface::IsUp);
-        for (const QNetworkAddressEntry &address : entry.addressEntries())
-            addresses.append({address.ip().toString(), up});
-    }
-    return addresses;
-}
-} // namespace
-
 void TMainForm::FormCreate() {
     TimePerSide = 45;
     UpdateMove();

@@ -9,7 +9,7 @@ add_library(boardwick_session_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GameState.cpp
 )
 target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about)
+target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about boardwick_net)
 
 # The main window and the session it runs with the peer.
 add_library(boardwick_app STATIC

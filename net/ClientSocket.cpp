@@ -1,5 +1,6 @@
 #include "net/ClientSocket.h"
 
+#include "net/AddressText.h"
 #include "net/SocketError.h"
 
 #include <cerrno>
@@ -87,28 +88,22 @@ void TClientSocket::SetActive(bool value) {
     if (WinSocket_->State() != TCustomWinSocket::TState::LookingUp)
         return;
     PendingPort_ = port;
-    // A dotted address (or Address when Host is empty) needs no lookup; anything unparsable is the
-    // all-zero address, which the connect refuses.
-    QHostAddress direct;
-    if (Host_.isEmpty() || (direct.setAddress(Host_) && direct.protocol() == QAbstractSocket::IPv4Protocol)) {
-        if (Host_.isEmpty() && !(direct.setAddress(Address_) && direct.protocol() == QAbstractSocket::IPv4Protocol))
-            direct = QHostAddress(QHostAddress::AnyIPv4);
-        WinSocket_->ConnectTo(direct, PendingPort_);
+    // A literal (or Address when Host is empty) needs no lookup; anything else that is not a host
+    // name is the all-zero address, which the connect refuses.
+    const TTypedAddress typed = ParseTypedAddress(Host_.isEmpty() ? Address_ : Host_);
+    if (typed.Kind == TTypedAddress::TKind::Name && !Host_.isEmpty()) {
+        LookupId_ = QHostInfo::lookupHost(typed.Name, this, &TClientSocket::HostLookedUp);
         return;
     }
-    LookupId_ = QHostInfo::lookupHost(Host_, this, &TClientSocket::HostLookedUp);
+    const bool literal = typed.Kind == TTypedAddress::TKind::Literal;
+    WinSocket_->ConnectTo(literal ? typed.Address : QHostAddress(QHostAddress::AnyIPv4), PendingPort_);
 }
 
+// Every address found is tried, in the resolver's order; none at all is the all-zero address.
 void TClientSocket::HostLookedUp(const QHostInfo &info) {
     LookupId_ = -1;
     if (WinSocket_->State() != TCustomWinSocket::TState::LookingUp)
         return;
-    QHostAddress found(QHostAddress::AnyIPv4);
-    for (const QHostAddress &address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            found = address;
-            break;
-        }
-    }
+    const QList<QHostAddress> found = info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>{};
     RunSocketStep([this, found] { WinSocket_->ConnectTo(found, PendingPort_); });
 }

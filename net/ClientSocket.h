@@ -21,7 +21,9 @@ public:
     void Open() { SetActive(true); }
     void Close() { SetActive(false); }
 
-    // Settable only while not active ("Can't change value while socket is active").
+    // Settable only while not active ("Can't change value while socket is active"). Host is an
+    // IPv4 or IPv6 literal (brackets allowed) or a name whose addresses are all tried in the
+    // resolver's order; Address is a literal, used when Host is empty.
     QString Host() const { return Host_; }
     void SetHost(const QString &value);
     QString Address() const { return Address_; }

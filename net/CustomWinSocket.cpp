@@ -1,12 +1,21 @@
 #include "net/CustomWinSocket.h"
 
+#include "net/AddressText.h"
 #include "net/SocketError.h"
 
 #include <QCoreApplication>
 #include <QHostInfo>
+#include <algorithm>
 #include <cerrno>
 
-TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent) {}
+namespace {
+constexpr qsizetype MaxCandidates = 6;
+}
+
+TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent), AttemptTimer_(new QTimer(this)) {
+    AttemptTimer_->setSingleShot(true);
+    connect(AttemptTimer_, &QTimer::timeout, this, &TCustomWinSocket::AttemptTimedOut);
+}
 
 TCustomWinSocket::~TCustomWinSocket() { Detach(false); }
 
@@ -22,6 +31,10 @@ void TCustomWinSocket::CancelLookup() {
 }
 
 void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
+    ConnectTo(QList<QHostAddress>{address}, port);
+}
+
+void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 port) {
     if (State_ == TState::Connecting || State_ == TState::Connected)
         throw ESocketError(QString::fromLatin1(SocketTexts::AlreadyOpen));
     State_ = TState::Connecting;
@@ -34,16 +47,38 @@ void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
     }
     if (generation != Generation_ || State_ != TState::Connecting)
         return;
-    // Linux would take 0.0.0.0 for the local host; an unresolved name must not call ourselves.
-    if (address.isNull() || address == QHostAddress(QHostAddress::AnyIPv4)) {
+    Candidates_.clear();
+    // A few addresses at most, so that the whole call stays bounded by a few attempts.
+    for (const QHostAddress &address : addresses.first(std::min<qsizetype>(addresses.size(), MaxCandidates))) {
+        // Linux would take an all-zero address for the local host; an unresolved name must not call ourselves.
+        if (!address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
+            address != QHostAddress(QHostAddress::AnyIPv6))
+            Candidates_.append(UnmappedAddress(address));
+    }
+    if (Candidates_.isEmpty()) {
         State_ = TState::Closed;
         ++Generation_;
         Notify(TNotice::Disconnect);
         throw WinSocketError(EADDRNOTAVAIL, "connect");
     }
+    NextCandidate_ = 0;
+    CallPort_ = port;
+    StartAttempt();
+}
+
+void TCustomWinSocket::StartAttempt() {
     auto *socket = new QTcpSocket(this);
     Attach(socket);
-    socket->connectToHost(address, port);
+    const QHostAddress address = Candidates_[NextCandidate_++];
+    if (NextCandidate_ < Candidates_.size())
+        AttemptTimer_->start(AttemptTimeoutMs_);
+    socket->connectToHost(address, CallPort_);
+}
+
+// The attempt gives way to the next address; the event order stays that of a single connect.
+void TCustomWinSocket::AttemptTimedOut() {
+    if (State_ == TState::Connecting && NextCandidate_ < Candidates_.size())
+        StartAttempt();
 }
 
 void TCustomWinSocket::Adopt(QTcpSocket *socket) {
@@ -75,6 +110,7 @@ void TCustomWinSocket::Attach(QTcpSocket *socket) {
 // detach lets the socket write out what is still queued before it closes, then it frees itself.
 void TCustomWinSocket::Detach(bool graceful) {
     ++Generation_;
+    AttemptTimer_->stop();
     if (!Socket_)
         return;
     QTcpSocket *socket = Socket_;
@@ -135,6 +171,7 @@ int TCustomWinSocket::Fail(TErrorEvent kind, int code) {
 }
 
 void TCustomWinSocket::HandleConnected() {
+    AttemptTimer_->stop();
     if (Socket_)
         SendWithoutDelay(Socket_);
     Post([this] {
@@ -181,6 +218,10 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
     const int code = ErrnoForSocketError(error);
     const bool pendingOutput = Socket_ && Socket_->bytesToWrite() > 0;
     Post([this, code, pendingOutput] {
+        if (State_ == TState::Connecting && NextCandidate_ < Candidates_.size()) {
+            StartAttempt();
+            return;
+        }
         if (State_ == TState::Connecting) {
             // The notification is dropped: no connect or disconnect follows; a new attempt starts afresh.
             State_ = TState::Closed;
@@ -227,7 +268,7 @@ qint64 TCustomWinSocket::ReceiveLength() const {
 QString TCustomWinSocket::PeerAddress() const {
     if (!Connected() || !Socket_)
         return {};
-    return QHostAddress(Socket_->peerAddress().toIPv4Address()).toString();
+    return PeerAddressText(Socket_->peerAddress());
 }
 
 QString TCustomWinSocket::PeerHostName() const {

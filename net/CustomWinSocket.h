@@ -7,7 +7,9 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QList>
 #include <QTcpSocket>
+#include <QTimer>
 
 class TCustomWinSocket : public QObject {
     Q_OBJECT
@@ -32,6 +34,12 @@ public:
     // Raises the connecting notice and starts a non-blocking connect. The all-zero address fails at
     // once: the socket closes with its disconnect notice, then "Windows socket error" naming "connect".
     void ConnectTo(const QHostAddress &address, quint16 port);
+    // The same for a resolver's list: its first six addresses are tried in order, each but the
+    // last for at most AttemptTimeout (the last within Qt's own 30 s); one connecting notice, then
+    // one connect or one connect failure (the last attempt's). An empty list is the all-zero address.
+    void ConnectTo(const QList<QHostAddress> &addresses, quint16 port);
+    int AttemptTimeout() const { return AttemptTimeoutMs_; }
+    void SetAttemptTimeout(int ms) { AttemptTimeoutMs_ = ms; }
     // Takes over a connection accepted by a listener.
     void Adopt(QTcpSocket *socket);
     // Closes an open connection and raises the disconnect notice before returning; gives up a call
@@ -48,6 +56,7 @@ public:
     QByteArray ReceiveAvailable();
     // Number of bytes ReceiveAvailable would return now.
     qint64 ReceiveLength() const;
+    // Dotted IPv4 (an IPv4 peer of a dual-stack listener too) or compressed IPv6.
     QString PeerAddress() const;
     // Blocking reverse lookup of the peer's address; empty when it has no name or when not connected.
     QString PeerHostName() const;
@@ -57,6 +66,8 @@ public:
 
 private:
     void Attach(QTcpSocket *socket);
+    void StartAttempt();
+    void AttemptTimedOut();
     static void SendWithoutDelay(QTcpSocket *socket);
     void Detach(bool graceful);
     // Queues a step behind the notifications already waiting, as window messages would be, so that a
@@ -76,4 +87,10 @@ private:
     quint64 Generation_ = 0;
     QByteArray Received_;
     bool WriteBacklog_ = false;
+    QList<QHostAddress> Candidates_; // addresses of the call in progress, in the resolver's order
+    qsizetype NextCandidate_ = 0;
+    quint16 CallPort_ = 0;
+    // Qt bounds a single connect by itself (30 s); this bounds each attempt that has a successor.
+    int AttemptTimeoutMs_ = 5000;
+    QTimer *AttemptTimer_; // child
 };

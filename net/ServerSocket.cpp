@@ -20,6 +20,10 @@ TServerSocket::TServerSocket(QObject *parent) : QObject(parent), WinSocket_(new 
         if (OnClientError)
             OnClientError(this, connection, kind, code);
     };
+    WinSocket_->OnListenerFailure = [this](TServerWinSocket *listener, TErrorEvent kind, int &code) {
+        if (OnClientError)
+            OnClientError(this, listener, kind, code);
+    };
 }
 
 TServerSocket::~TServerSocket() {
@@ -27,6 +31,7 @@ TServerSocket::~TServerSocket() {
     WinSocket_->OnClientConnecting = nullptr;
     WinSocket_->OnClientNotice = nullptr;
     WinSocket_->OnClientFailure = nullptr;
+    WinSocket_->OnListenerFailure = nullptr;
     WinSocket_->CloseListener();
 }
 

@@ -12,7 +12,7 @@ public:
     explicit TServerSocket(QObject *parent = nullptr);
     ~TServerSocket() override;
 
-    // True while listening. Setting True binds all local IPv4 interfaces on Port (or Service),
+    // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port (or Service),
     // raises OnListen and listens; setting False frees every accepted connection without
     // OnClientDisconnect, then closes the listener.
     bool Active() const { return WinSocket_->Listening(); }
@@ -39,6 +39,7 @@ public:
     TSocketNotifyEvent OnClientDisconnect;
     TSocketNotifyEvent OnClientRead;
     TSocketNotifyEvent OnClientWrite;
+    // An accepted connection's failure, or the listener's own (kind accept, Socket = WinSocket).
     TSocketErrorEvent OnClientError;
 
 private:

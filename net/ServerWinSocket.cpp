@@ -2,33 +2,112 @@
 
 #include "net/SocketError.h"
 
+#include <QTcpSocket>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <memory>
+#include <string_view>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+constexpr int AcceptRetryMs = 250;
+constexpr int Backlog = 5;
+
+// A failure that concerns only the caller being accepted; the next one may succeed.
+bool CallerGone(int code) {
+    switch (code) {
+    case ECONNABORTED: case EPROTO: case ENOPROTOOPT: case EHOSTDOWN: case ENONET:
+    case EHOSTUNREACH: case ENETDOWN: case ENETUNREACH: case EINTR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Binds the wildcard address of the family on the port; returns the handle, or -1 with errno set
+// and failedCall naming the call that failed.
+int BindWildcard(int family, quint16 port, const char *&failedCall) {
+    failedCall = "socket";
+    const int handle = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (handle < 0)
+        return -1;
+    const int on = 1;
+    const int off = 0;
+    ::setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    int bound;
+    if (family == AF_INET6) {
+        ::setsockopt(handle, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_any;
+        address.sin6_port = htons(port);
+        bound = ::bind(handle, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    } else {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        address.sin_port = htons(port);
+        bound = ::bind(handle, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    }
+    failedCall = "bind";
+    if (bound == 0) {
+        failedCall = "listen";
+        if (::listen(handle, Backlog) == 0)
+            return handle;
+    }
+    const int code = errno;
+    ::close(handle);
+    errno = code;
+    return -1;
+}
+
+quint16 BoundPort(int handle) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(handle, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return 0;
+    const auto *any = reinterpret_cast<const sockaddr *>(&address);
+    if (any->sa_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in *>(&address)->sin_port);
+}
+} // namespace
 
 TServerClientWinSocket::TServerClientWinSocket(TServerWinSocket *server)
     : TCustomWinSocket(server), Server_(server) {}
 
-TServerWinSocket::TServerWinSocket(QObject *parent) : TCustomWinSocket(parent) {}
+TServerWinSocket::TServerWinSocket(QObject *parent) : TCustomWinSocket(parent), AcceptRetry_(new QTimer(this)) {
+    AcceptRetry_->setSingleShot(true);
+    connect(AcceptRetry_, &QTimer::timeout, this, [this] {
+        if (Notifier_)
+            Notifier_->setEnabled(true); // level-triggered: a caller still queued fires it at once
+    });
+}
 
 TServerWinSocket::~TServerWinSocket() { CloseListener(); }
 
 void TServerWinSocket::Listen(quint16 port) {
     if (Listening())
         throw ESocketError(QString::fromLatin1(SocketTexts::ListenOnOpen));
-    auto *server = new QTcpServer(this);
-    server->setListenBacklogSize(5);
-    if (!server->listen(QHostAddress::AnyIPv4, port)) {
-        const QAbstractSocket::SocketError error = server->serverError();
-        server->deleteLater();
-        if (error == QAbstractSocket::SocketResourceError)
+    const char *failedCall = nullptr;
+    int handle = BindWildcard(AF_INET6, port, failedCall);
+    // Without IPv6 in the system the dual-stack socket cannot exist; a taken port stays an error.
+    if (handle < 0 && (errno == EAFNOSUPPORT || errno == EADDRNOTAVAIL))
+        handle = BindWildcard(AF_INET, port, failedCall);
+    if (handle < 0) {
+        const int code = errno;
+        if (std::string_view(failedCall) == "socket")
             throw ESocketError(QString::fromLatin1(SocketTexts::CantCreate));
-        const bool bindFailed = error == QAbstractSocket::AddressInUseError ||
-                                error == QAbstractSocket::SocketAccessError ||
-                                error == QAbstractSocket::SocketAddressNotAvailableError;
-        throw WinSocketError(ErrnoForSocketError(error), bindFailed ? "bind" : "listen");
+        throw WinSocketError(code, failedCall);
     }
-    Server_ = server;
-    connect(server, &QTcpServer::newConnection, this, [this] { RunSocketStep([this] { AcceptPending(); }); });
+    ListenHandle_ = handle;
+    Port_ = BoundPort(handle);
+    AcceptFailing_ = false;
+    Notifier_ = new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read, this);
+    connect(Notifier_, &QSocketNotifier::activated, this, [this] { RunSocketStep([this] { AcceptPending(); }); });
     if (OnListening)
         OnListening(this);
 }
@@ -40,11 +119,15 @@ void TServerWinSocket::CloseListener() {
         connection->Drop();
         connection->deleteLater();
     }
-    if (Server_) {
-        Server_->disconnect(this);
-        Server_->close();
-        Server_->deleteLater();
-        Server_ = nullptr;
+    AcceptRetry_->stop();
+    if (Notifier_) {
+        Notifier_->setEnabled(false);
+        Notifier_->deleteLater();
+        Notifier_ = nullptr;
+    }
+    if (ListenHandle_ >= 0) {
+        ::close(ListenHandle_);
+        ListenHandle_ = -1;
     }
 }
 
@@ -55,12 +138,39 @@ TServerClientWinSocket *TServerWinSocket::Connection(int index) const {
 }
 
 void TServerWinSocket::AcceptPending() {
-    // The listener may be switched off by a handler while callers are still waiting.
-    while (Server_ && Server_->hasPendingConnections()) {
-        QTcpSocket *socket = Server_->nextPendingConnection();
-        if (socket)
-            Accept(socket);
+    const int listener = ListenHandle_;
+    // A handler may switch the listener off (or on anew) while callers are still waiting.
+    while (ListenHandle_ == listener && listener >= 0) {
+        const int handle = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (handle < 0) {
+            const int code = errno;
+            if (code == EAGAIN || code == EWOULDBLOCK)
+                return;
+            if (CallerGone(code))
+                continue;
+            AcceptFailed(code);
+            return;
+        }
+        auto socket = std::make_unique<QTcpSocket>();
+        if (!socket->setSocketDescriptor(handle)) {
+            ::close(handle);
+            continue;
+        }
+        AcceptFailing_ = false;
+        Accept(socket.release()); // the connection takes it as a child
     }
+}
+
+void TServerWinSocket::AcceptFailed(int code) {
+    Notifier_->setEnabled(false);
+    AcceptRetry_->start(AcceptRetryMs);
+    if (AcceptFailing_)
+        return;
+    AcceptFailing_ = true;
+    if (OnListenerFailure)
+        OnListenerFailure(this, eeAccept, code);
+    if (code != 0)
+        throw AsyncSocketError(code);
 }
 
 void TServerWinSocket::Accept(QTcpSocket *socket) {

@@ -2,7 +2,8 @@
 // The listening socket and the connections it accepted, oldest first.
 #include "net/ServerClientWinSocket.h"
 
-#include <QTcpServer>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <vector>
 
 class TServerWinSocket : public TCustomWinSocket {
@@ -16,12 +17,15 @@ public:
     std::function<void(TServerClientWinSocket *)> OnClientConnecting; // client-connect, then accept
     std::function<void(TServerClientWinSocket *, TNotice)> OnClientNotice;
     std::function<void(TServerClientWinSocket *, TErrorEvent, int &)> OnClientFailure;
+    // The listener's own failure (kind accept); a code left non-zero is raised afterwards.
+    std::function<void(TServerWinSocket *, TErrorEvent, int &)> OnListenerFailure;
 
-    // Binds all local IPv4 interfaces on the port, announces the listener, listens with a backlog of
-    // 5. Fails with "Can't listen on an open socket" while listening, or with the system's error.
+    // Binds all local interfaces on the port, IPv4 and IPv6 on one dual-stack socket (IPv4 alone
+    // where the system has no IPv6), announces the listener, listens with a backlog of 5. Fails
+    // with "Can't listen on an open socket" while listening, or with the system's error.
     void Listen(quint16 port);
-    bool Listening() const { return Server_ && Server_->isListening(); }
-    quint16 LocalPort() const { return Listening() ? Server_->serverPort() : 0; }
+    bool Listening() const { return ListenHandle_ >= 0; }
+    quint16 LocalPort() const { return Listening() ? Port_ : 0; }
     // Frees every accepted connection without a disconnect notice, then closes the listener.
     void CloseListener();
 
@@ -31,9 +35,17 @@ public:
 
 private:
     void AcceptPending();
+    void AcceptFailed(int code);
     void Accept(QTcpSocket *socket);
     void Remove(TServerClientWinSocket *connection);
 
-    QTcpServer *Server_ = nullptr;
+    // Our own accept loop rather than QTcpServer's, which after a failed accept either pauses for
+    // good or, once a queue was found empty, spins without reporting anything.
+    int ListenHandle_ = -1;
+    quint16 Port_ = 0;
+    QSocketNotifier *Notifier_ = nullptr; // child while listening
+    // A failed accept pauses the listener for a moment; it then tries again until the cause has passed.
+    QTimer *AcceptRetry_; // child
+    bool AcceptFailing_ = false; // one report per spell of failures
     std::vector<TServerClientWinSocket *> Connections_; // owned as QObject children
 };

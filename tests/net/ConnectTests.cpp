@@ -48,7 +48,7 @@ TEST_P(CallOrder, ClientAndListenerRaiseTheirEventsInOrder) {
 INSTANTIATE_TEST_SUITE_P(Net, CallOrder,
                          ::testing::Values(CallRow{"DottedHost", "127.0.0.1", ""},
                                            CallRow{"AddressWhenHostEmpty", "", "127.0.0.1"},
-                                           CallRow{"HostNameLookedUp", "localhost", "10.255.255.1"}),
+                                           CallRow{"HostNameLookedUp", "localhost", "192.0.2.1"}),
                          [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(NetListener, SecondCallerIsAcceptedAfterTheFirst) {

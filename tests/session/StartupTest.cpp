@@ -371,8 +371,9 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         ResolverRow{
             "LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
-        ResolverRow{"EmptyList", QStringList{}, {{"10.0.0.5", true}}, "", true},
-        ResolverRow{"DoesNotResolve", std::nullopt, {{"10.0.0.5", true}}, "No network..", false}),
+        ResolverRow{"EmptyList", QStringList{}, {{"198.51.100.5", true}}, "198.51.100.5", true},
+        ResolverRow{"DoesNotResolve", std::nullopt, {{"198.51.100.5", true}}, "198.51.100.5", true},
+        ResolverRow{"NoUsableInterface", std::nullopt, {{"127.0.0.1", true}}, "No network..", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {

@@ -1,0 +1,173 @@
+#include "net/NatPmpGateway.h"
+
+#define ENABLE_STRNATPMPERR // the library has it; the header hides it by default
+#include <natpmp.h>
+
+#include <QDeadlineTimer>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+struct TNatPmpGateway::TSession {
+    natpmp_t Handle{};
+    ~TSession() { closenatpmp(&Handle); }
+};
+
+namespace {
+constexpr int NoGateway = -1;
+constexpr int ConflictInMappingEntry = 718;
+
+TGatewayReply Failure(int code) {
+    const char *text = strnatpmperr(code);
+    return {code, text ? QString::fromUtf8(text) : QString()};
+}
+
+// Waits for the answer to the request just sent, resending on the library's schedule, for at most
+// ms.
+int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms) {
+    const QDeadlineTimer deadline(ms);
+    for (;;) {
+        const int result = readnatpmpresponseorretry(&handle, &reply);
+        if (result != NATPMP_TRYAGAIN)
+            return result;
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return NATPMP_ERR_NOGATEWAYSUPPORT;
+        timeval wait{};
+        getnatpmprequesttimeout(&handle, &wait);
+        const qint64 waitMs = std::min<qint64>(left, wait.tv_sec * 1000 + wait.tv_usec / 1000);
+        wait = {static_cast<time_t>(waitMs / 1000), static_cast<suseconds_t>(waitMs % 1000 * 1000)};
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(handle.s, &readable);
+        ::select(handle.s + 1, &readable, nullptr, nullptr, &wait);
+    }
+}
+
+// This machine's address on the way to the gateway (nothing is sent).
+QString LocalAddressTowards(in_addr_t gateway) {
+    const int probe = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (probe < 0)
+        return {};
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = gateway;
+    to.sin_port = htons(NATPMP_PORT);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    QString found;
+    if (::connect(probe, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0 &&
+        ::getsockname(probe, reinterpret_cast<sockaddr *>(&local), &length) == 0)
+        found = QHostAddress(ntohl(local.sin_addr.s_addr)).toString();
+    ::close(probe);
+    return found;
+}
+} // namespace
+
+TNatPmpGateway::TNatPmpGateway(QHostAddress gateway, int replyMs)
+    : Gateway_(std::move(gateway)), ReplyMs_(replyMs) {}
+
+TNatPmpGateway::~TNatPmpGateway() = default;
+
+TGatewayReply TNatPmpGateway::Discover(QString &lanAddress) {
+    Session_.reset();
+    auto session = std::make_unique<TSession>();
+    const bool forced = Gateway_.protocol() == QAbstractSocket::IPv4Protocol;
+    const in_addr_t forcedAddress = forced ? htonl(Gateway_.toIPv4Address()) : 0;
+    if (const int result = initnatpmp(&session->Handle, forced ? 1 : 0, forcedAddress); result < 0)
+        return Failure(result);
+    Session_ = std::move(session);
+    QString external;
+    if (TGatewayReply asked = ExternalAddress(external); !asked.Ok()) {
+        Session_.reset();
+        return asked;
+    }
+    lanAddress = LocalAddressTowards(Session_->Handle.gateway);
+    return {};
+}
+
+TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
+    if (!Session_)
+        return {NoGateway, QStringLiteral("no gateway")};
+    natpmpresp_t reply{};
+    if (const int sent = sendpublicaddressrequest(&Session_->Handle); sent < 0)
+        return Failure(sent);
+    if (const int result = AwaitReply(Session_->Handle, reply, ReplyMs_); result < 0)
+        return Failure(result);
+    address = QHostAddress(ntohl(reply.pnu.publicaddress.addr.s_addr)).toString();
+    return {};
+}
+
+TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, int lifetime,
+                                  quint16 &granted) {
+    if (!Session_)
+        return {NoGateway, QStringLiteral("no gateway")};
+    natpmpresp_t reply{};
+    if (const int sent =
+            sendnewportmappingrequest(&Session_->Handle, NATPMP_PROTOCOL_TCP, internalPort,
+                                      externalPort, static_cast<uint32_t>(lifetime));
+        sent < 0)
+        return Failure(sent);
+    if (const int result = AwaitReply(Session_->Handle, reply, ReplyMs_); result < 0)
+        return Failure(result);
+    granted = reply.pnu.newportmapping.mappedpublicport;
+    return {};
+}
+
+TGatewayReply TNatPmpGateway::AddMapping(const TMappingRequest &request) {
+    quint16 granted = 0;
+    if (TGatewayReply asked =
+            Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
+        !asked.Ok())
+        return asked;
+    if (granted != request.ExternalPort) {
+        DeleteMapping(request.InternalPort);
+        return {ConflictInMappingEntry,
+                QStringLiteral("the router offered port %1 instead").arg(granted)};
+    }
+    return {};
+}
+
+TGatewayReply TNatPmpGateway::MappingClient(quint16, QString &) {
+    return {NoGateway, QStringLiteral("not offered by NAT-PMP")};
+}
+
+// A lifetime of 0 removes the forwarding of that internal port (the same as the external one here).
+TGatewayReply TNatPmpGateway::DeleteMapping(quint16 port) {
+    quint16 granted = 0;
+    return Ask(port, 0, 0, granted);
+}
+
+void TGatewayChain::Add(std::unique_ptr<TPortGateway> gateway) {
+    Ways_.push_back(std::move(gateway));
+}
+
+TGatewayReply TGatewayChain::Discover(QString &lanAddress) {
+    Found_ = nullptr;
+    TGatewayReply last{NoGateway, QStringLiteral("no way to ask a router")};
+    QStringList failures;
+    for (const auto &way : Ways_) {
+        last = way->Discover(lanAddress);
+        if (last.Ok()) {
+            Found_ = way.get();
+            return last;
+        }
+        failures << last.Text;
+    }
+    return {last.Code, failures.join(QStringLiteral("; "))};
+}
+
+TGatewayReply TGatewayChain::ExternalAddress(QString &address) {
+    return Delegate([&](TPortGateway &way) { return way.ExternalAddress(address); });
+}
+TGatewayReply TGatewayChain::AddMapping(const TMappingRequest &request) {
+    return Delegate([&](TPortGateway &way) { return way.AddMapping(request); });
+}
+TGatewayReply TGatewayChain::MappingClient(quint16 port, QString &client) {
+    return Delegate([&](TPortGateway &way) { return way.MappingClient(port, client); });
+}
+TGatewayReply TGatewayChain::DeleteMapping(quint16 port) {
+    return Delegate([&](TPortGateway &way) { return way.DeleteMapping(port); });
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The router reached through NAT-PMP (libnatpmp): one UDP exchange per request with the default
+// gateway. NAT-PMP forwards only to the machine that asks, so nobody else's forwarding can be
+// taken over, and it has no way to ask who holds a port.
+#include "net/PortGateway.h"
+
+#include <QHostAddress>
+#include <memory>
+#include <vector>
+
+class TNatPmpGateway : public TPortGateway {
+  public:
+    // gateway: null for the system's default gateway. replyMs bounds the wait for each answer.
+    explicit TNatPmpGateway(QHostAddress gateway = {}, int replyMs = 2000);
+    ~TNatPmpGateway() override;
+
+    TGatewayReply Discover(QString &lanAddress) override;
+    TGatewayReply ExternalAddress(QString &address) override;
+    // The router may offer another external port than the one asked for; that is refused and
+    // undone.
+    TGatewayReply AddMapping(const TMappingRequest &request) override;
+    TGatewayReply MappingClient(quint16 externalPort, QString &client) override;
+    TGatewayReply DeleteMapping(quint16 externalPort) override;
+
+  private:
+    struct TSession;
+    TGatewayReply Ask(quint16 internalPort, quint16 externalPort, int lifetime, quint16 &granted);
+    QHostAddress Gateway_;
+    int ReplyMs_;
+    std::unique_ptr<TSession> Session_;
+};
+
+// Tries each way in order at discovery and then keeps to the first that found a router.
+class TGatewayChain : public TPortGateway {
+  public:
+    void Add(std::unique_ptr<TPortGateway> gateway);
+
+    TGatewayReply Discover(QString &lanAddress) override;
+    TGatewayReply ExternalAddress(QString &address) override;
+    TGatewayReply AddMapping(const TMappingRequest &request) override;
+    TGatewayReply MappingClient(quint16 externalPort, QString &client) override;
+    TGatewayReply DeleteMapping(quint16 externalPort) override;
+
+  private:
+    template <class F> TGatewayReply Delegate(F &&call) {
+        return Found_ ? call(*Found_) : TGatewayReply{-1, QStringLiteral("no gateway")};
+    }
+
+    std::vector<std::unique_ptr<TPortGateway>> Ways_;
+    TPortGateway *Found_ = nullptr;
+};

@@ -1,0 +1,51 @@
+#pragma once
+// Asks the router, in the background, to forward an external TCP port to this machine's same
+// port, keeps the forwarding alive while the program runs and removes it at the end. Every router
+// call runs on a worker thread; results arrive on the owner's thread through StatusChanged.
+#include "net/PortMapping.h"
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+class TPortMapperWorker;
+
+class TPortMapper : public QObject {
+    Q_OBJECT
+  public:
+    // gateway: null for the real router, asked through UPnP IGD and else through NAT-PMP.
+    explicit TPortMapper(quint16 port = 1024, std::unique_ptr<TPortGateway> gateway = nullptr,
+                         QObject *parent = nullptr);
+    // Stops as Stop() does and waits at most StopTimeout for the removal; after that the worker
+    // is left to the end of the process and the short lease lapses by itself.
+    ~TPortMapper() override;
+
+    // Starts discovery and forwarding; returns at once. Only the first call has an effect.
+    void Start();
+    // Removes the forwarding in the background and ends the worker; returns at once. Stopped is
+    // emitted once the removal is done.
+    void Stop();
+    TPortMapStatus Status() const { return Status_; }
+    bool Stopped() const { return Stopped_; }
+
+    // Description shown in the router's list of forwardings.
+    static constexpr const char *Description = "Boardwick chess";
+    int RenewIntervalMs = TPortMapping::LeaseSeconds * 1000 / 3;
+    int StopTimeoutMs = 3000;
+
+  signals:
+    void StatusChanged(const TPortMapStatus &status);
+    void Finished();
+
+  private:
+    void Take(const TPortMapStatus &status);
+
+    quint16 Port_;
+    std::unique_ptr<TPortGateway> Gateway_; // handed to the worker at Start
+    std::unique_ptr<QThread> Thread_;
+    TPortMapperWorker *Worker_ = nullptr; // lives on Thread_, deleted when it finishes
+    std::shared_ptr<std::atomic<bool>> Cancelled_;
+    TPortMapStatus Status_;
+    bool Stopped_ = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+// Forwarding of one external TCP port to this machine: the steps against a router, without threads.
+#include "net/PortGateway.h"
+
+#include <QMetaType>
+#include <functional>
+
+struct TPortMapStatus {
+    enum class TState { Idle, Discovering, Mapped, Failed };
+    TState State = TState::Idle;
+    QString ExternalAddress; // Mapped: the address the other player calls
+    QString LanAddress;      // this machine's address towards the router, once found
+    QString Reason;          // Failed: why, in words for the player
+};
+Q_DECLARE_METATYPE(TPortMapStatus)
+
+class TPortMapping {
+  public:
+    // The lease is short so that a mapping outlived by a crashed program soon lapses.
+    static constexpr int LeaseSeconds = 300;
+
+    // cancelled is asked between steps: once it answers true, no new mapping is made and one just
+    // made is removed again.
+    TPortMapping(
+        TPortGateway &gateway, quint16 port, QString description,
+        std::function<bool()> cancelled = [] { return false; });
+
+    // Discover, check that the external port is free or already ours, forward it, learn the
+    // router's external address. A refusal leaves nothing mapped.
+    const TPortMapStatus &Start();
+    // Asks again for the same forwarding (extending the lease) and refreshes the external address.
+    const TPortMapStatus &Renew();
+    // Removes the forwarding this object made, if any; the state becomes Idle.
+    void Remove();
+    const TPortMapStatus &Status() const { return Status_; }
+
+  private:
+    const TPortMapStatus &Fail(const QString &reason);
+    TMappingRequest Request() const;
+
+    TPortGateway &Gateway_;
+    quint16 Port_;
+    QString Description_;
+    std::function<bool()> Cancelled_;
+    TPortMapStatus Status_;
+};
