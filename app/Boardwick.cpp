@@ -11,7 +11,9 @@ int main(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Boardwick ver 1.00"));
     InitBoardwickResources();
 
-    TMainForm mainForm;
+    TMainFormSeams seams;
+    seams.ForwardPort = true;
+    TMainForm mainForm(std::move(seams));
     TDialogs &dialogs = mainForm.Dialogs();
     app.OnException = InstallErrorBox(dialogs);
 

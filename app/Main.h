@@ -27,6 +27,9 @@ class TCustomWinSocket;
 class TDialogs;
 class TForm1;
 class TPeerLink;
+class TPortGateway;
+class TPortMapper;
+struct TPortMapStatus;
 class TPreciseTimer;
 class TServerSocket;
 class TStatusPanels;
@@ -48,6 +51,11 @@ struct TMainFormSeams {
         PeerNameLookup;
     // Ends the program once the window has shut down. Null: the application's event loop quits.
     std::function<void()> Quit;
+    // Asks the router to forward the listening port once the window is up. Off unless the program
+    // asks for it, so that no test talks to a router by accident.
+    bool ForwardPort = false;
+    // The router seam for the forwarding; null: the real router (UPnP IGD, then NAT-PMP).
+    std::function<std::unique_ptr<TPortGateway>()> PortGateway;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
@@ -163,6 +171,8 @@ class TMainForm : public QWidget {
     void DrawNotice(const QString &text);
     void LocalMoveDone();
     void Release();
+    void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
+    void ShowAddress(const TPortMapStatus &forwarding);
 
     std::unique_ptr<TDialogs> OwnDialogs;
     QPointer<TForm1> AboutBox;
@@ -171,5 +181,7 @@ class TMainForm : public QWidget {
     std::function<QList<TInterfaceAddress>()> LocalInterfaces;
     decltype(TMainFormSeams::PeerNameLookup) PeerNameLookup;
     std::function<void()> Quit;
+    QString LocalAddress;                // this machine's address as found at start-up
+    TPortMapper *PortMapper = nullptr;   // while the listening port is being forwarded
     bool Closing = false; // the window is closing: nothing listens again
 };

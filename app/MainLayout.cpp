@@ -110,6 +110,8 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     ConnectSockets();
 
     FormCreate();
+    if (seams.ForwardPort && Link->Listening())
+        StartForwarding(std::move(seams.PortGateway));
 }
 
 // Children outlive this body: their events must not reach a half-destroyed window.

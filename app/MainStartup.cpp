@@ -6,6 +6,7 @@
 #include "StatusPanels.h"
 #include "Unit1.h"
 #include "components/TrayIcon.h"
+#include "net/PortMapper.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,14 +16,15 @@
 #include <QMenu>
 #include <QNetworkInterface>
 #include <QPushButton>
+#include <QTimer>
 
 void TMainForm::FormCreate() {
     TimePerSide = 45;
     UpdateMove();
     const bool listening = StartListening();
-    Label4->setText(GetLocalIPAddress());
-    Label4->adjustSize();
-    if (Label4->text() == QLatin1String(NoNetworkText))
+    LocalAddress = GetLocalIPAddress();
+    ShowAddress(TPortMapStatus{});
+    if (LocalAddress == QLatin1String(NoNetworkText))
         BitBtn6->setEnabled(false);
     Label6->setText(QStringLiteral("None"));
     Label6->adjustSize();
@@ -33,6 +35,28 @@ void TMainForm::FormCreate() {
 void TMainForm::FormClose() {
     Closing = true;
     Link->Shutdown();
+    // Nothing listens any more: the router must not keep pointing at this machine.
+    if (PortMapper)
+        PortMapper->Stop();
+}
+
+// The router is asked in the background once the window is up and listening; the answer only
+// changes what "Your IP is" shows.
+void TMainForm::StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway) {
+    PortMapper = new TPortMapper(Link->ListeningPort(), gateway ? gateway() : nullptr, this);
+    connect(PortMapper, &TPortMapper::StatusChanged, this, &TMainForm::ShowAddress);
+    QTimer::singleShot(0, PortMapper, [mapper = PortMapper] { mapper->Start(); });
+}
+
+// The address the other player must type: the router's while the port is forwarded, else this
+// machine's; the rest, and why forwarding failed, is in the tooltip.
+void TMainForm::ShowAddress(const TPortMapStatus &forwarding) {
+    const TShownAddress shown = ShowLocalAddress(
+        LocalAddress, forwarding,
+        GlobalIpv6Addresses(LocalInterfaces ? LocalInterfaces() : SystemInterfaceAddresses()));
+    Label4->setText(shown.Label);
+    Label4->setToolTip(shown.ToolTip);
+    Label4->adjustSize();
 }
 
 QString TMainForm::GetLocalIPAddress() const {
