@@ -32,7 +32,7 @@ double Contrast(QRgb a, QRgb b) {
 }
 
 class MainWindowLook : public ::testing::Test {
-protected:
+  protected:
     MainWindowLook() {
         TMainFormSeams seams;
         seams.ListenPort = 0;
@@ -52,19 +52,22 @@ protected:
 // the commonest colour, every other colour there is label text.
 TEST_F(MainWindowLook, CoordinateLabelsReadAtThreeToOneOnTheirFrame) {
     const TChessBrd &board = *Form->ChessBrd1;
-    const QImage shown = Form->grab(board.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        Form->grab(board.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), QSize(296, 296));
     const int border = board.SizeOfBorder(), side = shown.width();
     std::map<QRgb, int> counts;
     for (int y = 1; y < side - 1; ++y) {
         for (int x = 1; x < side - 1; ++x) {
-            const bool inFrame = x < border - 1 || y < border - 1 || x > side - border || y > side - border;
+            const bool inFrame =
+                x < border - 1 || y < border - 1 || x > side - border || y > side - border;
             if (inFrame)
                 ++counts[shown.pixel(x, y)];
         }
     }
-    const auto fill = std::max_element(counts.begin(), counts.end(),
-                                       [](const auto &a, const auto &b) { return a.second < b.second; });
+    const auto fill =
+        std::max_element(counts.begin(), counts.end(),
+                         [](const auto &a, const auto &b) { return a.second < b.second; });
     int labelPixels = 0;
     for (const auto &[colour, count] : counts) {
         if (colour == fill->first)
