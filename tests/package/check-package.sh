@@ -66,8 +66,9 @@ until grep -qs '[0-9]' "$work/display"; do
     sleep 0.05
 done
 export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
-# A network of its own: the program's listener meets nothing on this machine.
-unshare --net /usr/games/boardwick >"$work/app.log" 2>&1 &
+# On the X display (the suite runs its other tests offscreen), in a network of its own so that
+# the program's listener meets nothing on this machine.
+QT_QPA_PLATFORM=xcb unshare --net /usr/games/boardwick >"$work/app.log" 2>&1 &
 app=$!
 deadline=$((SECONDS + 60))
 until xdotool search --onlyvisible --name '^Boardwick ver' >/dev/null 2>&1; do
