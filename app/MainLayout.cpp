@@ -52,7 +52,11 @@ QPlainTextEdit *MakeMemo(QWidget *parent, const char *name, const QString &hint,
     memo->setGeometry(geometry);
     memo->setReadOnly(true);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap at word boundaries (a word wider than the box breaks anywhere), so only
+    // the vertical scroll bar is ever needed.
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo->viewport()->setCursor(Qt::ArrowCursor);
     memo->setToolTip(hint);
     memo->setTabChangesFocus(true);

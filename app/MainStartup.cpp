@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "FirstFrame.h"
 #include "LocalAddress.h"
 #include "PeerLink.h"
 #include "StatusPanels.h"
@@ -71,16 +72,26 @@ void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {
     connect(Restore1, &QAction::triggered, this, &TMainForm::Restore1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
 
-    TrayIcon1 = new TTrayIcon(this, std::move(shell));
-    TrayIcon1->SetHint(QCoreApplication::applicationName());
-    TrayIcon1->SetIcon(windowIcon());
-    TrayIcon1->SetSeparateIcon(false);
-    TrayIcon1->SetPopupMenu(PopupMenu1);
-    TrayIcon1->SetActive(true);
-    // The icon's failures arise in desktop notifications, where no caller could catch them.
-    TrayIcon1->FailureHandler = [this](const std::exception &failure) {
-        Dialogs().ShowException(failure);
+    auto createIcon = [this](std::unique_ptr<TTrayShell> iconShell) {
+        TrayIcon1 = new TTrayIcon(this, std::move(iconShell));
+        TrayIcon1->SetHint(QCoreApplication::applicationName());
+        TrayIcon1->SetIcon(windowIcon());
+        TrayIcon1->SetSeparateIcon(false);
+        TrayIcon1->SetPopupMenu(PopupMenu1);
+        TrayIcon1->SetActive(true);
+        // The icon's failures arise in desktop notifications, where no caller could catch them.
+        TrayIcon1->FailureHandler = [this](const std::exception &failure) {
+            Dialogs().ShowException(failure);
+        };
     };
+    // The icon shows only while the window is minimised. The desktop's notification area is probed
+    // (D-Bus round trips on most desktops) once the window's first frame is out; a shell given by
+    // the caller is used at once.
+    TrayIcon1 = nullptr;
+    if (shell)
+        createIcon(std::move(shell));
+    else
+        AfterFirstFrame(this, [createIcon] { createIcon(nullptr); });
 }
 
 void TMainForm::Restore1Click() {
@@ -91,7 +102,8 @@ void TMainForm::Restore1Click() {
 // The window may sit hidden in the tray, where closing it alone would not end the program.
 void TMainForm::Exit1Click() {
     close();
-    TrayIcon1->SetActive(false);
+    if (TrayIcon1) // made only once the first frame is out
+        TrayIcon1->SetActive(false);
     if (Quit)
         Quit();
     else

@@ -14,7 +14,7 @@
 
 namespace {
 
-const QRect ClientArea(152, 84, 328, 310);
+const QRect ClientArea(152, 84, 328, 310); // left and top of the frame
 // The product name fills the places of its initial and its two lines of letters.
 const QRect ProductNameArea(8, 0, 141, 109);
 // Labels size themselves to their text from these corners (42 x 13 and 168 x 13 in the box's font).
@@ -70,7 +70,8 @@ void TForm1::BuildLayout() {
     setWindowTitle(QStringLiteral("About !"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setGeometry(ClientArea);
+    // Placed by its frame, as the main window is; the size is the client area's.
+    move(ClientArea.topLeft());
     setFixedSize(ClientArea.size());
     QFont boxFont(QStringLiteral("MS Sans Serif"));
     boxFont.setPixelSize(11);
@@ -99,6 +100,8 @@ void TForm1::BuildLayout() {
     RichEdit1->setGeometry(TextArea);
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     RichEdit1->setPlainText(QString::fromUtf8(InformationText));
 
     Button1 = new QPushButton(QStringLiteral("Ok"), this);

@@ -24,6 +24,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PeerLink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FirstFrame.cpp
 )
 target_include_directories(boardwick_app PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_app PUBLIC

@@ -94,9 +94,13 @@ void TChessBrd::mousePressEvent(QMouseEvent *e)
     // While a drag runs, every press belongs to it.
     if (IsDragging() || !ButtonOf(e->button(), button))
         return;
+    const QPoint pos = e->position().toPoint();
+    if (button == TMouseButton::mbLeft && dragMode_ == TDragMode::dmAutomatic) {
+        BeginDrag(pos.x(), pos.y());
+        return;
+    }
     if (button == TMouseButton::mbLeft)
         leftPressed_ = true;
-    const QPoint pos = e->position().toPoint();
     MouseDown(button, ShiftOf(e), pos.x(), pos.y());
 }
 
@@ -105,9 +109,13 @@ void TChessBrd::mouseDoubleClickEvent(QMouseEvent *e)
     TMouseButton button;
     if (IsDragging() || !ButtonOf(e->button(), button))
         return;
+    const QPoint pos = e->position().toPoint();
+    if (button == TMouseButton::mbLeft && dragMode_ == TDragMode::dmAutomatic) {
+        BeginDrag(pos.x(), pos.y());
+        return;
+    }
     if (button == TMouseButton::mbLeft)
         DblClick();
-    const QPoint pos = e->position().toPoint();
     MouseDown(button, static_cast<TShiftState>(ShiftOf(e) | ssDouble), pos.x(), pos.y());
 }
 

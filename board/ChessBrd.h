@@ -76,6 +76,8 @@ public:
     void SetCursor(TCursor Value);
     TCursor DragCursor() const { return dragCursor_; }
     void SetDragCursor(TCursor Value) { dragCursor_ = Value; }
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode Value) { dragMode_ = Value; }
     TCursor SavedCursor() const { return savedCursor_; }
     bool Resizing() const { return resizing_; }
 
@@ -221,6 +223,7 @@ private:
     TCursor cursor_ = crDefault;
     TCursor savedCursor_ = crDefault;
     TCursor dragCursor_ = crDrag;
+    TDragMode dragMode_ = TDragMode::dmManual;
 
     Square dragFromSquare_ = Square::None;
     TDragTrack drag_;

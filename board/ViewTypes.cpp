@@ -1,7 +1,6 @@
 #include "ViewTypes.h"
 
-#include <QApplication>
-#include <QPalette>
+#include <array>
 #include <cstdlib>
 
 namespace {
@@ -12,24 +11,41 @@ constexpr int PointsPerInch = 72;
 // a * b / c rounded half away from zero, for non-negative arguments.
 int ScaleRounded(int a, int b, int c) { return (2 * a * b + c) / (2 * c); }
 
-QPalette::ColorRole RoleOfSystemColor(std::uint32_t index, QPalette::ColorGroup &group)
-{
-    group = QPalette::Active;
-    switch (index) {
-    case 1: return QPalette::Dark;
-    case 2:
-    case 13: return QPalette::Highlight;
-    case 5: return QPalette::Base;
-    case 8: return QPalette::WindowText;
-    case 11: group = QPalette::Inactive; return QPalette::Window;
-    case 14: return QPalette::HighlightedText;
-    case 16: return QPalette::Mid;
-    case 18: return QPalette::ButtonText;
-    case 20: return QPalette::Light;
-    case 15: return QPalette::Button;
-    default: return QPalette::Window;
-    }
-}
+// The classic desktop scheme, fixed so the board looks the same on every desktop theme. The
+// borders are the scheme's mid-grey, on which the white coordinate labels stay readable.
+constexpr std::array<QRgb, 31> SystemColors = {
+    qRgb(192, 192, 192), // scroll bar
+    qRgb(0, 128, 128),   // desktop background
+    qRgb(0, 0, 128),     // active caption
+    qRgb(128, 128, 128), // inactive caption
+    qRgb(192, 192, 192), // menu
+    qRgb(255, 255, 255), // window
+    qRgb(0, 0, 0),       // window frame
+    qRgb(0, 0, 0),       // menu text
+    qRgb(0, 0, 0),       // window text
+    qRgb(255, 255, 255), // caption text
+    qRgb(128, 128, 128), // active border
+    qRgb(128, 128, 128), // inactive border
+    qRgb(128, 128, 128), // application workspace
+    qRgb(0, 0, 128),     // highlight
+    qRgb(255, 255, 255), // highlighted text
+    qRgb(192, 192, 192), // button face
+    qRgb(128, 128, 128), // button shadow
+    qRgb(128, 128, 128), // grey text
+    qRgb(0, 0, 0),       // button text
+    qRgb(192, 192, 192), // inactive caption text
+    qRgb(255, 255, 255), // button highlight
+    qRgb(64, 64, 64),    // 3D dark shadow
+    qRgb(223, 223, 223), // 3D light
+    qRgb(0, 0, 0),       // tooltip text
+    qRgb(255, 255, 225), // tooltip background
+    qRgb(0, 0, 0),       // (unused)
+    qRgb(0, 0, 255),     // hot-tracked item
+    qRgb(0, 0, 128),     // active caption gradient
+    qRgb(128, 128, 128), // inactive caption gradient
+    qRgb(0, 0, 128),     // menu highlight
+    qRgb(192, 192, 192), // menu bar
+};
 
 } // namespace
 
@@ -38,9 +54,9 @@ QColor ResolveColor(TColor color)
     if ((color.Value & SystemColorFlag) == 0)
         return QColor(static_cast<int>(color.Value & 0xFF), static_cast<int>((color.Value >> 8) & 0xFF),
                       static_cast<int>((color.Value >> 16) & 0xFF));
-    QPalette::ColorGroup group;
-    const QPalette::ColorRole role = RoleOfSystemColor(color.Value & 0xFF, group);
-    return QApplication::palette().color(group, role);
+    // An unknown index reads as black, as the desktop answers it.
+    const std::uint32_t index = color.Value & 0xFF;
+    return QColor(index < SystemColors.size() ? SystemColors[index] : qRgb(0, 0, 0));
 }
 
 int TFont::Size() const { return ScaleRounded(std::abs(Height), PointsPerInch, PixelsPerInch); }

@@ -41,7 +41,7 @@ inline constexpr TColor clBtnShadow = TColor{SystemColorFlag | 16};
 inline constexpr TColor clBtnText = TColor{SystemColorFlag | 18};
 inline constexpr TColor clBtnHighlight = TColor{SystemColorFlag | 20};
 
-// RGB colours map directly; system colours go through the application's palette.
+// RGB colours map directly; system colours come from a fixed classic scheme, not the desktop theme.
 QColor ResolveColor(TColor color);
 
 enum class TPenStyle : std::uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear };
@@ -138,6 +138,9 @@ inline constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssR
                              ssMiddle = 32, ssDouble = 64;
 
 enum class TDragState : std::uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+// Manual: the board's own press handling decides when a drag begins. Automatic: every left press
+// begins one at once, and the press handler does not run.
+enum class TDragMode : std::uint8_t { dmManual, dmAutomatic };
 
 // A drag object an OnStartDrag handler may supply; it then stands as the Source of the drag.
 // The handler keeps ownership and must keep it alive until the drag has ended.

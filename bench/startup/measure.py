@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Measures the whole program under Xvfb, in a network namespace of its own:
-start-up (window mapped, first painted frame), resident memory and idle CPU, then a 200-move
+start-up (window mapped, first painted frame) beside Debian's `xboard -ncp` on the same display,
+resident memory and idle CPU, then a 200-move
 game against a scripted peer on the loopback of that namespace: wake-ups while the clocks run,
 and resident memory after the game.
 
@@ -20,26 +21,36 @@ import bwe2e  # noqa: E402
 TAG = "Morvanti-"
 
 
+def run_xstartup(build, netns, env, program, settle, idle):
+    out = subprocess.run(["ip", "netns", "exec", netns, f"{build}/bench/startup/boardwick-xstartup",
+                          "--settle", settle, "--idle", idle, "--"] + program,
+                         env=env, capture_output=True, text=True, timeout=60)
+    if out.returncode != 0:
+        raise SystemExit(f"boardwick-xstartup {program[0]} failed: {out.stderr}")
+    return dict(line.split(": ") for line in out.stdout.strip().splitlines())
+
+
 def xstartup(build, netns, display, runs):
+    """Boardwick and, run for run in turn on the same display, Debian's xboard without an engine."""
     env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb")
-    results = []
+    ours, xboard = [], []
     for i in range(runs):
         idle = "10" if i == 0 else "0"
-        out = subprocess.run(["ip", "netns", "exec", netns, f"{build}/bench/startup/boardwick-xstartup",
-                              "--settle", "3", "--idle", idle, "--", f"{build}/app/boardwick"],
-                             env=env, capture_output=True, text=True, timeout=60)
-        if out.returncode != 0:
-            raise SystemExit(f"boardwick-xstartup failed: {out.stderr}")
-        results.append(dict(line.split(": ") for line in out.stdout.strip().splitlines()))
-    first = results[0]
-    return {
-        "mapped_s_median": statistics.median(float(r["mapped_s"]) for r in results),
-        "first_paint_s_median": statistics.median(float(r["first_paint_s"]) for r in results),
-        "first_paint_s_max": max(float(r["first_paint_s"]) for r in results),
+        ours.append(run_xstartup(build, netns, env, [f"{build}/app/boardwick"], "3", idle))
+        xboard.append(run_xstartup(build, netns, env, ["/usr/games/xboard", "-ncp"], "0.5", "0"))
+    first = ours[0]
+    figures = {
+        "mapped_s_median": statistics.median(float(r["mapped_s"]) for r in ours),
+        "first_paint_s_median": statistics.median(float(r["first_paint_s"]) for r in ours),
+        "first_paint_s_max": max(float(r["first_paint_s"]) for r in ours),
+        "xboard_mapped_s_median": statistics.median(float(r["mapped_s"]) for r in xboard),
+        "xboard_first_paint_s_median": statistics.median(float(r["first_paint_s"]) for r in xboard),
         "rss_after_start_mib": int(first["rss_kib"]) / 1024,
         "idle_cpu_ticks_10s": int(first["idle_cpu_ticks"]),
         "idle_wakeups_10s": int(first["idle_wakeups"]),
     }
+    figures["first_paint_vs_xboard"] = figures["first_paint_s_median"] / figures["xboard_first_paint_s_median"]
+    return figures
 
 
 def thread_wakeups(pid):

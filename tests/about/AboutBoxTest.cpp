@@ -5,6 +5,10 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTest>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -36,7 +40,8 @@ TEST_F(AboutBox, WindowAndPlaces) {
     EXPECT_EQ(Form.windowTitle(), QStringLiteral("About !"));
     EXPECT_EQ(Form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_FALSE(Form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-    EXPECT_EQ(Form.geometry(), QRect(152, 84, 328, 310));
+    EXPECT_EQ(Form.pos(), QPoint(152, 84));  // the frame's corner, as the main window is placed
+    EXPECT_EQ(Form.size(), QSize(328, 310));
     EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
     EXPECT_FALSE(Form.isVisible());  // created hidden
 
@@ -63,6 +68,17 @@ TEST_F(AboutBox, WindowAndPlaces) {
     EXPECT_TRUE(Form.RichEdit1->isReadOnly());
     EXPECT_EQ(Form.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_FALSE(Form.RichEdit1->toPlainText().trimmed().isEmpty());
+}
+
+// The information text wraps at words; the box never scrolls sideways.
+TEST_F(AboutBox, InformationTextWrapsWithoutSidewaysScrolling) {
+    Form.RichEdit1->append(QStringLiteral("A last paragraph much longer than the text box is wide, so that it wraps."));
+    Form.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Form.RichEdit1->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(Form.RichEdit1->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(Form.RichEdit1->document()->size().width(), Form.RichEdit1->viewport()->width());
+    EXPECT_GT(Form.RichEdit1->document()->lastBlock().layout()->lineCount(), 1);
 }
 
 TEST_F(AboutBox, ArtworkIsLoaded) {

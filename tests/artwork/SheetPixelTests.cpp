@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -125,6 +127,44 @@ TEST_P(SheetPixels, SixKindsHaveSixDifferentShapes)
                 EXPECT_GT(differing, cell) << KindNames[a] << " vs " << KindNames[b] << " side " << side;
             }
         }
+    }
+}
+
+// Black's figures are dark with light inner lines. A light pixel reachable from the transparent
+// background through light pixels lies on the figure's outer edge and shows as a speck.
+TEST_P(SheetPixels, BlackFiguresShowNoLightPixelOutsideTheirInnerLines)
+{
+    auto transparent = [&](int kind, int x, int y) {
+        return x < 0 || y < 0 || x >= cell || y >= cell || CellPixel(sheet, kind, 3, x, y) == White;
+    };
+    for (int kind = 0; kind < 6; ++kind) {
+        auto light = [&](int x, int y) {
+            return !transparent(kind, x, y) && qGray(CellPixel(sheet, kind, 2, x, y)) > qGray(Grey);
+        };
+        std::vector<std::pair<int, int>> stack;
+        std::set<std::pair<int, int>> outer;
+        for (int y = 0; y < cell; ++y) {
+            for (int x = 0; x < cell; ++x) {
+                if (light(x, y) && (transparent(kind, x - 1, y) || transparent(kind, x + 1, y) ||
+                                    transparent(kind, x, y - 1) || transparent(kind, x, y + 1))) {
+                    stack.emplace_back(x, y);
+                }
+            }
+        }
+        while (!stack.empty()) {
+            const auto [x, y] = stack.back();
+            stack.pop_back();
+            if (!outer.insert({x, y}).second) {
+                continue;
+            }
+            for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+                if (light(nx, ny)) {
+                    stack.emplace_back(nx, ny);
+                }
+            }
+        }
+        EXPECT_TRUE(outer.empty()) << KindNames[kind] << ": " << outer.size() << " light pixels on the outer edge, first at "
+                                   << outer.begin()->first << "," << outer.begin()->second;
     }
 }
 

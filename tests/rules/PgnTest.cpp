@@ -161,7 +161,7 @@ class PgnExtractTest : public testing::TestWithParam<GameCase> {
             return;
         const char *ci = std::getenv("CI");
         if (ci != nullptr && std::string(ci) == "true")
-            FAIL() << "pgn-extract is not installed (scripts/packages.txt lists it)";
+            FAIL() << "pgn-extract is not installed (scripts/packages-test.txt lists it)";
         GTEST_SKIP() << "pgn-extract is not installed; install it to cross-check our PGN";
     }
     fs::path tool;

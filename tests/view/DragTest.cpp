@@ -133,6 +133,19 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
          },
          [](DragBench &) -> std::vector<std::string> { return {"down L E4", "click", "up L"}; },
          ""},
+        {"automatic drag mode: a left press begins a drag, the press handler stays out",
+         [&](DragBench &t) {
+             EXPECT_EQ(t.board->DragMode(), TDragMode::dmManual);
+             t.board->SetDragMode(TDragMode::dmAutomatic);
+             t.Press(Qt::LeftButton, t.Centre(Square::E4));
+             t.Release(Qt::LeftButton, t.Centre(Square::E4));
+             t.Press(Qt::RightButton, QPoint(5, 5));
+             t.Release(Qt::RightButton, QPoint(5, 5));
+         },
+         [](DragBench &) -> std::vector<std::string> {
+             return {"start", "illegal -", "end nil 0,0", "down R -", "up R"};
+         },
+         ""},
         {"press on the frame is a click",
          [&](DragBench &t) {
              t.Press(Qt::LeftButton, QPoint(5, 5));

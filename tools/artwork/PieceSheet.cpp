@@ -163,6 +163,48 @@ void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, con
     }
 }
 
+// Black's light pixels belong to the figure's inner lines. Where the silhouette (shaped by both
+// figures) reaches beyond Black's own, light pixels join the outside and would show as specks on
+// the board: every light pixel reachable from the outside through light pixels becomes background.
+void ClearLightFringe(IndexedPicture& sheet, int left, int top, int cell, const SheetDef& def, const Tones& tones)
+{
+    auto transparent = [&](int x, int y) { return sheet.At(left + x, top + cell + y) == tones.White; };
+    auto light = [&](int x, int y) {
+        const std::uint8_t tone = sheet.At(left + x, top + y);
+        return !transparent(x, y) && (tone == tones.White || (def.UseSilver && tone == tones.Silver));
+    };
+    auto touchesOutside = [&](int x, int y) {
+        const int around[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+        return std::any_of(std::begin(around), std::end(around), [&](const int* p) {
+            return p[0] < 0 || p[1] < 0 || p[0] >= cell || p[1] >= cell || transparent(p[0], p[1]);
+        });
+    };
+    std::vector<std::pair<int, int>> fringe;
+    for (int y = 0; y < cell; ++y) {
+        for (int x = 0; x < cell; ++x) {
+            if (light(x, y) && touchesOutside(x, y)) {
+                fringe.emplace_back(x, y);
+            }
+        }
+    }
+    // Clearing a pixel makes it outside, so its light neighbours follow.
+    while (!fringe.empty()) {
+        const auto [x, y] = fringe.back();
+        fringe.pop_back();
+        if (transparent(x, y)) {
+            continue;
+        }
+        sheet.Set(left + x, top + y, tones.White);
+        sheet.Set(left + x, top + cell + y, tones.White);
+        const int around[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+        for (const auto& [nx, ny] : around) {
+            if (nx >= 0 && ny >= 0 && nx < cell && ny < cell && light(nx, ny)) {
+                fringe.emplace_back(nx, ny);
+            }
+        }
+    }
+}
+
 } // namespace
 
 const SheetDef (&BuiltInSheets())[4]
@@ -223,6 +265,9 @@ IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetDef& def)
                     sheet.Set(left + x, top + y, piece);
                     sheet.Set(left + x, top + cell + y, MaskTone(cover.Inside[at], piece, def, tones));
                 }
+            }
+            if (colour == 1) {
+                ClearLightFringe(sheet, left, top, cell, def, tones);
             }
             HardenEnclosedEdges(sheet, left, top + cell, cell, tones);
         }
