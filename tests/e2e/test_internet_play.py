@@ -170,10 +170,16 @@ def case_daemon(session, workdir):
                      lambda: "Returning UPnPError 501" in open(log).read(), 30)
             # A call from the LAN is taken after the refusal: still listening, and no box in the way.
             waiting = region(a.grab(), STATUS_PANELS[2])
-            subprocess.run(net.exec("router", ["/usr/bin/python3", "-c",
-                                               f"import socket;socket.create_connection(('{LAN['A']}',1024),5)"]),
-                           check=True, capture_output=True)
-            changed(a, STATUS_PANELS[2], waiting, "A to take a call from the LAN")
+            # The caller stays connected until A shows it; a call that ends at once could come and
+            # go between two looks at the window.
+            caller = subprocess.Popen(net.exec("router", ["/usr/bin/python3", "-c",
+                                                          f"import socket,time;s=socket.create_connection(('{LAN['A']}',1024),5);time.sleep(30)"]),
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                changed(a, STATUS_PANELS[2], waiting, "A to take a call from the LAN")
+            finally:
+                caller.kill()
+                caller.wait(10)
             if a.dialogs():
                 raise Failure("A opened a box after the router refused")
             session.expect_text(a, LABEL4, LAN["A"], "its address")
