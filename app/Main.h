@@ -4,6 +4,7 @@
 #include "PeerProtocol.h"
 #include "components/TrayShell.h"
 
+#include <QDate>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -48,6 +49,10 @@ struct TMainFormSeams {
         PeerNameLookup;
     // Ends the program once the window has shut down. Null: the application's event loop quits.
     std::function<void()> Quit;
+    // Where ended games are kept, one file a day. Empty: TGameAutosave::DefaultFolder().
+    QString AutosaveFolder;
+    // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
+    std::function<void(QWidget *window)> Alert;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
@@ -126,6 +131,13 @@ class TMainForm : public QWidget {
     void ChessBrd1Castle();
     void ChessBrd1Mate();
 
+    // The game on the board as PGN, and the move list's context menu that copies or saves it.
+    std::string GamePgnText() const;
+    void CopyGamePgn();
+    void SaveGamePgn();
+    QMenu *CreateMoveListMenu(); // the move list's context menu, owned by the caller
+    const QString &AutosaveFolder() const { return AutosaveDir; }
+
     // Clocks, chat and stepping.
     void Timer1Timer();
     void Edit4KeyDown(int key);
@@ -149,7 +161,6 @@ class TMainForm : public QWidget {
     void RunControl(TControlWord word);
     void StartGame(bool playWhite);
     void ReceivedNew();
-    void EndGame();
     void ShowClocks();
     void ConnectionClosed();
     bool StartListening();
@@ -163,6 +174,12 @@ class TMainForm : public QWidget {
     void DrawNotice(const QString &text);
     void LocalMoveDone();
     void Release();
+    char PromotionFor();
+    void EndGame(TEndTrigger trigger);
+    void ResignWith(TEndTrigger trigger);
+    void KeepEndedGame();
+    void BuildMoveListMenu();
+    void NotifyAway(const TNotice &notice);
 
     std::unique_ptr<TDialogs> OwnDialogs;
     QPointer<TForm1> AboutBox;
@@ -172,4 +189,8 @@ class TMainForm : public QWidget {
     decltype(TMainFormSeams::PeerNameLookup) PeerNameLookup;
     std::function<void()> Quit;
     bool Closing = false; // the window is closing: nothing listens again
+    QString AutosaveDir;
+    std::function<void(QWidget *)> Alert;
+    QString Opponent; // the peer's name, else its address; kept for the last game's record
+    QDate GameDate;   // the day the game on the board started
 };

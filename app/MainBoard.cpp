@@ -47,6 +47,10 @@ void TMainForm::BuildBoard() {
             Game.LocalDraw = false;
         }
     };
+    // The board keeps whatever piece a handler last set, so every promotion sets one.
+    ChessBrd1->OnPromotion = [this](TObject *, Square, Square, char &piece) {
+        piece = static_cast<char>(PromotionFor() - 'A' + 'a');
+    };
     ChessBrd1->OnStaleMate = [this](TObject *, Square, Square) {
         DrawNotice(QStringLiteral("Stalemate, draw!!!"));
     };
@@ -61,6 +65,7 @@ void TMainForm::BuildBoard() {
 void TMainForm::DetachBoard() {
     ChessBrd1->OnCheck = ChessBrd1->OnCastle = ChessBrd1->OnMate = ChessBrd1->OnLegalMove = nullptr;
     ChessBrd1->OnStartDrag = nullptr;
+    ChessBrd1->OnPromotion = nullptr;
     ChessBrd1->OnStaleMate = nullptr;
     ChessBrd1->OnThreefoldPosition = ChessBrd1->OnOnlyTwoKingsLeft = nullptr;
     ChessBrd1->OnEndDrag = nullptr;

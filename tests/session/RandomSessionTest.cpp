@@ -59,6 +59,8 @@ class TRandomSession {
             ScriptedAnswer answer{Chance(50), QStringLiteral("127.0.0.1"), {}};
             if (kind == ShownBox::Kind::Input)
                 answer.Accept = true;
+            if (kind == ShownBox::Kind::Promotion)
+                answer.Text = QString(QLatin1Char("QRBN"[Pick(4)]));
             Say("box", text.toStdString() + (answer.Accept ? " yes" : " no"));
             if (Depth < 3)
                 answer.While = [this] {
