@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include "PeerLink.h"
+
 #include "board/ChessBrd.h"
 
 void TMainForm::BuildBoard() {
@@ -43,6 +45,7 @@ void TMainForm::BuildBoard() {
         ++Game.MovesMade;
         if (Game.Hold == TBoardHold::PieceHeld) {
             Game.Hold = TBoardHold::MoveInProgress;
+            Game.MoveConnection = Link->Serial();
             ++Game.LocalMovesMade;
             Game.LocalDraw = false;
         }

@@ -107,13 +107,18 @@ void TMainForm::OnEndDrag() {
         Release();
 }
 
-// The local move is on the board: it goes to the peer, then the game may end with it.
+// The local move is on the board: it goes to the peer, then the game may end with it. A box opened
+// inside the move (the promotion chooser, a notice) may have outlived its connection; the next
+// peer is not sent a move of the old game.
 void TMainForm::LocalMoveDone() {
     Game.LocalMovesSent = Game.LocalMovesMade;
-    const QString lastLine = Memo->document()->lastBlock().text();
-    if (const char piece = std::exchange(Game.LocalPromotion, 0))
-        Link->SendPromotion(piece); // just before its move line
-    Link->SendMove(MoveTextFromListLine(lastLine.toStdString()));
+    const char piece = std::exchange(Game.LocalPromotion, 0);
+    if (Game.MoveConnection == Link->Serial()) {
+        const QString lastLine = Memo->document()->lastBlock().text();
+        if (piece != 0)
+            Link->SendPromotion(piece); // just before its move line
+        Link->SendMove(MoveTextFromListLine(lastLine.toStdString()));
+    }
     if (!Game.Running())
         return;
     if (Game.LocalDraw) {

@@ -157,6 +157,35 @@ INSTANTIATE_TEST_SUITE_P(
                     TPeerPromotionRow{"AnnouncingPeerKnightMates", true, false, "", 'n'}),
     [](const auto &info) { return std::string(info.param.Name); });
 
+// The chooser runs its own event loop: the connection may end and another peer call meanwhile.
+TEST(Promotion, AChoiceThatOutlivesItsConnectionReachesNoOtherPeer) {
+    QTemporaryDir games;
+    TWindow window(1024, 0, [&](TMainFormSeams &seams) { seams.AutosaveFolder = games.path(); });
+    auto first = std::make_unique<TRawPeer>(window);
+    first->Send("Morvanti-CTR-Features Promotion\n");
+    ASSERT_TRUE(first->Sync(QStringLiteral("announced")));
+    window->BitBtn3Click();
+    ASSERT_TRUE(PlayAgainst(window, *first, WhiteCaptureLine));
+    std::unique_ptr<TRawPeer> second;
+    window.Boxes.Script.RunLoops = true;
+    window.Boxes.Script.Answer(true, QStringLiteral("N"), [&] {
+        first->Socket.disconnectFromHost();
+        ASSERT_TRUE(WaitUntil([&] { return !window.Connected(); }));
+        second = std::make_unique<TRawPeer>(window);
+    });
+    Drag(window->ChessBrd1, "H7", "G8");
+    ASSERT_TRUE(second && second->Sync(QStringLiteral("after")));
+    EXPECT_EQ(second->Received, QList<QByteArray>{Announcement});
+    EXPECT_EQ(PieceOn(window, "G8"), 'N');
+    // Kept once, after the move was complete: the promotion is in it, the result open.
+    const TGameOutcome lost{TGameEnd::ConnectionLost, TGameResult::Unfinished};
+    ASSERT_TRUE(window->Game.Outcome);
+    EXPECT_EQ(*window->Game.Outcome, lost);
+    const QString kept = DayFile(games.path());
+    EXPECT_EQ(kept.count(QStringLiteral("[Event ")), 1);
+    EXPECT_TRUE(kept.contains(QStringLiteral("hxg8=N *"))) << kept.toStdString();
+}
+
 TEST(Promotion, SavedFileHoldsTheGameAsShown) {
     QTemporaryDir folder;
     TWindow window;

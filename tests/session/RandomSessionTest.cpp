@@ -320,7 +320,8 @@ class TRawSession final : public TRandomSession {
         static const char *const Words[] = {"Resign", "New", "AskBack", "AskForward", "BackFail",
                                             "ForwardFail", "Back", "Forward", "WardAskOff",
                                             "WardAskOn", "WardOffFail", "WardOnFail", "WardOff",
-                                            "WardOn", "45", "5", "4"};
+                                            "WardOn", "45", "5", "4", "Features Promotion",
+                                            "Promote N", "Promote Q", "Promote K"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
