@@ -100,6 +100,21 @@ TEST(Promotion, TwoProgramsPlayAKnightPromotionThatMatesAndKeepTheGameOnce) {
     EXPECT_EQ(copied.section(QStringLiteral("\n\n"), 1), kept.section(QStringLiteral("\n\n"), 1));
 }
 
+TEST(Promotion, TwoProgramsAgreeOnAWhiteRookTakenOnG8) {
+    TPair pair;
+    ASSERT_TRUE(pair.Connect());
+    ASSERT_TRUE(WaitUntil([&] { return pair.Caller->Link->PeerFeatures().Promotion; }));
+    ASSERT_TRUE(pair.StartGame());
+    ASSERT_TRUE(PlayMoves(pair, WhiteCaptureLine));
+    pair.Listener.Boxes.Script.Answer(true, QStringLiteral("R"));
+    ASSERT_TRUE(PlayMoves(pair, {{"H7", "G8"}, {"H8", "H1"}}));
+    EXPECT_EQ(pair.Listener.Boxes.Promotions(), QStringList{"White"});
+    EXPECT_EQ(PieceOn(pair.Caller, "G8"), 'R');
+    // Black takes back on the h-file and the game goes on.
+    EXPECT_EQ(PieceOn(pair.Listener, "H1"), 'r');
+    EXPECT_TRUE(pair.Listener->Game.Running() && pair.Caller->Game.Running());
+}
+
 struct TPeerPromotionRow {
     const char *Name;
     bool Announces;
