@@ -44,7 +44,12 @@ std::string TMainForm::GamePgnText() const {
     const TPgnTags tags =
         SessionPgnTags(Game.PlayWhite, opponent, opponent, PgnDate(day.year(), day.month(), day.day()),
                        Game.MinutesPerSide, result);
-    return GamePgn(*ChessBrd1, tags);
+    // The record runs to its last entry; a game stepped back ends where the board stands, without
+    // the moves taken back.
+    TChessRules shown(static_cast<const TChessRules &>(*ChessBrd1));
+    shown.LastMoveNumber = shown.CurrentMove();
+    shown.LastWhiteToMove = shown.WhiteToMove();
+    return GamePgn(shown, tags);
 }
 
 QMenu *TMainForm::CreateMoveListMenu() {

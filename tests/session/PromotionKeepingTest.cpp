@@ -217,6 +217,12 @@ TEST(Promotion, SavedFileHoldsTheGameAsShown) {
     window.Boxes.Script.Answer(false); // cancelled: nothing written, nothing told
     window->SaveGamePgn();
     EXPECT_TRUE(window.Boxes.Errors().isEmpty());
+    // A move taken back by a granted step is no longer part of the game.
+    window.Boxes.AnswerConfirm(true);
+    peer.Send("Morvanti-CTR-AskBack\n");
+    ASSERT_TRUE(peer.Expect("Morvanti-CTR-Back"));
+    EXPECT_TRUE(window->GamePgnText().find("\n1. e4 *") != std::string::npos)
+        << window->GamePgnText();
 }
 
 enum class TWindowState { Active, Inactive, Hidden };
