@@ -1,6 +1,9 @@
 #include "Dialogs.h"
 
+#include "PromotionChooser.h"
+
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,4 +63,13 @@ bool TQtDialogs::InputQuery(const QString &caption, const QString &prompt, QStri
         return false;
     text = dialog.textValue();
     return true;
+}
+
+char TQtDialogs::ChoosePromotion(const TChessBrd &board, bool white) {
+    return ::ChoosePromotion(Parent, board, white);
+}
+
+QString TQtDialogs::SaveFileName(const QString &caption, const QString &suggested,
+                                 const QString &filter) {
+    return QFileDialog::getSaveFileName(Parent, caption, suggested, filter);
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 class QWidget;
+class TChessBrd;
 
 // Every modal box the program shows goes through this interface, so tests can script the answers.
 // Boxes captioned with the application title use QCoreApplication::applicationName().
@@ -23,6 +24,12 @@ public:
     // maxLength 0 = no limit. True for OK.
     virtual bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                             int maxLength = 0) = 0;
+    // The piece a pawn of that colour becomes, chosen from the board's artwork: 'Q', 'R', 'B' or
+    // 'N'; the queen unless another is chosen.
+    virtual char ChoosePromotion(const TChessBrd &board, bool white) = 0;
+    // A file to write, suggested first; empty when cancelled. filter as in Qt's file dialogs.
+    virtual QString SaveFileName(const QString &caption, const QString &suggested,
+                                 const QString &filter) = 0;
 
     // Shows a failure that left an event handler, with the full-stop rule of FailureText.
     void ShowException(const std::exception &failure);
@@ -43,6 +50,9 @@ public:
     void ErrorBox(const QString &text) override;
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                     int maxLength = 0) override;
+    char ChoosePromotion(const TChessBrd &board, bool white) override;
+    QString SaveFileName(const QString &caption, const QString &suggested,
+                         const QString &filter) override;
 
 private:
     QWidget *Parent;

@@ -16,9 +16,11 @@ constexpr int LockWaitMs = 1000;
 
 TGameAutosave::TGameAutosave(QString folder) : folder_(std::move(folder)) {}
 
+// The application name is the window title ("Boardwick ver 1.00"), so the program's data folder
+// is named here rather than taken from it.
 QString TGameAutosave::DefaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/games");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Boardwick/games");
 }
 
 QString TGameAutosave::DayFile(QDate day) const {

@@ -12,7 +12,7 @@ class TGameAutosave {
     // folder: where the day files go (created when needed); the program passes DefaultFolder().
     explicit TGameAutosave(QString folder);
 
-    // The user's data folder for the program, plus "/games".
+    // The user's data folder for Boardwick, plus "/games" (~/.local/share/Boardwick/games).
     static QString DefaultFolder();
 
     const QString &Folder() const { return folder_; }

@@ -1,4 +1,5 @@
 #pragma once
+#include "GameEnd.h"
 #include "PeerProtocol.h"
 
 #include <array>
@@ -34,6 +35,13 @@ struct TGameState {
     bool StepsOff = false;            // the step buttons are switched off (kept across connections)
     std::array<bool, AskKinds> Asking{};   // a question of this kind is open
     std::array<bool, AskKinds> Refusing{};  // a refusal notice of this kind is open
+    int MinutesPerSide = 0;           // the time control the game started with
+    char PeerPromotion = 0;           // named by the peer's Promote line, for its next move only
+    char LocalPromotion = 0;          // chosen for the local move being played; announced with it
+    std::uint64_t MoveConnection = 0; // the connection the local move being played belongs to
+    std::optional<TEndTrigger> Ending; // what ended the game; empty while none has ended it
+    bool KeepPending = false;         // ended inside a move: kept once the move is complete
+    std::optional<TGameOutcome> Outcome; // the ended game's outcome, once judged
 
     bool Running() const { return Phase == TGamePhase::Running; }
 };

@@ -4,6 +4,7 @@
 #include "PeerProtocol.h"
 #include "components/TrayShell.h"
 
+#include <QDate>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -56,6 +57,10 @@ struct TMainFormSeams {
     bool ForwardPort = false;
     // The router seam for the forwarding; null: the real router (UPnP IGD, then NAT-PMP).
     std::function<std::unique_ptr<TPortGateway>()> PortGateway;
+    // Where ended games are kept, one file a day. Empty: TGameAutosave::DefaultFolder().
+    QString AutosaveFolder;
+    // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
+    std::function<void(QWidget *window)> Alert;
 };
 
 // The main window: board, clocks, move list, chat, connection and the session with the peer.
@@ -134,6 +139,13 @@ class TMainForm : public QWidget {
     void ChessBrd1Castle();
     void ChessBrd1Mate();
 
+    // The game on the board as PGN, and the move list's context menu that copies or saves it.
+    std::string GamePgnText() const;
+    void CopyGamePgn();
+    void SaveGamePgn();
+    QMenu *CreateMoveListMenu(); // the move list's context menu, owned by the caller
+    const QString &AutosaveFolder() const { return AutosaveDir; }
+
     // Clocks, chat and stepping.
     void Timer1Timer();
     void Edit4KeyDown(int key);
@@ -157,7 +169,6 @@ class TMainForm : public QWidget {
     void RunControl(TControlWord word);
     void StartGame(bool playWhite);
     void ReceivedNew();
-    void EndGame();
     void ShowClocks();
     void ConnectionClosed();
     bool StartListening();
@@ -173,6 +184,12 @@ class TMainForm : public QWidget {
     void Release();
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
+    char PromotionFor();
+    void EndGame(TEndTrigger trigger);
+    void ResignWith(TEndTrigger trigger);
+    void KeepEndedGame();
+    void BuildMoveListMenu();
+    void NotifyAway(const TNotice &notice);
 
     std::unique_ptr<TDialogs> OwnDialogs;
     QPointer<TForm1> AboutBox;
@@ -184,4 +201,8 @@ class TMainForm : public QWidget {
     QString LocalAddress;                // this machine's address as found at start-up
     TPortMapper *PortMapper = nullptr;   // while the listening port is being forwarded
     bool Closing = false; // the window is closing: nothing listens again
+    QString AutosaveDir;
+    std::function<void(QWidget *)> Alert;
+    QString Opponent; // the peer's name, else its address; kept for the last game's record
+    QDate GameDate;   // the day the game on the board started
 };

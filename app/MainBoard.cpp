@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include "PeerLink.h"
+
 #include "board/ChessBrd.h"
 
 void TMainForm::BuildBoard() {
@@ -43,9 +45,14 @@ void TMainForm::BuildBoard() {
         ++Game.MovesMade;
         if (Game.Hold == TBoardHold::PieceHeld) {
             Game.Hold = TBoardHold::MoveInProgress;
+            Game.MoveConnection = Link->Serial();
             ++Game.LocalMovesMade;
             Game.LocalDraw = false;
         }
+    };
+    // The board keeps whatever piece a handler last set, so every promotion sets one.
+    ChessBrd1->OnPromotion = [this](TObject *, Square, Square, char &piece) {
+        piece = static_cast<char>(PromotionFor() - 'A' + 'a');
     };
     ChessBrd1->OnStaleMate = [this](TObject *, Square, Square) {
         DrawNotice(QStringLiteral("Stalemate, draw!!!"));
@@ -61,6 +68,7 @@ void TMainForm::BuildBoard() {
 void TMainForm::DetachBoard() {
     ChessBrd1->OnCheck = ChessBrd1->OnCastle = ChessBrd1->OnMate = ChessBrd1->OnLegalMove = nullptr;
     ChessBrd1->OnStartDrag = nullptr;
+    ChessBrd1->OnPromotion = nullptr;
     ChessBrd1->OnStaleMate = nullptr;
     ChessBrd1->OnThreefoldPosition = ChessBrd1->OnOnlyTwoKingsLeft = nullptr;
     ChessBrd1->OnEndDrag = nullptr;

@@ -18,14 +18,14 @@ void TMainForm::Timer1Timer() {
     }
     if (ChessBrd1->WhiteToMove()) {
         if (TickClock(WhiteMinutes, WhiteSeconds)) {
-            BitBtn4Click();
+            ResignWith(TEndTrigger::WhiteFlagFell);
             Dialogs().Notice(QStringLiteral("Time out ..., White loss!!!"));
         } else {
             Edit2->setText(ClockText(WhiteMinutes, WhiteSeconds));
         }
     } else {
         if (TickClock(BlackMinutes, BlackSeconds)) {
-            BitBtn4Click();
+            ResignWith(TEndTrigger::BlackFlagFell);
             Dialogs().Notice(QStringLiteral("Time out ..., Black loss!!!"));
         } else {
             Edit1->setText(ClockText(BlackMinutes, BlackSeconds));
@@ -96,6 +96,7 @@ void TMainForm::AnswerRequest(TAskKind kind) {
     const auto connection = Link->Serial();
     const auto game = Game.Serial;
     asking = true;
+    NotifyAway(QuestionNotice(QuestionText(kind)));
     const bool agreed = Dialogs().Confirm(QuestionText(kind));
     asking = false;
     if (connection != Link->Serial())
@@ -136,8 +137,11 @@ void TMainForm::StepBoard(bool back) {
         ChessBrd1->MoveBack();
     else
         ChessBrd1->MoveForward();
-    if (Game.Phase == TGamePhase::Ended)
+    if (Game.Phase == TGamePhase::Ended) {
         Game.Phase = TGamePhase::Running;
+        Game.Ending.reset(); // its next end is kept again
+        Game.Outcome.reset();
+    }
     CheckMoves();
 }
 

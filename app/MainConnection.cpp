@@ -51,6 +51,8 @@ void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
     LookUpPeerName(socket->PeerAddress(), [this, connection](const QString &name) {
         if (connection != Link->Serial())
             return;
+        if (!name.isEmpty())
+            Opponent = name;
         Label6->setText(name);
         Label6->adjustSize();
     });
@@ -113,6 +115,7 @@ void TMainForm::ServerSocketClientError(TCustomWinSocket *socket, int &errorCode
 void TMainForm::ConnectedTo(TCustomWinSocket *peer, bool accepted, const QString &opponent) {
     Link->Attach(peer, accepted ? TPeerRole::Accepted : TPeerRole::Called);
     Game.Phase = TGamePhase::None;
+    Opponent = peer->PeerAddress();
     Label6->setText(opponent);
     Label6->adjustSize();
     StatusBar1->SetPanelText(2, QString());
@@ -124,7 +127,7 @@ void TMainForm::ConnectedTo(TCustomWinSocket *peer, bool accepted, const QString
 // is on again (it was off while calling out).
 void TMainForm::ConnectionClosed() {
     Link->Detach();
-    EndGame();
+    EndGame(TEndTrigger::ConnectionLost);
     Game.Phase = TGamePhase::None;
     if (!Closing && StartListening())
         StatusBar1->SetPanelText(2, Waiting);

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include <utility>
+
 // The board takes input only on the local player's turn in a running game, and the clock runs only
 // while a game does.
 void TMainForm::CheckMoves() {
@@ -73,6 +75,12 @@ void TMainForm::StartGame(bool playWhite) {
     Game.MovesMade = 0;
     Game.LocalDraw = false;
     Game.LocalMovesSent = Game.LocalMovesMade;
+    Game.MinutesPerSide = TimePerSide;
+    Game.PeerPromotion = Game.LocalPromotion = 0;
+    Game.Ending.reset();
+    Game.Outcome.reset();
+    Game.KeepPending = false;
+    GameDate = QDate::currentDate();
     ++Game.Serial;
     ChessBrd1->ResetGame();
     ChessBrd1->SetPosition(TChessRules::StartPosition);
@@ -99,11 +107,18 @@ void TMainForm::OnEndDrag() {
         Release();
 }
 
-// The local move is on the board: it goes to the peer, then the game may end with it.
+// The local move is on the board: it goes to the peer, then the game may end with it. A box opened
+// inside the move (the promotion chooser, a notice) may have outlived its connection; the next
+// peer is not sent a move of the old game.
 void TMainForm::LocalMoveDone() {
     Game.LocalMovesSent = Game.LocalMovesMade;
-    const QString lastLine = Memo->document()->lastBlock().text();
-    Link->SendMove(MoveTextFromListLine(lastLine.toStdString()));
+    const char piece = std::exchange(Game.LocalPromotion, 0);
+    if (Game.MoveConnection == Link->Serial()) {
+        const QString lastLine = Memo->document()->lastBlock().text();
+        if (piece != 0)
+            Link->SendPromotion(piece); // just before its move line
+        Link->SendMove(MoveTextFromListLine(lastLine.toStdString()));
+    }
     if (!Game.Running())
         return;
     if (Game.LocalDraw) {
@@ -121,22 +136,34 @@ void TMainForm::LocalMoveDone() {
 // The board is free again: lines that waited for it run now.
 void TMainForm::Release() {
     Game.Hold = TBoardHold::Free;
+    if (Game.KeepPending)
+        KeepEndedGame();
     Link->PumpSoon();
 }
 
 void TMainForm::BitBtn4Click() {
-    EndGame();
+    ResignWith(Game.PlayWhite ? TEndTrigger::WhiteResigned : TEndTrigger::BlackResigned);
+}
+
+// Every game this program ends, whatever ended it, is told to the peer as Resign.
+void TMainForm::ResignWith(TEndTrigger trigger) {
+    EndGame(trigger);
     Link->SendControl(TControlWord::Resign);
 }
 
-void TMainForm::EndGame() {
-    if (Game.Phase == TGamePhase::Running)
+void TMainForm::EndGame(TEndTrigger trigger) {
+    const bool ending = Game.Phase == TGamePhase::Running;
+    if (ending) {
         Game.Phase = TGamePhase::Ended;
+        Game.Ending = trigger;
+    }
     BitBtn3->setEnabled(true);
     BitBtn4->setEnabled(false);
     Timer1->SetEnabled(false);
     // Disabling cancels a held piece; the game has ended first, so its end of drag changes nothing.
     ChessBrd1->setEnabled(false);
+    if (ending)
+        KeepEndedGame();
 }
 
 void TMainForm::ChessBrd1Check() {

@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include "GameAutosave.h"
+
 #include "Dialogs.h"
 #include "PeerLink.h"
 #include "PreciseTimer.h"
@@ -73,7 +75,10 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       LocalAddresses(std::move(seams.LocalAddresses)),
       LocalInterfaces(std::move(seams.LocalInterfaces)),
-      PeerNameLookup(std::move(seams.PeerNameLookup)), Quit(std::move(seams.Quit)) {
+      PeerNameLookup(std::move(seams.PeerNameLookup)), Quit(std::move(seams.Quit)),
+      AutosaveDir(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
+                                                 : seams.AutosaveFolder),
+      Alert(std::move(seams.Alert)) {
     InitBoardwickResources();
     if (seams.Dialogs) {
         DialogsUsed = seams.Dialogs;
@@ -97,6 +102,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     setFont(font);
 
     BuildLayout();
+    BuildMoveListMenu();
     BuildBoard();
     BuildTray(std::move(seams.TrayShell));
 

@@ -4,8 +4,11 @@
 #include "MoveText.h"
 #include "PeerLink.h"
 #include "board/ChessBrd.h"
+#include "core/Notation.h"
 
 #include <QPlainTextEdit>
+
+#include <utility>
 
 void TMainForm::ConnectLink() {
     Link->OnArrival = [this](const TPeerLine &line) { return Arrived(line); };
@@ -44,11 +47,16 @@ void TMainForm::Dispatch(const TPeerLine &command) {
     switch (command.Channel) {
     case TPeerChannel::Chat:
         Memo1->appendPlainText(DecodeChatText(command.Payload));
+        NotifyAway(ChatNotice(DecodeChatText(command.Payload)));
         break;
     case TPeerChannel::Move:
         StrToMove(command.Payload);
         break;
     case TPeerChannel::Control:
+        // Only a peer that announced the choice names promotion pieces.
+        if (const auto piece = ParsePromotionPayload(command.Payload);
+            piece && Link->PeerFeatures().Promotion)
+            Game.PeerPromotion = *piece;
         RunControl(command.Word);
         if (command.NewTime) {
             TimePerSide = *command.NewTime;
@@ -62,6 +70,8 @@ void TMainForm::Dispatch(const TPeerLine &command) {
 }
 
 bool TMainForm::StrToMove(const std::string &moveText) {
+    // A Promote line names the piece of the next move line only, whatever that line does.
+    const char promotion = std::exchange(Game.PeerPromotion, 0);
     const TMoveText move = ReadMoveText(moveText);
     if (!move.WellFormed)
         return false;
@@ -69,11 +79,17 @@ bool TMainForm::StrToMove(const std::string &moveText) {
     // Only the peer's side may be moved from the wire, and only once a game has been started.
     const bool peersTurn = ChessBrd1->WhiteToMove() != Game.PlayWhite;
     if (move.HasTo && peersTurn && Game.Phase != TGamePhase::None && Game.Hold == TBoardHold::Free) {
+        const Square from = TChessRules::SquareAt(move.FromFile, move.FromRank);
+        const Square to = TChessRules::SquareAt(move.ToFile, move.ToRank);
+        const bool promoting = IsPromotionMove(*ChessBrd1, from, to);
         Game.Hold = TBoardHold::MoveInProgress;
-        made = ChessBrd1->MakeMove(TChessRules::SquareAt(move.FromFile, move.FromRank),
-                                   TChessRules::SquareAt(move.ToFile, move.ToRank));
-        Game.Hold = TBoardHold::Free;
-        Link->PumpSoon();
+        Game.PeerPromotion = promotion; // read as the board promotes
+        made = ChessBrd1->MakeMove(from, to);
+        Game.PeerPromotion = 0;
+        Release();
+        if (made)
+            NotifyAway(OpponentMoveNotice(QString::fromStdString(moveText),
+                                          promoting ? (promotion != 0 ? promotion : 'Q') : 0));
     }
     UpdateMove();
     CheckMoves();
@@ -82,9 +98,13 @@ bool TMainForm::StrToMove(const std::string &moveText) {
 
 void TMainForm::RunControl(TControlWord word) {
     switch (word) {
-    case TControlWord::Resign:
-        EndGame();
+    case TControlWord::Resign: {
+        const bool white = ChessBrd1->WhiteToMove();
+        const int left = Game.PlayWhite ? WhiteMinutes * 60 + WhiteSeconds
+                                        : BlackMinutes * 60 + BlackSeconds;
+        EndGame(PeerResignTrigger(Game.PlayWhite, white == Game.PlayWhite, left));
         break;
+    }
     case TControlWord::New:
         ReceivedNew();
         break;

@@ -51,6 +51,8 @@ void TPeerLink::Attach(TCustomWinSocket *socket, TPeerRole role) {
     Socket = socket;
     LastRole = role;
     Reset();
+    // A copy without features ignores the line; the game's own lines follow it unchanged.
+    Send(TPeerChannel::Control, FeaturesPayload(OwnFeatures()));
 }
 
 void TPeerLink::Detach() {
@@ -63,6 +65,7 @@ void TPeerLink::Reset() {
     ++ConnectionSerial;
     Framer.Clear();
     Queue.clear();
+    Features = {};
 }
 
 bool TPeerLink::IsCurrent(const TCustomWinSocket *socket) const {
@@ -108,6 +111,12 @@ void TPeerLink::SendChat(const QString &text) {
     Send(TPeerChannel::Chat, std::string_view(payload.constData(), static_cast<std::size_t>(payload.size())));
 }
 
+void TPeerLink::SendPromotion(char piece) {
+    const std::string payload = PromotionPayload(piece);
+    if (Features.Promotion && !payload.empty())
+        Send(TPeerChannel::Control, payload);
+}
+
 void TPeerLink::Receive(TCustomWinSocket *socket) {
     const QByteArray bytes = socket->ReceiveAvailable();
     if (!IsCurrent(socket))
@@ -117,6 +126,12 @@ void TPeerLink::Receive(TCustomWinSocket *socket) {
     // let later lines overtake the rest of this read.
     for (auto &text : Framer.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         TPeerLine line = ParsePeerLine(text, MessageTag);
+        if (line.Channel == TPeerChannel::Control) {
+            if (const auto features = ParseFeaturesPayload(line.Payload)) {
+                Features = *features;
+                continue;
+            }
+        }
         if (OnArrival && !OnArrival(line))
             continue;
         if (serial != ConnectionSerial)

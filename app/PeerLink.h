@@ -49,7 +49,8 @@ class TPeerLink : public QObject {
     void Shutdown();
 
     // The connection.
-    void Attach(TCustomWinSocket *socket, TPeerRole role); // a new current connection
+    // A new current connection; what this copy understands is announced on it at once.
+    void Attach(TCustomWinSocket *socket, TPeerRole role);
     void Detach();                                         // the current connection has ended
     bool IsCurrent(const TCustomWinSocket *socket) const;
     bool HasPeer() const { return !Socket.isNull(); }
@@ -70,6 +71,11 @@ class TPeerLink : public QObject {
     void SendTime(int minutes);
     void SendMove(std::string_view moveText);
     void SendChat(const QString &text);
+    // The piece the next move line promotes to; only to a peer that announced Promotion.
+    void SendPromotion(char piece);
+
+    // What the peer of the current connection announced; nothing before its announcement.
+    const TPeerFeatures &PeerFeatures() const { return Features; }
 
     // Takes everything the socket has ready. Complete lines of the current connection join the
     // queue; a refused caller's bytes are read and forgotten. Then dispatches what may go.
@@ -83,7 +89,8 @@ class TPeerLink : public QObject {
     std::size_t QueuedBytes() const;
     bool HasQueued(TControlWord word) const;
 
-    // Every received line of the current connection passes here first; false: it was dealt with
+    // Every received line of the current connection passes here first (but the peer's
+    // announcement, which the link keeps itself); false: it was dealt with
     // and does not join the queue.
     std::function<bool(const TPeerLine &)> OnArrival;
     std::function<bool(const TPeerLine &)> MayDispatch;
@@ -105,6 +112,7 @@ class TPeerLink : public QObject {
     TPeerRole LastRole = TPeerRole::Called;
     std::uint64_t ConnectionSerial = 0;
     TLineFramer Framer;
+    TPeerFeatures Features;
     std::deque<TQueued> Queue;
     QList<QPointer<TCustomWinSocket>> Refused;
     bool PumpPosted = false;

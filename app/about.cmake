@@ -6,4 +6,4 @@ add_library(boardwick_about STATIC
 )
 target_include_directories(boardwick_about PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_about PUBLIC
-    boardwick_components boardwick_resources Qt6::Widgets)
+    boardwick_components boardwick_resources boardwick_games Qt6::Widgets)

@@ -1,6 +1,7 @@
 # Keeping games, choosing the promotion piece and telling the player while away: library boardwick_games.
 add_library(boardwick_games STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GameAutosave.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GameEnd.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Notices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PromotionChooser.cpp
 )

@@ -9,7 +9,7 @@ add_library(boardwick_session_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GameState.cpp
 )
 target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about boardwick_net)
+target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about boardwick_net boardwick_rules)
 
 # The main window and the session it runs with the peer.
 add_library(boardwick_app STATIC
@@ -21,6 +21,8 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MainConnection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainGame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClockChat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainKeeping.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainAway.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PeerLink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
@@ -28,7 +30,7 @@ add_library(boardwick_app STATIC
 )
 target_include_directories(boardwick_app PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_app PUBLIC
-    boardwick_session_logic boardwick_about boardwick_board boardwick_net boardwick_components
+    boardwick_session_logic boardwick_games boardwick_about boardwick_board boardwick_net boardwick_components
     boardwick_resources Qt6::Widgets Qt6::Network)
 
 add_executable(boardwick ${CMAKE_CURRENT_LIST_DIR}/Boardwick.cpp)

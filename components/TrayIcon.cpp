@@ -128,6 +128,11 @@ void TTrayIcon::ModifyIcon() {
         Shell->Modify(FNotifyData);
 }
 
+void TTrayIcon::ShowMessage(const QString &title, const QString &message) {
+    if (FActive && FShellAvailable)
+        Shell->ShowMessage(FNotifyData, title, message);
+}
+
 void TTrayIcon::AppMinimize(QObject *Sender) {
     if (FActive) {
         // The task-bar entry goes only once the icon is there to bring the window back.

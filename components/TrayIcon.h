@@ -67,6 +67,10 @@ public:
     void RemoveIcon();
     void ModifyIcon();
 
+    // A passing message from the icon while it is Active and the desktop has a notification area,
+    // shown even while the icon itself is not (the window is shown but not active).
+    void ShowMessage(const QString &title, const QString &message);
+
     // The application window has just been minimised / restored; Sender = the application.
     void AppMinimize(QObject *Sender);
     void AppRestore(QObject *Sender);

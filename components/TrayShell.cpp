@@ -2,8 +2,11 @@
 
 #include <QCursor>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace {
+
+constexpr int MessageMilliseconds = 10000;
 
 TTrayMessage MessageOf(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
@@ -36,6 +39,7 @@ bool TSystemTrayShell::Add(const TTrayIconData &data) {
         return false;
     Apply(data);
     Icon->show();
+    ShownForMessage = false;
     return true;
 }
 
@@ -45,13 +49,31 @@ bool TSystemTrayShell::Modify(const TTrayIconData &data) {
 }
 
 bool TSystemTrayShell::Delete() {
-    const bool wasShown = Icon->isVisible();
+    const bool wasShown = Icon->isVisible() && !ShownForMessage;
     Icon->hide();
+    ShownForMessage = false;
     return wasShown;
 }
 
 QPoint TSystemTrayShell::CursorPos() const {
     return QCursor::pos();
+}
+
+void TSystemTrayShell::ShowMessage(const TTrayIconData &data, const QString &title,
+                                   const QString &message) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || data.Icon.isNull())
+        return;
+    if (!Icon->isVisible()) {
+        Apply(data);
+        Icon->show();
+        ShownForMessage = true;
+        QTimer::singleShot(MessageMilliseconds, this, [this] {
+            if (ShownForMessage)
+                Icon->hide();
+            ShownForMessage = false;
+        });
+    }
+    Icon->showMessage(title, message, QSystemTrayIcon::Information, MessageMilliseconds);
 }
 
 QRect TSystemTrayShell::IconGeometry() const {

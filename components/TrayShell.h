@@ -30,6 +30,9 @@ public:
     virtual bool Modify(const TTrayIconData &data) = 0;
     virtual bool Delete() = 0;
     virtual QPoint CursorPos() const = 0;
+    // A passing message from the icon (data: the icon to show it from); plain text.
+    virtual void ShowMessage(const TTrayIconData &data, const QString &title,
+                             const QString &message) = 0;
 
     // Set by the tray icon; the shell calls it for every mouse action on the icon.
     std::function<void(TTrayMessage)> OnMessage;
@@ -46,6 +49,9 @@ public:
     bool Modify(const TTrayIconData &data) override;
     bool Delete() override;
     QPoint CursorPos() const override;
+    // Qt shows messages only from a visible icon: a hidden one appears for the message's time.
+    void ShowMessage(const TTrayIconData &data, const QString &title,
+                     const QString &message) override;
 
     // Where the desktop shows the icon, in screen coordinates; empty while not shown.
     QRect IconGeometry() const;
@@ -54,4 +60,5 @@ private:
     void Apply(const TTrayIconData &data);
 
     std::unique_ptr<QSystemTrayIcon> Icon;
+    bool ShownForMessage = false; // visible only while a message shows
 };

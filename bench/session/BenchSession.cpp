@@ -5,6 +5,7 @@
 #include "board/ChessBrd.h"
 
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
 
@@ -26,6 +27,10 @@ class TSilentDialogs final : public TDialogs {
     bool InputQuery(const QString &, const QString &, QString &text, int) override {
         text = QStringLiteral("127.0.0.1");
         return true;
+    }
+    char ChoosePromotion(const TChessBrd &, bool) override { return ++Shown, 'Q'; }
+    QString SaveFileName(const QString &, const QString &, const QString &) override {
+        return ++Shown, QString();
     }
     int Shown = 0;
 };
@@ -53,6 +58,8 @@ std::unique_ptr<TMainForm> MakeWindow(TDialogs &dialogs, quint16 callPort) {
     seams.ListenPort = 0;
     seams.CallPort = callPort;
     seams.Dialogs = &dialogs;
+    static QTemporaryDir games; // ended games are kept here, not in the user's folder
+    seams.AutosaveFolder = games.path();
     seams.LocalAddresses = [] { return std::optional<QStringList>(QStringList{"127.0.0.1"}); };
     auto form = std::make_unique<TMainForm>(std::move(seams));
     form->show();

@@ -13,7 +13,8 @@
 #include <functional>
 #include <vector>
 
-// One scripted answer. Accept: Yes / OK. Text: what is typed into an input box.
+// One scripted answer. Accept: Yes / OK. Text: what is typed into an input box, the file name of
+// a file box, or the letter of the promotion piece (Accept false: Esc, the queen).
 // While: runs while the box is "open", standing in for events handled by its message loop.
 struct ScriptedAnswer {
     bool Accept = true;
@@ -22,7 +23,7 @@ struct ScriptedAnswer {
 };
 
 struct ShownBox {
-    enum class Kind { Notice, Confirm, Refusal, ErrorBox, Input };
+    enum class Kind { Notice, Confirm, Refusal, ErrorBox, Input, Promotion, SaveFile };
     Kind Type;
     QString Caption;
     QString Text;  // for an input box: its prompt
@@ -111,9 +112,26 @@ public:
         return answer.Accept;
     }
 
+    // The promotion chooser: caption "Promotion", text the mover's colour ("White" or "Black").
+    char ChoosePromotion(const TChessBrd &, bool white) override {
+        const QString colour = white ? QStringLiteral("White") : QStringLiteral("Black");
+        Record(ShownBox::Kind::Promotion, QStringLiteral("Promotion"), colour);
+        const ScriptedAnswer answer =
+            RunLoops ? RunBox(ShownBox::Kind::Promotion, colour) : Next();
+        return answer.Accept && !answer.Text.isEmpty() ? answer.Text.at(0).toLatin1() : 'Q';
+    }
+    // A file box: text the suggested name.
+    QString SaveFileName(const QString &caption, const QString &suggested,
+                         const QString &) override {
+        Record(ShownBox::Kind::SaveFile, caption, suggested);
+        const ScriptedAnswer answer = RunLoops ? RunBox(ShownBox::Kind::SaveFile, suggested) : Next();
+        return answer.Accept ? answer.Text : QString();
+    }
+
     // Every box so far as "Kind|Caption|Text", for comparing whole sequences.
     QStringList Log() const {
-        static const char *const names[] = {"Notice", "Confirm", "Refusal", "ErrorBox", "Input"};
+        static const char *const names[] = {"Notice", "Confirm",   "Refusal", "ErrorBox",
+                                            "Input",  "Promotion", "SaveFile"};
         QStringList lines;
         for (const ShownBox &box : Shown)
             lines << QStringLiteral("%1|%2|%3")

@@ -8,7 +8,8 @@
 
 // What the fake desktop was asked, kept beyond the tray icon's life.
 struct FakeTrayRecord {
-    QStringList Calls;  // "Add", "Modify", "Delete" in call order
+    QStringList Calls;  // "Add", "Modify", "Delete", "Message" in call order
+    QStringList Messages; // "title|message" of every message shown
     std::vector<TTrayIconData> Data;  // the icon data of every Add and Modify
     bool RefuseAdd = false;
 };
@@ -33,6 +34,10 @@ public:
         return true;
     }
     QPoint CursorPos() const override { return Cursor; }
+    void ShowMessage(const TTrayIconData &, const QString &title, const QString &message) override {
+        Record->Calls << QStringLiteral("Message");
+        Record->Messages << title + QLatin1Char('|') + message;
+    }
 
     // The desktop reporting a mouse action on the icon.
     void Send(TTrayMessage message) {

@@ -111,6 +111,8 @@ def run_game(a, b, net):
         position = apply_move(position, source, target)
         what = f"move {n} {source}-{target}"
         if n == len(GAME):
+            # Both copies understand the choice: the mover's chooser opens, and Esc gives a queen.
+            mover.answer_dialog("Promote pawn", key="Escape")
             # The mating move: the mover sees the mate notice, then who cannot move.
             mover.answer_dialog(APP_TITLE)
             mover.answer_dialog(APP_TITLE)

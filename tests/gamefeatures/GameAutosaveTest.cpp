@@ -1,7 +1,9 @@
 #include "GameAutosave.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -64,3 +66,13 @@ TEST_F(GameAutosaveTest, FailureIsReportedAndKeepsWhatWasThere) {
 }
 
 } // namespace
+
+// The program's title is its application name; the games' folder must not follow it.
+TEST(GameAutosaveFolder, IsBoardwickGamesWhateverTheTitle) {
+    const QString before = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Boardwick ver 1.00"));
+    const QString folder = TGameAutosave::DefaultFolder();
+    QCoreApplication::setApplicationName(before);
+    EXPECT_EQ(folder, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                          QStringLiteral("/Boardwick/games"));
+}

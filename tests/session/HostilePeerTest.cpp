@@ -214,7 +214,8 @@ TEST(HostilePeer, LocalGameLinesOnTheWireAndNoneForDragsWithoutAMove) {
     window->TimePerSide = 30;
     window->BitBtn3Click();
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-New"));
-    EXPECT_EQ(peer.Received, (QList<QByteArray>{"Morvanti-CTR-30", "Morvanti-CTR-New"}));
+    EXPECT_EQ(peer.Received,
+              (QList<QByteArray>{Announcement, "Morvanti-CTR-30", "Morvanti-CTR-New"}));
     ClickSquare(window->ChessBrd1, "E2"); // released before the drag began
     Drag(window->ChessBrd1, "E2", "E2");  // back on its own square
     Drag(window->ChessBrd1, "E2", "E5");  // refused target
@@ -224,7 +225,7 @@ TEST(HostilePeer, LocalGameLinesOnTheWireAndNoneForDragsWithoutAMove) {
     ASSERT_TRUE(peer.Expect("Morvanti-MOV-G1-F3"));
     window->BitBtn4Click();
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-Resign"));
-    EXPECT_EQ(peer.Received.size(), 4);
+    EXPECT_EQ(peer.Received.size(), 5);
 }
 
 } // namespace

@@ -59,6 +59,8 @@ class TRandomSession {
             ScriptedAnswer answer{Chance(50), QStringLiteral("127.0.0.1"), {}};
             if (kind == ShownBox::Kind::Input)
                 answer.Accept = true;
+            if (kind == ShownBox::Kind::Promotion)
+                answer.Text = QString(QLatin1Char("QRBN"[Pick(4)]));
             Say("box", text.toStdString() + (answer.Accept ? " yes" : " no"));
             if (Depth < 3)
                 answer.While = [this] {
@@ -318,7 +320,8 @@ class TRawSession final : public TRandomSession {
         static const char *const Words[] = {"Resign", "New", "AskBack", "AskForward", "BackFail",
                                             "ForwardFail", "Back", "Forward", "WardAskOff",
                                             "WardAskOn", "WardOffFail", "WardOnFail", "WardOff",
-                                            "WardOn", "45", "5", "4"};
+                                            "WardOn", "45", "5", "4", "Features Promotion",
+                                            "Promote N", "Promote Q", "Promote K"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";

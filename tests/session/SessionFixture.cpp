@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace session_test {
@@ -41,6 +42,9 @@ TWindow::TWindow(quint16 callPort, quint16 listenPort,
     seams.LocalAddresses = [] { return std::optional<QStringList>(QStringList{"127.0.0.1"}); };
     seams.LocalInterfaces = [] { return QList<TInterfaceAddress>{}; };
     seams.Quit = [this] { ++Quits; };
+    // Ended games are kept in a folder of the test run's own, never in the user's.
+    static QTemporaryDir games;
+    seams.AutosaveFolder = games.path();
     if (adjust)
         adjust(seams);
     Form = std::make_unique<TMainForm>(std::move(seams));

@@ -33,6 +33,13 @@ class TBoxes final : public TDialogs {
     void ErrorBox(const QString &text) override { Script.ErrorBox(text); }
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                     int maxLength) override;
+    char ChoosePromotion(const TChessBrd &board, bool white) override {
+        return Script.ChoosePromotion(board, white);
+    }
+    QString SaveFileName(const QString &caption, const QString &suggested,
+                         const QString &filter) override {
+        return Script.SaveFileName(caption, suggested, filter);
+    }
 
     void AnswerConfirm(bool yes) { Script.Answer(yes); }
     // nullopt: Cancel.
@@ -44,6 +51,7 @@ class TBoxes final : public TDialogs {
     QStringList Confirms() const { return Texts(ShownBox::Kind::Confirm); }
     QStringList Refusals() const { return Texts(ShownBox::Kind::Refusal); }
     QStringList Errors() const { return Texts(ShownBox::Kind::ErrorBox); }
+    QStringList Promotions() const { return Texts(ShownBox::Kind::Promotion); }
     // Caption, prompt and starting text of every input box.
     const QList<QStringList> &Inputs() const { return InputsShown; }
     QStringList Log() const { return Script.Log(); }
@@ -109,6 +117,9 @@ QPoint SquareCentre(const TChessBrd *board, const char *square);
 // Plays the half-moves in turn by drags on whichever window has the side to move, waiting for
 // each move to reach the other board. White is the listener's.
 bool PlayMoves(TPair &pair, const std::vector<std::pair<const char *, const char *>> &moves);
+
+// The line a window sends first on every connection: what it understands.
+inline const QByteArray Announcement = "Morvanti-CTR-Features Promotion";
 
 // A raw socket acting as the peer of one window.
 struct TRawPeer {

@@ -179,6 +179,7 @@ class TFakeTrayShell final : public TTrayShell {
     bool Modify(const TTrayIconData &data) override { return Tip = data.Tip, true; }
     bool Delete() override { return !(Shown = false); }
     QPoint CursorPos() const override { return {}; }
+    void ShowMessage(const TTrayIconData &, const QString &, const QString &) override {}
     bool Shown = false;
     QString Tip;
 };
@@ -224,6 +225,7 @@ class TRefusingTrayShell final : public TTrayShell {
     bool Modify(const TTrayIconData &) override { return false; }
     bool Delete() override { return true; }
     QPoint CursorPos() const override { return {}; }
+    void ShowMessage(const TTrayIconData &, const QString &, const QString &) override {}
 };
 
 TEST(MainWindow, RefusedTrayIconIsShownInTheErrorBox) {
