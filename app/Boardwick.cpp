@@ -1,7 +1,7 @@
-#include "BoardwickApplication.h"
-#include "Dialogs.h"
-#include "Main.h"
-#include "Unit1.h"
+#include "app/BoardwickApplication.h"
+#include "app/Dialogs.h"
+#include "app/Main.h"
+#include "app/Unit1.h"
 #include "net/SocketError.h"
 #include "resources/Resources.h"
 

@@ -1,6 +1,6 @@
-#include "BoardwickApplication.h"
+#include "app/BoardwickApplication.h"
 
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 #include "net/SocketError.h"
 
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "ClockMath.h"
+#include "app/ClockMath.h"
 
 bool TickClock(int &minutes, int &seconds) {
     if (seconds > 0) {

@@ -1,6 +1,6 @@
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 
-#include "PromotionChooser.h"
+#include "app/PromotionChooser.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -31,26 +31,26 @@ QString FailureText(const QString &message) {
 }
 
 void TQtDialogs::Notice(const QString &text) {
-    RunBox(Parent, QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    RunBox(parent_, QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
 }
 
 bool TQtDialogs::Confirm(const QString &text) {
-    return RunBox(Parent, QMessageBox::Question, QStringLiteral("Confirm"), text,
+    return RunBox(parent_, QMessageBox::Question, QStringLiteral("Confirm"), text,
                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TQtDialogs::Refusal(const QString &text) {
-    RunBox(Parent, QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Yes);
+    RunBox(parent_, QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Yes);
 }
 
 void TQtDialogs::ErrorBox(const QString &text) {
-    RunBox(Parent, QMessageBox::Critical, QCoreApplication::applicationName(), text,
+    RunBox(parent_, QMessageBox::Critical, QCoreApplication::applicationName(), text,
            QMessageBox::Ok);
 }
 
 bool TQtDialogs::InputQuery(const QString &caption, const QString &prompt, QString &text,
                             int maxLength) {
-    QInputDialog dialog(Parent);
+    QInputDialog dialog(parent_);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
@@ -66,10 +66,10 @@ bool TQtDialogs::InputQuery(const QString &caption, const QString &prompt, QStri
 }
 
 char TQtDialogs::ChoosePromotion(const TChessBrd &board, bool white) {
-    return ::ChoosePromotion(Parent, board, white);
+    return ::ChoosePromotion(parent_, board, white);
 }
 
 QString TQtDialogs::SaveFileName(const QString &caption, const QString &suggested,
                                  const QString &filter) {
-    return QFileDialog::getSaveFileName(Parent, caption, suggested, filter);
+    return QFileDialog::getSaveFileName(parent_, caption, suggested, filter);
 }

@@ -42,7 +42,7 @@ QString FailureText(const QString &message);
 // The real boxes (QMessageBox, QInputDialog), modal to parent; all texts are shown as plain text.
 class TQtDialogs final : public TDialogs {
 public:
-    explicit TQtDialogs(QWidget *parent = nullptr) : Parent(parent) {}
+    explicit TQtDialogs(QWidget *parent = nullptr) : parent_(parent) {}
 
     void Notice(const QString &text) override;
     bool Confirm(const QString &text) override;
@@ -55,5 +55,5 @@ public:
                          const QString &filter) override;
 
 private:
-    QWidget *Parent;
+    QWidget *parent_;
 };

@@ -1,4 +1,4 @@
-#include "FirstFrame.h"
+#include "app/FirstFrame.h"
 
 #include <QCoreApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "GameAutosave.h"
+#include "app/GameAutosave.h"
 
 #include <QDir>
 #include <QFile>

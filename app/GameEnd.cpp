@@ -1,7 +1,7 @@
-#include "GameEnd.h"
+#include "app/GameEnd.h"
 
-#include "core/KingAttack.h"
-#include "core/Notation.h"
+#include "board/core/KingAttack.h"
+#include "board/core/Notation.h"
 
 #include <algorithm>
 

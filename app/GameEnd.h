@@ -1,6 +1,6 @@
 #pragma once
-#include "Notices.h"
-#include "core/Pgn.h"
+#include "app/Notices.h"
+#include "board/core/Pgn.h"
 
 class TChessRules;
 

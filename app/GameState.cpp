@@ -1,4 +1,4 @@
-#include "GameState.h"
+#include "app/GameState.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "GameEnd.h"
-#include "PeerProtocol.h"
+#include "app/GameEnd.h"
+#include "app/PeerProtocol.h"
 
 #include <array>
 #include <cstdint>

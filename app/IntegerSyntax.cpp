@@ -1,4 +1,4 @@
-#include "IntegerSyntax.h"
+#include "app/IntegerSyntax.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "LocalAddress.h"
+#include "app/LocalAddress.h"
 
 #include <QHostAddress>
 #include <QHostInfo>

@@ -1,7 +1,7 @@
 #pragma once
-#include "GameState.h"
-#include "LocalAddress.h"
-#include "PeerProtocol.h"
+#include "app/GameState.h"
+#include "app/LocalAddress.h"
+#include "app/PeerProtocol.h"
 #include "components/TrayShell.h"
 
 #include <QDate>
@@ -102,7 +102,7 @@ class TMainForm : public QWidget {
 
     // Port the listener is bound to now (0 when not listening).
     quint16 ListeningPort() const;
-    TDialogs &Dialogs() const { return *DialogsUsed; }
+    TDialogs &Dialogs() const { return *dialogsUsed_; }
 
     // Start-up and shut-down.
     void FormCreate();
@@ -144,7 +144,7 @@ class TMainForm : public QWidget {
     void CopyGamePgn();
     void SaveGamePgn();
     QMenu *CreateMoveListMenu(); // the move list's context menu, owned by the caller
-    const QString &AutosaveFolder() const { return AutosaveDir; }
+    const QString &AutosaveFolder() const { return autosaveDir_; }
 
     // Clocks, chat and stepping.
     void Timer1Timer();
@@ -191,18 +191,18 @@ class TMainForm : public QWidget {
     void BuildMoveListMenu();
     void NotifyAway(const TNotice &notice);
 
-    std::unique_ptr<TDialogs> OwnDialogs;
-    QPointer<TForm1> AboutBox;
-    TDialogs *DialogsUsed = nullptr;
-    std::function<std::optional<QStringList>()> LocalAddresses;
-    std::function<QList<TInterfaceAddress>()> LocalInterfaces;
-    decltype(TMainFormSeams::PeerNameLookup) PeerNameLookup;
-    std::function<void()> Quit;
-    QString LocalAddress;                // this machine's address as found at start-up
-    TPortMapper *PortMapper = nullptr;   // while the listening port is being forwarded
-    bool Closing = false; // the window is closing: nothing listens again
-    QString AutosaveDir;
-    std::function<void(QWidget *)> Alert;
-    QString Opponent; // the peer's name, else its address; kept for the last game's record
-    QDate GameDate;   // the day the game on the board started
+    std::unique_ptr<TDialogs> ownDialogs_;
+    QPointer<TForm1> aboutBox_;
+    TDialogs *dialogsUsed_ = nullptr;
+    std::function<std::optional<QStringList>()> localAddresses_;
+    std::function<QList<TInterfaceAddress>()> localInterfaces_;
+    decltype(TMainFormSeams::PeerNameLookup) peerNameLookup_;
+    std::function<void()> quit_;
+    QString localAddress_;                // this machine's address as found at start-up
+    TPortMapper *portMapper_ = nullptr;   // while the listening port is being forwarded
+    bool closing_ = false; // the window is closing: nothing listens again
+    QString autosaveDir_;
+    std::function<void(QWidget *)> alert_;
+    QString opponent_; // the peer's name, else its address; kept for the last game's record
+    QDate gameDate_;   // the day the game on the board started
 };

@@ -1,7 +1,7 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "Dialogs.h"
-#include "PeerLink.h"
+#include "app/Dialogs.h"
+#include "app/PeerLink.h"
 #include "board/ChessBrd.h"
 #include "components/TrayIcon.h"
 
@@ -16,8 +16,8 @@ void TMainForm::NotifyAway(const TNotice &notice) {
     TrayIcon1->ShowMessage(notice.Title, notice.Message);
     if (way != TNoticeWay::TrayMessageAndAlert)
         return;
-    if (Alert)
-        Alert(this);
+    if (alert_)
+        alert_(this);
     else
         QApplication::alert(this);
 }

@@ -1,6 +1,6 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "PeerLink.h"
+#include "app/PeerLink.h"
 
 #include "board/ChessBrd.h"
 

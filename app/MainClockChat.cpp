@@ -1,9 +1,9 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "ClockMath.h"
-#include "Dialogs.h"
-#include "PeerLink.h"
-#include "PreciseTimer.h"
+#include "app/ClockMath.h"
+#include "app/Dialogs.h"
+#include "app/PeerLink.h"
+#include "app/PreciseTimer.h"
 #include "board/ChessBrd.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "Dialogs.h"
-#include "PeerLink.h"
-#include "StatusPanels.h"
+#include "app/Dialogs.h"
+#include "app/PeerLink.h"
+#include "app/StatusPanels.h"
 
 #include <QHostInfo>
 #include <QLabel>
@@ -29,7 +29,7 @@ void TMainForm::BitBtn6Click() {
         const bool confirmed = Dialogs().InputQuery(QStringLiteral("Computer to connect to"),
                                                     QStringLiteral("Address Name:"), address, 255);
         // A call that came in or a window that closed while the box was open wins over the box.
-        if (!confirmed || Connected() || Closing)
+        if (!confirmed || Connected() || closing_)
             return;
         ConnectAddress = address;
         if (address.isEmpty())
@@ -38,7 +38,7 @@ void TMainForm::BitBtn6Click() {
         return;
     }
     Link->HangUp();
-    // Closing may have announced the end already.
+    // closing_ may have announced the end already.
     if (Connected())
         ConnectionClosed();
 }
@@ -52,7 +52,7 @@ void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
         if (connection != Link->Serial())
             return;
         if (!name.isEmpty())
-            Opponent = name;
+            opponent_ = name;
         Label6->setText(name);
         Label6->adjustSize();
     });
@@ -60,8 +60,8 @@ void TMainForm::ClientSocketConnect(TCustomWinSocket *socket) {
 
 void TMainForm::LookUpPeerName(const QString &address,
                                std::function<void(const QString &)> answer) {
-    if (PeerNameLookup) {
-        PeerNameLookup(address, std::move(answer));
+    if (peerNameLookup_) {
+        peerNameLookup_(address, std::move(answer));
         return;
     }
     // The window is the context: an answer that comes after it is gone is dropped.
@@ -115,7 +115,7 @@ void TMainForm::ServerSocketClientError(TCustomWinSocket *socket, int &errorCode
 void TMainForm::ConnectedTo(TCustomWinSocket *peer, bool accepted, const QString &opponent) {
     Link->Attach(peer, accepted ? TPeerRole::Accepted : TPeerRole::Called);
     Game.Phase = TGamePhase::None;
-    Opponent = peer->PeerAddress();
+    opponent_ = peer->PeerAddress();
     Label6->setText(opponent);
     Label6->adjustSize();
     StatusBar1->SetPanelText(2, QString());
@@ -129,7 +129,7 @@ void TMainForm::ConnectionClosed() {
     Link->Detach();
     EndGame(TEndTrigger::ConnectionLost);
     Game.Phase = TGamePhase::None;
-    if (!Closing && StartListening())
+    if (!closing_ && StartListening())
         StatusBar1->SetPanelText(2, Waiting);
     Label6->setText(QStringLiteral("None"));
     Label6->adjustSize();

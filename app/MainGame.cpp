@@ -1,11 +1,11 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "ClockMath.h"
-#include "Dialogs.h"
-#include "MoveText.h"
-#include "PeerLink.h"
-#include "PreciseTimer.h"
-#include "StatusPanels.h"
+#include "app/ClockMath.h"
+#include "app/Dialogs.h"
+#include "app/MoveText.h"
+#include "app/PeerLink.h"
+#include "app/PreciseTimer.h"
+#include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
 
 #include <QLineEdit>
@@ -80,7 +80,7 @@ void TMainForm::StartGame(bool playWhite) {
     Game.Ending.reset();
     Game.Outcome.reset();
     Game.KeepPending = false;
-    GameDate = QDate::currentDate();
+    gameDate_ = QDate::currentDate();
     ++Game.Serial;
     ChessBrd1->ResetGame();
     ChessBrd1->SetPosition(TChessRules::StartPosition);

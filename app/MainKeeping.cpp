@@ -1,10 +1,10 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "Dialogs.h"
-#include "GameAutosave.h"
-#include "StatusPanels.h"
+#include "app/Dialogs.h"
+#include "app/GameAutosave.h"
+#include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
-#include "core/Pgn.h"
+#include "board/core/Pgn.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -30,7 +30,7 @@ void TMainForm::KeepEndedGame() {
     }
     Game.KeepPending = false;
     Game.Outcome = JudgeGameEnd(BoardEndOf(*ChessBrd1), *Game.Ending);
-    TGameAutosave autosave(AutosaveDir);
+    TGameAutosave autosave(autosaveDir_);
     if (!autosave.Append(GamePgnText()))
         StatusBar1->SetPanelText(1, QStringLiteral("Game not saved: ") + autosave.LastError());
     NotifyAway(GameEndNotice(Game.Outcome->How, Game.Outcome->Result, Game.PlayWhite));
@@ -39,8 +39,8 @@ void TMainForm::KeepEndedGame() {
 std::string TMainForm::GamePgnText() const {
     const bool ended = !Game.Running() && Game.Outcome;
     const TGameResult result = ended ? Game.Outcome->Result : TGameResult::Unfinished;
-    const QDate day = GameDate.isValid() ? GameDate : QDate::currentDate();
-    const std::string opponent = Opponent.isEmpty() ? std::string("?") : Opponent.toStdString();
+    const QDate day = gameDate_.isValid() ? gameDate_ : QDate::currentDate();
+    const std::string opponent = opponent_.isEmpty() ? std::string("?") : opponent_.toStdString();
     const TPgnTags tags =
         SessionPgnTags(Game.PlayWhite, opponent, opponent, PgnDate(day.year(), day.month(), day.day()),
                        Game.MinutesPerSide, result);
@@ -77,7 +77,7 @@ void TMainForm::CopyGamePgn() {
 // to a later copy.
 void TMainForm::SaveGamePgn() {
     const std::string pgn = GamePgnText();
-    const QDate day = GameDate.isValid() ? GameDate : QDate::currentDate();
+    const QDate day = gameDate_.isValid() ? gameDate_ : QDate::currentDate();
     const QString suggested =
         QDir::home().filePath(QStringLiteral("boardwick-%1.pgn").arg(day.toString(Qt::ISODate)));
     QString name = Dialogs().SaveFileName(QStringLiteral("Save game as PGN"), suggested,

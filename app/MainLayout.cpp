@@ -1,11 +1,11 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "GameAutosave.h"
+#include "app/GameAutosave.h"
 
-#include "Dialogs.h"
-#include "PeerLink.h"
-#include "PreciseTimer.h"
-#include "StatusPanels.h"
+#include "app/Dialogs.h"
+#include "app/PeerLink.h"
+#include "app/PreciseTimer.h"
+#include "app/StatusPanels.h"
 #include "net/ScktComp.h"
 #include "resources/Resources.h"
 
@@ -73,18 +73,18 @@ constexpr QRgb ClassicGrey = qRgb(212, 208, 200);
 TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      LocalAddresses(std::move(seams.LocalAddresses)),
-      LocalInterfaces(std::move(seams.LocalInterfaces)),
-      PeerNameLookup(std::move(seams.PeerNameLookup)), Quit(std::move(seams.Quit)),
-      AutosaveDir(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
+      localAddresses_(std::move(seams.LocalAddresses)),
+      localInterfaces_(std::move(seams.LocalInterfaces)),
+      peerNameLookup_(std::move(seams.PeerNameLookup)), quit_(std::move(seams.Quit)),
+      autosaveDir_(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
                                                  : seams.AutosaveFolder),
-      Alert(std::move(seams.Alert)) {
+      alert_(std::move(seams.Alert)) {
     InitBoardwickResources();
     if (seams.Dialogs) {
-        DialogsUsed = seams.Dialogs;
+        dialogsUsed_ = seams.Dialogs;
     } else {
-        OwnDialogs = std::make_unique<TQtDialogs>(this);
-        DialogsUsed = OwnDialogs.get();
+        ownDialogs_ = std::make_unique<TQtDialogs>(this);
+        dialogsUsed_ = ownDialogs_.get();
     }
     // The tag is fixed before anything can fail, so lines are understood whatever start-up meets.
     MessageTag = std::string(DefaultMessageTag);
@@ -126,7 +126,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
 
 // Children outlive this body: their events must not reach a half-destroyed window.
 TMainForm::~TMainForm() {
-    Closing = true;
+    closing_ = true;
     DetachBoard();
     ClientSocket->OnConnect = ClientSocket->OnDisconnect = ClientSocket->OnRead = nullptr;
     ClientSocket->OnError = nullptr;

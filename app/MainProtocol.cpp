@@ -1,10 +1,10 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "Dialogs.h"
-#include "MoveText.h"
-#include "PeerLink.h"
+#include "app/Dialogs.h"
+#include "app/MoveText.h"
+#include "app/PeerLink.h"
 #include "board/ChessBrd.h"
-#include "core/Notation.h"
+#include "board/core/Notation.h"
 
 #include <QPlainTextEdit>
 

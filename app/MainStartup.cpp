@@ -1,11 +1,11 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "Dialogs.h"
-#include "FirstFrame.h"
-#include "LocalAddress.h"
-#include "PeerLink.h"
-#include "StatusPanels.h"
-#include "Unit1.h"
+#include "app/Dialogs.h"
+#include "app/FirstFrame.h"
+#include "app/LocalAddress.h"
+#include "app/PeerLink.h"
+#include "app/StatusPanels.h"
+#include "app/Unit1.h"
 #include "components/TrayIcon.h"
 #include "net/PortMapper.h"
 
@@ -23,9 +23,9 @@ void TMainForm::FormCreate() {
     TimePerSide = 45;
     UpdateMove();
     const bool listening = StartListening();
-    LocalAddress = GetLocalIPAddress();
+    localAddress_ = GetLocalIPAddress();
     ShowAddress(TPortMapStatus{});
-    if (LocalAddress == QLatin1String(NoNetworkText))
+    if (localAddress_ == QLatin1String(NoNetworkText))
         BitBtn6->setEnabled(false);
     Label6->setText(QStringLiteral("None"));
     Label6->adjustSize();
@@ -34,35 +34,35 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormClose() {
-    Closing = true;
+    closing_ = true;
     Link->Shutdown();
     // Nothing listens any more: the router must not keep pointing at this machine.
-    if (PortMapper)
-        PortMapper->Stop();
+    if (portMapper_)
+        portMapper_->Stop();
 }
 
 // The router is asked in the background once the window is up and listening; the answer only
 // changes what "Your IP is" shows.
 void TMainForm::StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway) {
-    PortMapper = new TPortMapper(Link->ListeningPort(), gateway ? gateway() : nullptr, this);
-    connect(PortMapper, &TPortMapper::StatusChanged, this, &TMainForm::ShowAddress);
-    QTimer::singleShot(0, PortMapper, [mapper = PortMapper] { mapper->Start(); });
+    portMapper_ = new TPortMapper(Link->ListeningPort(), gateway ? gateway() : nullptr, this);
+    connect(portMapper_, &TPortMapper::StatusChanged, this, &TMainForm::ShowAddress);
+    QTimer::singleShot(0, portMapper_, [mapper = portMapper_] { mapper->Start(); });
 }
 
 // The address the other player must type: the router's while the port is forwarded, else this
 // machine's; the rest, and why forwarding failed, is in the tooltip.
 void TMainForm::ShowAddress(const TPortMapStatus &forwarding) {
     const TShownAddress shown = ShowLocalAddress(
-        LocalAddress, forwarding,
-        GlobalIpv6Addresses(LocalInterfaces ? LocalInterfaces() : SystemInterfaceAddresses()));
+        localAddress_, forwarding,
+        GlobalIpv6Addresses(localInterfaces_ ? localInterfaces_() : SystemInterfaceAddresses()));
     Label4->setText(shown.Label);
     Label4->setToolTip(shown.ToolTip);
     Label4->adjustSize();
 }
 
 QString TMainForm::GetLocalIPAddress() const {
-    return ChooseLocalAddress(LocalAddresses ? LocalAddresses() : SystemLocalAddresses(),
-                              LocalInterfaces ? LocalInterfaces : SystemInterfaceAddresses);
+    return ChooseLocalAddress(localAddresses_ ? localAddresses_() : SystemLocalAddresses(),
+                              localInterfaces_ ? localInterfaces_ : SystemInterfaceAddresses);
 }
 
 void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {
@@ -104,19 +104,19 @@ void TMainForm::Exit1Click() {
     close();
     if (TrayIcon1) // made only once the first frame is out
         TrayIcon1->SetActive(false);
-    if (Quit)
-        Quit();
+    if (quit_)
+        quit_();
     else
         QCoreApplication::quit();
 }
 
 void TMainForm::AttachAboutBox(TForm1 *box) {
-    AboutBox = box;
+    aboutBox_ = box;
     box->GameInProgress = [this] { return Game.Running(); };
     box->SetTimePerSide = [this](int minutes) { TimePerSide = minutes; };
 }
 
 void TMainForm::BitBtn5Click() {
-    if (AboutBox)
-        AboutBox->exec();
+    if (aboutBox_)
+        aboutBox_->exec();
 }

@@ -1,4 +1,4 @@
-#include "MoveText.h"
+#include "app/MoveText.h"
 
 namespace {
 char Upper(char c) {

@@ -1,4 +1,4 @@
-#include "Notices.h"
+#include "app/Notices.h"
 
 namespace {
 

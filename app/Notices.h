@@ -1,5 +1,5 @@
 #pragma once
-#include "core/Pgn.h"
+#include "board/core/Pgn.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "LineFramer.h"
-#include "PeerProtocol.h"
+#include "app/LineFramer.h"
+#include "app/PeerProtocol.h"
 #include "net/ScktComp.h"
 
 #include <QList>
@@ -31,7 +31,7 @@ class TPeerLink : public QObject {
 
     explicit TPeerLink(std::string tag, QObject *parent = nullptr);
 
-    const std::string &Tag() const { return MessageTag; }
+    const std::string &Tag() const { return messageTag_; }
 
     // The transport's listener and outgoing socket, which the window owns.
     void UseTransport(TServerSocket *listener, TClientSocket *caller);
@@ -53,13 +53,13 @@ class TPeerLink : public QObject {
     void Attach(TCustomWinSocket *socket, TPeerRole role);
     void Detach();                                         // the current connection has ended
     bool IsCurrent(const TCustomWinSocket *socket) const;
-    bool HasPeer() const { return !Socket.isNull(); }
-    TCustomWinSocket *Current() const { return Socket; }
+    bool HasPeer() const { return !socket_.isNull(); }
+    TCustomWinSocket *Current() const { return socket_; }
     // The role of the current connection, or of the last one once it has ended.
-    TPeerRole Role() const { return LastRole; }
+    TPeerRole Role() const { return lastRole_; }
     // Moves on whenever a connection starts or ends; an answer prepared for one connection checks
     // it before it goes out.
-    std::uint64_t Serial() const { return ConnectionSerial; }
+    std::uint64_t Serial() const { return connectionSerial_; }
 
     // Callers beyond the one peer: closed once the listener has finished announcing them; until
     // then their events change nothing.
@@ -75,7 +75,7 @@ class TPeerLink : public QObject {
     void SendPromotion(char piece);
 
     // What the peer of the current connection announced; nothing before its announcement.
-    const TPeerFeatures &PeerFeatures() const { return Features; }
+    const TPeerFeatures &PeerFeatures() const { return features_; }
 
     // Takes everything the socket has ready. Complete lines of the current connection join the
     // queue; a refused caller's bytes are read and forgotten. Then dispatches what may go.
@@ -85,7 +85,7 @@ class TPeerLink : public QObject {
     void Pump();
     // Pump from the event loop, once whatever runs now has returned.
     void PumpSoon();
-    std::size_t Queued() const { return Queue.size(); }
+    std::size_t Queued() const { return queue_.size(); }
     std::size_t QueuedBytes() const;
     bool HasQueued(TControlWord word) const;
 
@@ -105,15 +105,15 @@ class TPeerLink : public QObject {
     void Send(TPeerChannel channel, std::string_view payload);
     void Reset();
 
-    std::string MessageTag;
-    TServerSocket *Listener = nullptr;
-    TClientSocket *Caller = nullptr;
-    QPointer<TCustomWinSocket> Socket;
-    TPeerRole LastRole = TPeerRole::Called;
-    std::uint64_t ConnectionSerial = 0;
-    TLineFramer Framer;
-    TPeerFeatures Features;
-    std::deque<TQueued> Queue;
-    QList<QPointer<TCustomWinSocket>> Refused;
-    bool PumpPosted = false;
+    std::string messageTag_;
+    TServerSocket *listener_ = nullptr;
+    TClientSocket *caller_ = nullptr;
+    QPointer<TCustomWinSocket> socket_;
+    TPeerRole lastRole_ = TPeerRole::Called;
+    std::uint64_t connectionSerial_ = 0;
+    TLineFramer framer_;
+    TPeerFeatures features_;
+    std::deque<TQueued> queue_;
+    QList<QPointer<TCustomWinSocket>> refused_;
+    bool pumpPosted_ = false;
 };

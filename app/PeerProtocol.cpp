@@ -1,6 +1,6 @@
-#include "PeerProtocol.h"
+#include "app/PeerProtocol.h"
 
-#include "IntegerSyntax.h"
+#include "app/IntegerSyntax.h"
 
 #include <QStringDecoder>
 

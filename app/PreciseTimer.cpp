@@ -1,4 +1,4 @@
-#include "PreciseTimer.h"
+#include "app/PreciseTimer.h"
 
 #include <QElapsedTimer>
 
@@ -14,39 +14,39 @@ qint64 SteadyMilliseconds() {
 } // namespace
 
 TPreciseTimer::TPreciseTimer(QObject *parent, TClock clock)
-    : QObject(parent), Now(clock ? std::move(clock) : TClock(SteadyMilliseconds)) {
-    Wakeup.setSingleShot(true);
-    Wakeup.setTimerType(Qt::PreciseTimer);
-    connect(&Wakeup, &QTimer::timeout, this, &TPreciseTimer::Fire);
+    : QObject(parent), now_(clock ? std::move(clock) : TClock(SteadyMilliseconds)) {
+    wakeup_.setSingleShot(true);
+    wakeup_.setTimerType(Qt::PreciseTimer);
+    connect(&wakeup_, &QTimer::timeout, this, &TPreciseTimer::Fire);
 }
 
 void TPreciseTimer::SetEnabled(bool on) {
-    if (on == Running)
+    if (on == running_)
         return;
-    Running = on;
-    ++Generation;
+    running_ = on;
+    ++generation_;
     if (!on) {
-        Wakeup.stop();
+        wakeup_.stop();
         return;
     }
-    TicksDone = 0;
-    StartedAt = Now();
+    ticksDone_ = 0;
+    startedAt_ = now_();
     ScheduleNext();
 }
 
 void TPreciseTimer::Fire() {
-    const qint64 run = Generation;
+    const qint64 run = generation_;
     // A handler may stop or restart the timer; either ends this run's catch-up.
-    while (Running && run == Generation && (TicksDone + 1) * Step() <= Elapsed()) {
-        ++TicksDone;
+    while (running_ && run == generation_ && (ticksDone_ + 1) * Step() <= Elapsed()) {
+        ++ticksDone_;
         if (OnTimer)
             OnTimer();
     }
-    if (Running && run == Generation)
+    if (running_ && run == generation_)
         ScheduleNext();
 }
 
 void TPreciseTimer::ScheduleNext() {
-    const qint64 due = (TicksDone + 1) * Step() - Elapsed();
-    Wakeup.start(static_cast<int>(due > 0 ? due : 0));
+    const qint64 due = (ticksDone_ + 1) * Step() - Elapsed();
+    wakeup_.start(static_cast<int>(due > 0 ? due : 0));
 }

@@ -16,7 +16,7 @@ class TPreciseTimer : public QObject {
     int Interval = 1000; // milliseconds; read at each start
     std::function<void()> OnTimer;
 
-    bool Enabled() const { return Running; }
+    bool Enabled() const { return running_; }
     void SetEnabled(bool on);
     // Runs every tick that has fallen due by the clock, in order; the timer's own wake-up calls it.
     void Fire();
@@ -24,12 +24,12 @@ class TPreciseTimer : public QObject {
   private:
     void ScheduleNext();
     qint64 Step() const { return Interval > 0 ? Interval : 1; }
-    qint64 Elapsed() const { return Now() - StartedAt; }
+    qint64 Elapsed() const { return now_() - startedAt_; }
 
-    TClock Now;
-    QTimer Wakeup;
-    qint64 StartedAt = 0;
-    qint64 TicksDone = 0;
-    qint64 Generation = 0; // a restart during a tick ends the old run's catch-up
-    bool Running = false;
+    TClock now_;
+    QTimer wakeup_;
+    qint64 startedAt_ = 0;
+    qint64 ticksDone_ = 0;
+    qint64 generation_ = 0; // a restart during a tick ends the old run's catch-up
+    bool running_ = false;
 };

@@ -1,4 +1,4 @@
-#include "PromotionChooser.h"
+#include "app/PromotionChooser.h"
 
 #include "board/ChessBrd.h"
 

@@ -1,10 +1,10 @@
-#include "StatusPanels.h"
+#include "app/StatusPanels.h"
 
 #include <QLabel>
 
 TStatusPanels::TStatusPanels(int width0, int width1, QWidget *parent)
-    : QFrame(parent), Width0(width0), Width1(width1) {
-    for (auto &panel : Panels) {
+    : QFrame(parent), Width0(width0), width1_(width1) {
+    for (auto &panel : panels_) {
         panel = new QLabel(this);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setTextFormat(Qt::PlainText);
@@ -23,7 +23,7 @@ void TStatusPanels::SetPanelText(int index, const QString &text) {
 void TStatusPanels::resizeEvent(QResizeEvent *event) {
     QFrame::resizeEvent(event);
     const int h = height() - 2;
-    Panels[0]->setGeometry(0, 2, Width0 - 2, h);
-    Panels[1]->setGeometry(Width0, 2, Width1 - 2, h);
-    Panels[2]->setGeometry(Width0 + Width1, 2, width() - Width0 - Width1, h);
+    panels_[0]->setGeometry(0, 2, Width0 - 2, h);
+    panels_[1]->setGeometry(Width0, 2, width1_ - 2, h);
+    panels_[2]->setGeometry(Width0 + width1_, 2, width() - Width0 - width1_, h);
 }

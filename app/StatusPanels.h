@@ -14,12 +14,12 @@ class TStatusPanels : public QFrame {
 
     QString PanelText(int index) const;
     void SetPanelText(int index, const QString &text);
-    QLabel *Panel(int index) const { return Panels.at(static_cast<std::size_t>(index)); }
+    QLabel *Panel(int index) const { return panels_.at(static_cast<std::size_t>(index)); }
 
   protected:
     void resizeEvent(QResizeEvent *event) override;
 
   private:
-    std::array<QLabel *, 3> Panels{};
-    int Width0, Width1;
+    std::array<QLabel *, 3> panels_{};
+    int Width0, width1_;
 };

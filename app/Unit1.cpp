@@ -1,7 +1,7 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "Dialogs.h"
-#include "IntegerSyntax.h"
+#include "app/Dialogs.h"
+#include "app/IntegerSyntax.h"
 #include "components/URL.h"
 #include "resources/Resources.h"
 
@@ -51,8 +51,8 @@ QLabel *PictureLabel(QWidget *parent, const QString &resource, const QRect &area
 
 TForm1::TForm1(QWidget *parent, TDialogs *dialogs) : QDialog(parent) {
     if (!dialogs) {
-        OwnDialogs = std::make_unique<TQtDialogs>(this);
-        dialogs = OwnDialogs.get();
+        ownDialogs_ = std::make_unique<TQtDialogs>(this);
+        dialogs = ownDialogs_.get();
     }
     Dialogs = dialogs;
     InitBoardwickResources();

@@ -44,6 +44,6 @@ protected:
 private:
     void BuildLayout();
 
-    std::unique_ptr<TDialogs> OwnDialogs;
+    std::unique_ptr<TDialogs> ownDialogs_;
     TDialogs *Dialogs;
 };

@@ -4,6 +4,6 @@ add_library(boardwick_about STATIC
     ${CMAKE_CURRENT_LIST_DIR}/IntegerSyntax.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
 )
-target_include_directories(boardwick_about PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
+target_include_directories(boardwick_about PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_about PUBLIC
     boardwick_components boardwick_resources boardwick_games Qt6::Widgets)

@@ -5,5 +5,5 @@ add_library(boardwick_games STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Notices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PromotionChooser.cpp
 )
-target_include_directories(boardwick_games PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
+target_include_directories(boardwick_games PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_games PUBLIC boardwick_board boardwick_rules Qt6::Widgets)

@@ -8,7 +8,7 @@ add_library(boardwick_session_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PreciseTimer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GameState.cpp
 )
-target_include_directories(boardwick_session_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(boardwick_session_logic PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_session_logic PUBLIC Qt6::Core Qt6::Network boardwick_about boardwick_net boardwick_rules)
 
 # The main window and the session it runs with the peer.
@@ -28,7 +28,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FirstFrame.cpp
 )
-target_include_directories(boardwick_app PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
+target_include_directories(boardwick_app PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_app PUBLIC
     boardwick_session_logic boardwick_games boardwick_about boardwick_board boardwick_net boardwick_components
     boardwick_resources Qt6::Widgets Qt6::Network)

@@ -1,5 +1,5 @@
-#include "ChessBrd.h"
-#include "DragOverlay.h"
+#include "board/ChessBrd.h"
+#include "board/DragOverlay.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ChessBrd.h"
+#include "board/ChessBrd.h"
 
 #include <algorithm>
 

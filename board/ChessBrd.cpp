@@ -1,6 +1,6 @@
-#include "ChessBrd.h"
+#include "board/ChessBrd.h"
 
-#include "Resources.h"
+#include "resources/Resources.h"
 
 #include <QMouseEvent>
 #include <QPainter>

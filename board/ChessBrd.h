@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Canvas.h"
-#include "PieceSet.h"
-#include "ViewTypes.h"
-#include "core/ChessRules.h"
+#include "board/Canvas.h"
+#include "board/PieceSet.h"
+#include "board/ViewTypes.h"
+#include "board/core/ChessRules.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "DragOverlay.h"
+#include "board/DragOverlay.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "PieceSet.h"
+#include "board/PieceSet.h"
 
 #include <QFile>
 #include <cstring>

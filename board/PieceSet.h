@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ViewTypes.h"
+#include "board/ViewTypes.h"
 
 #include <QImage>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "ViewTypes.h"
+#include "board/ViewTypes.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "TrayIcon.h"
+#include "components/TrayIcon.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -9,7 +9,7 @@
 
 namespace {
 
-// Window property naming the one tray icon that handles the window's minimise and restore.
+// window_ property naming the one tray icon that handles the window's minimise and restore.
 constexpr char HandlerProperty[] = "boardwickTrayIcon";
 
 // At most MaxTipLength UTF-16 units, never ending inside a surrogate pair.
@@ -25,149 +25,149 @@ QString CutTip(const QString &text) {
 } // namespace
 
 TTrayIcon::TTrayIcon(QWidget *owner, std::unique_ptr<TTrayShell> shell)
-    : QObject(owner), Shell(shell ? std::move(shell) : std::make_unique<TSystemTrayShell>()),
-      Window(owner ? owner->window() : nullptr) {
-    FIcon = QApplication::windowIcon();
-    FNotifyData.Icon = FIcon;
-    FShellAvailable = Shell->HasNotificationArea();
-    FIconShown = false;
-    SetTip(FHint.isEmpty() ? QCoreApplication::applicationName() : FHint);
-    Shell->OnMessage = [this](TTrayMessage message) { Guarded([&] { ShellMessage(message); }); };
-    if (Window) {
+    : QObject(owner), shell_(shell ? std::move(shell) : std::make_unique<TSystemTrayShell>()),
+      window_(owner ? owner->window() : nullptr) {
+    icon_ = QApplication::windowIcon();
+    notifyData_.Icon = icon_;
+    shellAvailable_ = shell_->HasNotificationArea();
+    iconShown_ = false;
+    SetTip(hint_.isEmpty() ? QCoreApplication::applicationName() : hint_);
+    shell_->OnMessage = [this](TTrayMessage message) { Guarded([&] { ShellMessage(message); }); };
+    if (window_) {
         // Replaces any other tray icon as the window's minimise/restore handler.
-        Window->setProperty(HandlerProperty, QVariant::fromValue<QObject *>(this));
-        Window->installEventFilter(this);
-        FMinimized = Window->isMinimized();
+        window_->setProperty(HandlerProperty, QVariant::fromValue<QObject *>(this));
+        window_->installEventFilter(this);
+        minimized_ = window_->isMinimized();
     }
 }
 
 TTrayIcon::~TTrayIcon() {
-    if (FActive)
+    if (active_)
         RemoveIcon();
-    Shell->OnMessage = nullptr;
+    shell_->OnMessage = nullptr;
 }
 
 void TTrayIcon::SetActive(bool value) {
-    FActive = value;
-    if (FActive && (FMinimized || FSeparateIcon)) {
+    active_ = value;
+    if (active_ && (minimized_ || separateIcon_)) {
         AddIcon();
     } else {
         RemoveIcon();
         // Without the icon nothing could bring a hidden window back.
-        if (!FActive && FEntryHidden)
+        if (!active_ && entryHidden_)
             ShowEntry();
     }
 }
 
 void TTrayIcon::HideEntry() {
-    if (Window && FActive && FIconShown && FMinimized && Window->isMinimized()) {
-        Window->hide();
-        FEntryHidden = true;
+    if (window_ && active_ && iconShown_ && minimized_ && window_->isMinimized()) {
+        window_->hide();
+        entryHidden_ = true;
     }
 }
 
 void TTrayIcon::ShowEntry() {
-    if (Window)
-        Window->show();
-    FEntryHidden = false;
+    if (window_)
+        window_->show();
+    entryHidden_ = false;
 }
 
 QMenu *TTrayIcon::PopupMenu() const {
-    return FPopupMenu;
+    return popupMenu_;
 }
 
 void TTrayIcon::SetPopupMenu(QMenu *value) {
-    FPopupMenu = value;
+    popupMenu_ = value;
 }
 
 void TTrayIcon::SetSeparateIcon(bool value) {
-    FSeparateIcon = value;
-    if (FSeparateIcon && FActive)
+    separateIcon_ = value;
+    if (separateIcon_ && active_)
         AddIcon();
-    if (!FSeparateIcon && FActive && !FMinimized)
+    if (!separateIcon_ && active_ && !minimized_)
         RemoveIcon();
 }
 
 void TTrayIcon::SetHint(const QString &value) {
-    if (value == FHint)
+    if (value == hint_)
         return;
-    FHint = value;
-    SetTip(FHint);
+    hint_ = value;
+    SetTip(hint_);
     ModifyIcon();
 }
 
 void TTrayIcon::SetIcon(const QIcon &value) {
-    if (value.cacheKey() == FIcon.cacheKey())
+    if (value.cacheKey() == icon_.cacheKey())
         return;
-    FIcon = value;
-    FNotifyData.Icon = FIcon;
+    icon_ = value;
+    notifyData_.Icon = icon_;
     ModifyIcon();
 }
 
 void TTrayIcon::SetTip(const QString &text) {
-    FNotifyData.Tip = CutTip(text);
-    FNotifyData.HasTip = !text.isEmpty();
+    notifyData_.Tip = CutTip(text);
+    notifyData_.HasTip = !text.isEmpty();
 }
 
 void TTrayIcon::AddIcon() {
-    if (!FActive || !FShellAvailable || FIconShown)
+    if (!active_ || !shellAvailable_ || iconShown_)
         return;
-    if (!Shell->Add(FNotifyData))
+    if (!shell_->Add(notifyData_))
         throw EOutOfResources("Cannot create shell notification icon");
-    FIconShown = true;
+    iconShown_ = true;
 }
 
 void TTrayIcon::RemoveIcon() {
-    if (FShellAvailable)
-        Shell->Delete();
-    FIconShown = false;
+    if (shellAvailable_)
+        shell_->Delete();
+    iconShown_ = false;
 }
 
 void TTrayIcon::ModifyIcon() {
-    if (FActive && FShellAvailable)
-        Shell->Modify(FNotifyData);
+    if (active_ && shellAvailable_)
+        shell_->Modify(notifyData_);
 }
 
 void TTrayIcon::ShowMessage(const QString &title, const QString &message) {
-    if (FActive && FShellAvailable)
-        Shell->ShowMessage(FNotifyData, title, message);
+    if (active_ && shellAvailable_)
+        shell_->ShowMessage(notifyData_, title, message);
 }
 
 void TTrayIcon::AppMinimize(QObject *Sender) {
-    if (FActive) {
+    if (active_) {
         // The task-bar entry goes only once the icon is there to bring the window back.
         try {
-            if (!FIconShown)
+            if (!iconShown_)
                 AddIcon();
         } catch (...) {
-            FMinimized = true;
+            minimized_ = true;
             throw;
         }
         // Hidden once the minimising step is over: showMinimized() shows the window after it.
-        if (FIconShown)
+        if (iconShown_)
             QMetaObject::invokeMethod(this, &TTrayIcon::HideEntry, Qt::QueuedConnection);
     }
-    FMinimized = true;
+    minimized_ = true;
     if (OnMinimize)
         OnMinimize(Sender);
 }
 
 void TTrayIcon::AppRestore(QObject *Sender) {
-    if (FActive) {
+    if (active_) {
         ShowEntry();
-        if (!FSeparateIcon)
+        if (!separateIcon_)
             RemoveIcon();
     }
     if (OnRestore)
         OnRestore(Sender);
-    FMinimized = false;
+    minimized_ = false;
 }
 
 bool TTrayIcon::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Window && event->type() == QEvent::WindowStateChange &&
-        Window->property(HandlerProperty).value<QObject *>() == this) {
+    if (watched == window_ && event->type() == QEvent::WindowStateChange &&
+        window_->property(HandlerProperty).value<QObject *>() == this) {
         const bool was = static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized;
-        const bool is = Window->isMinimized();
+        const bool is = window_->isMinimized();
         if (!was && is)
             Guarded([this] { AppMinimize(QCoreApplication::instance()); });
         else if (was && !is)
@@ -192,11 +192,11 @@ void TTrayIcon::ShellMessage(TTrayMessage message) {
 }
 
 void TTrayIcon::RightClick() {
-    const QPoint cursor = Shell->CursorPos();
-    const bool windowVisible = Window && Window->isVisible();
+    const QPoint cursor = shell_->CursorPos();
+    const bool windowVisible = window_ && window_->isVisible();
     // The menu opens without waiting for it to close, so OnRightClick follows its opening.
-    if (FPopupMenu && (!windowVisible || FSeparateIcon))
-        FPopupMenu->popup(cursor);
+    if (popupMenu_ && (!windowVisible || separateIcon_))
+        popupMenu_->popup(cursor);
     if (OnRightClick)
         OnRightClick(this, Qt::RightButton, Qt::NoModifier, cursor.x(), cursor.y());
 }

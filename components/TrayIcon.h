@@ -36,15 +36,15 @@ public:
     explicit TTrayIcon(QWidget *owner, std::unique_ptr<TTrayShell> shell = nullptr);
     ~TTrayIcon() override;
 
-    bool Active() const { return FActive; }
+    bool Active() const { return active_; }
     void SetActive(bool value);
-    const QString &Hint() const { return FHint; }
+    const QString &Hint() const { return hint_; }
     void SetHint(const QString &value);
-    const QIcon &Icon() const { return FIcon; }
+    const QIcon &Icon() const { return icon_; }
     void SetIcon(const QIcon &value);
     QMenu *PopupMenu() const;
     void SetPopupMenu(QMenu *value);
-    bool SeparateIcon() const { return FSeparateIcon; }
+    bool SeparateIcon() const { return separateIcon_; }
     void SetSeparateIcon(bool value);
 
     TNotifyEvent OnClick;
@@ -57,10 +57,10 @@ public:
     // of the handlers above) cannot reach a caller; they go here. Unset: logged as a warning.
     std::function<void(const std::exception &)> FailureHandler;
 
-    bool ShellAvailable() const { return FShellAvailable; }
-    bool IconShown() const { return FIconShown; }
-    bool Minimized() const { return FMinimized; }
-    const TTrayIconData &NotifyData() const { return FNotifyData; }
+    bool ShellAvailable() const { return shellAvailable_; }
+    bool IconShown() const { return iconShown_; }
+    bool Minimized() const { return minimized_; }
+    const TTrayIconData &NotifyData() const { return notifyData_; }
 
     // Throws EOutOfResources when the desktop refuses the icon.
     void AddIcon();
@@ -86,16 +86,16 @@ private:
     void ShowEntry();
     void Guarded(const std::function<void()> &step);
 
-    std::unique_ptr<TTrayShell> Shell;
-    QPointer<QWidget> Window;
-    bool FActive = false;
-    QString FHint;
-    QIcon FIcon;
-    QPointer<QMenu> FPopupMenu;
-    bool FSeparateIcon = false;
-    bool FShellAvailable = false;
-    bool FIconShown = false;
-    bool FMinimized = false;
-    bool FEntryHidden = false;  // the window was hidden because the icon stands in for it
-    TTrayIconData FNotifyData;
+    std::unique_ptr<TTrayShell> shell_;
+    QPointer<QWidget> window_;
+    bool active_ = false;
+    QString hint_;
+    QIcon icon_;
+    QPointer<QMenu> popupMenu_;
+    bool separateIcon_ = false;
+    bool shellAvailable_ = false;
+    bool iconShown_ = false;
+    bool minimized_ = false;
+    bool entryHidden_ = false;  // the window was hidden because the icon stands in for it
+    TTrayIconData notifyData_;
 };

@@ -1,4 +1,4 @@
-#include "TrayShell.h"
+#include "components/TrayShell.h"
 
 #include <QCursor>
 #include <QSystemTrayIcon>

@@ -1,10 +1,10 @@
-#include "URL.h"
+#include "components/URL.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QUrl>
 
-TURL::TURL(QWidget *parent) : QLabel(parent), FLinkColor(0, 0, 255) {
+TURL::TURL(QWidget *parent) : QLabel(parent), linkColor_(0, 0, 255) {
     // Captions are addresses or plain words, never markup.
     setTextFormat(Qt::PlainText);
     QFont plain = font();
@@ -13,7 +13,7 @@ TURL::TURL(QWidget *parent) : QLabel(parent), FLinkColor(0, 0, 255) {
     plain.setItalic(false);
     plain.setStrikeOut(false);
     setFont(plain);
-    FNormalColor = palette().color(foregroundRole());
+    normalColor_ = palette().color(foregroundRole());
     OpenDocument = [](const QString &caption) {
         QDesktopServices::openUrl(QUrl(caption, QUrl::TolerantMode));
     };
@@ -21,19 +21,19 @@ TURL::TURL(QWidget *parent) : QLabel(parent), FLinkColor(0, 0, 255) {
 
 void TURL::SetCaption(const QString &value) {
     setText(value);
-    if (FAutoSize)
+    if (autoSize_)
         adjustSize();
 }
 
 void TURL::SetAutoSize(bool value) {
-    FAutoSize = value;
-    if (FAutoSize)
+    autoSize_ = value;
+    if (autoSize_)
         adjustSize();
 }
 
 void TURL::SetLinkColor(const QColor &value) {
-    FLinkColor = value;
-    if (FIsLink) {
+    linkColor_ = value;
+    if (isLink_) {
         ApplyLook(true);
         repaint();
     }
@@ -47,9 +47,9 @@ bool TURL::LooksLikeLink(const QString &caption) {
 
 void TURL::paintEvent(QPaintEvent *event) {
     QLabel::paintEvent(event);
-    FIsLink = LooksLikeLink(text());
+    isLink_ = LooksLikeLink(text());
     // A changed look is drawn by the next paint, which finds nothing more to change.
-    if (ApplyLook(FIsLink))
+    if (ApplyLook(isLink_))
         update();
 }
 
@@ -61,7 +61,7 @@ bool TURL::ApplyLook(bool link) {
         setFont(f);
         changed = true;
     }
-    const QColor colour = link ? FLinkColor : FNormalColor;
+    const QColor colour = link ? linkColor_ : normalColor_;
     if (palette().color(foregroundRole()) != colour) {
         QPalette p = palette();
         p.setColor(foregroundRole(), colour);

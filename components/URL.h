@@ -13,15 +13,15 @@ public:
     QString Caption() const { return text(); }
     // With AutoSize (on by default) the label takes the size of its caption.
     void SetCaption(const QString &value);
-    bool AutoSize() const { return FAutoSize; }
+    bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
-    QColor LinkColor() const { return FLinkColor; }
+    QColor LinkColor() const { return linkColor_; }
     void SetLinkColor(const QColor &value);
 
     // The link look was chosen at the last paint.
-    bool IsLink() const { return FIsLink; }
+    bool IsLink() const { return isLink_; }
     // Text colour for captions that are not addresses: the label's colour when it was created.
-    QColor NormalColor() const { return FNormalColor; }
+    QColor NormalColor() const { return normalColor_; }
 
     // Whether a caption reads as an address: its first six characters, upper-cased, are
     // "HTTP:/", "MAILTO" or "FTP://".
@@ -38,8 +38,8 @@ private:
     // Applies the link or plain look; true when font, colour or pointer changed.
     bool ApplyLook(bool link);
 
-    bool FIsLink = false;
-    bool FAutoSize = true;
-    QColor FLinkColor;
-    QColor FNormalColor;
+    bool isLink_ = false;
+    bool autoSize_ = true;
+    QColor linkColor_;
+    QColor normalColor_;
 };

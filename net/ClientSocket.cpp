@@ -17,21 +17,21 @@ quint16 ServicePort(const QString &service, const char *api) {
     throw WinSocketError(EINVAL, api);
 }
 
-TClientSocket::TClientSocket(QObject *parent) : QObject(parent), WinSocket_(new TCustomWinSocket(this)) {
-    WinSocket_->OnNotice = [this](TCustomWinSocket *socket, TCustomWinSocket::TNotice notice) {
+TClientSocket::TClientSocket(QObject *parent) : QObject(parent), winSocket_(new TCustomWinSocket(this)) {
+    winSocket_->OnNotice = [this](TCustomWinSocket *socket, TCustomWinSocket::TNotice notice) {
         Route(socket, notice);
     };
-    WinSocket_->OnFailure = [this](TCustomWinSocket *socket, TErrorEvent kind, int &code) {
+    winSocket_->OnFailure = [this](TCustomWinSocket *socket, TErrorEvent kind, int &code) {
         if (OnError)
             OnError(this, socket, kind, code);
     };
 }
 
 TClientSocket::~TClientSocket() {
-    if (LookupId_ >= 0)
-        QHostInfo::abortHostLookup(LookupId_);
-    WinSocket_->OnNotice = nullptr;
-    WinSocket_->OnFailure = nullptr;
+    if (lookupId_ >= 0)
+        QHostInfo::abortHostLookup(lookupId_);
+    winSocket_->OnNotice = nullptr;
+    winSocket_->OnFailure = nullptr;
 }
 
 void TClientSocket::Route(TCustomWinSocket *socket, TCustomWinSocket::TNotice notice) {
@@ -53,57 +53,57 @@ void TClientSocket::CheckInactive() const {
         throw ESocketError(QString::fromLatin1(SocketTexts::CantChange));
 }
 
-void TClientSocket::SetHost(const QString &value) { CheckInactive(); Host_ = value; }
-void TClientSocket::SetAddress(const QString &value) { CheckInactive(); Address_ = value; }
-void TClientSocket::SetPort(int value) { CheckInactive(); Port_ = value; }
-void TClientSocket::SetService(const QString &value) { CheckInactive(); Service_ = value; }
-void TClientSocket::SetClientType(TClientType value) { CheckInactive(); ClientType_ = value; }
+void TClientSocket::SetHost(const QString &value) { CheckInactive(); host_ = value; }
+void TClientSocket::SetAddress(const QString &value) { CheckInactive(); address_ = value; }
+void TClientSocket::SetPort(int value) { CheckInactive(); port_ = value; }
+void TClientSocket::SetService(const QString &value) { CheckInactive(); service_ = value; }
+void TClientSocket::SetClientType(TClientType value) { CheckInactive(); clientType_ = value; }
 
 quint16 TClientSocket::TargetPort() const {
-    return Service_.isEmpty() ? static_cast<quint16>(Port_) : ServicePort(Service_, "connect");
+    return service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "connect");
 }
 
 void TClientSocket::SetActive(bool value) {
     if (!value) {
-        if (LookupId_ != -1) {
-            QHostInfo::abortHostLookup(LookupId_);
-            LookupId_ = -1;
+        if (lookupId_ != -1) {
+            QHostInfo::abortHostLookup(lookupId_);
+            lookupId_ = -1;
         }
-        WinSocket_->Close();
+        winSocket_->Close();
         return;
     }
     if (Active())
         return;
-    if (Host_.isEmpty() && Address_.isEmpty())
+    if (host_.isEmpty() && address_.isEmpty())
         throw ESocketError(QString::fromLatin1(SocketTexts::NoAddress));
     const quint16 port = TargetPort();
-    WinSocket_->BeginLookup();
+    winSocket_->BeginLookup();
     try {
         if (OnLookup)
-            OnLookup(this, WinSocket_);
+            OnLookup(this, winSocket_);
     } catch (...) {
-        WinSocket_->CancelLookup();
+        winSocket_->CancelLookup();
         throw;
     }
-    if (WinSocket_->State() != TCustomWinSocket::TState::LookingUp)
+    if (winSocket_->State() != TCustomWinSocket::TState::LookingUp)
         return;
-    PendingPort_ = port;
+    pendingPort_ = port;
     // A literal (or Address when Host is empty) needs no lookup; anything else that is not a host
     // name is the all-zero address, which the connect refuses.
-    const TTypedAddress typed = ParseTypedAddress(Host_.isEmpty() ? Address_ : Host_);
-    if (typed.Kind == TTypedAddress::TKind::Name && !Host_.isEmpty()) {
-        LookupId_ = QHostInfo::lookupHost(typed.Name, this, &TClientSocket::HostLookedUp);
+    const TTypedAddress typed = ParseTypedAddress(host_.isEmpty() ? address_ : host_);
+    if (typed.Kind == TTypedAddress::TKind::Name && !host_.isEmpty()) {
+        lookupId_ = QHostInfo::lookupHost(typed.Name, this, &TClientSocket::HostLookedUp);
         return;
     }
     const bool literal = typed.Kind == TTypedAddress::TKind::Literal;
-    WinSocket_->ConnectTo(literal ? typed.Address : QHostAddress(QHostAddress::AnyIPv4), PendingPort_);
+    winSocket_->ConnectTo(literal ? typed.Address : QHostAddress(QHostAddress::AnyIPv4), pendingPort_);
 }
 
 // Every address found is tried, in the resolver's order; none at all is the all-zero address.
 void TClientSocket::HostLookedUp(const QHostInfo &info) {
-    LookupId_ = -1;
-    if (WinSocket_->State() != TCustomWinSocket::TState::LookingUp)
+    lookupId_ = -1;
+    if (winSocket_->State() != TCustomWinSocket::TState::LookingUp)
         return;
     const QList<QHostAddress> found = info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>{};
-    RunSocketStep([this, found] { WinSocket_->ConnectTo(found, PendingPort_); });
+    RunSocketStep([this, found] { winSocket_->ConnectTo(found, pendingPort_); });
 }

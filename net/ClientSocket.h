@@ -16,7 +16,7 @@ public:
     // True from the connect event until the disconnect event. Setting True raises OnLookup and
     // starts the call (the name lookup runs asynchronously); setting False closes an open
     // connection with its disconnect event and does nothing while a call is still in progress.
-    bool Active() const { return WinSocket_->Connected(); }
+    bool Active() const { return winSocket_->Connected(); }
     void SetActive(bool value);
     void Open() { SetActive(true); }
     void Close() { SetActive(false); }
@@ -24,19 +24,19 @@ public:
     // Settable only while not active ("Can't change value while socket is active"). Host is an
     // IPv4 or IPv6 literal (brackets allowed) or a name whose addresses are all tried in the
     // resolver's order; Address is a literal, used when Host is empty.
-    QString Host() const { return Host_; }
+    QString Host() const { return host_; }
     void SetHost(const QString &value);
-    QString Address() const { return Address_; }
+    QString Address() const { return address_; }
     void SetAddress(const QString &value);
-    int Port() const { return Port_; }
+    int Port() const { return port_; }
     void SetPort(int value);
-    QString Service() const { return Service_; }
+    QString Service() const { return service_; }
     void SetService(const QString &value);
-    TClientType ClientType() const { return ClientType_; }
+    TClientType ClientType() const { return clientType_; }
     void SetClientType(TClientType value);
 
-    TCustomWinSocket *Socket() const { return WinSocket_; }
-    TCustomWinSocket *WinSocket() const { return WinSocket_; }
+    TCustomWinSocket *Socket() const { return winSocket_; }
+    TCustomWinSocket *WinSocket() const { return winSocket_; }
 
     TSocketNotifyEvent OnLookup;
     TSocketNotifyEvent OnConnecting;
@@ -52,14 +52,14 @@ private:
     void HostLookedUp(const QHostInfo &info);
     void Route(TCustomWinSocket *socket, TCustomWinSocket::TNotice notice);
 
-    TCustomWinSocket *WinSocket_; // child
-    QString Host_;
-    QString Address_;
-    int Port_ = 1024;
-    QString Service_;
-    TClientType ClientType_ = ctNonBlocking;
-    int LookupId_ = -1;
-    quint16 PendingPort_ = 0;
+    TCustomWinSocket *winSocket_; // child
+    QString host_;
+    QString address_;
+    int port_ = 1024;
+    QString service_;
+    TClientType clientType_ = ctNonBlocking;
+    int lookupId_ = -1;
+    quint16 pendingPort_ = 0;
 };
 
 // Port for a service name ("tcp"), or the number itself when the text is numeric; throws when unknown.

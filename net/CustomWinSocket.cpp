@@ -20,14 +20,14 @@ TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent), AttemptTi
 TCustomWinSocket::~TCustomWinSocket() { Detach(false); }
 
 void TCustomWinSocket::BeginLookup() {
-    if (State_ != TState::Closed)
+    if (state_ != TState::Closed)
         throw ESocketError(QString::fromLatin1(SocketTexts::AlreadyOpen));
-    State_ = TState::LookingUp;
+    state_ = TState::LookingUp;
 }
 
 void TCustomWinSocket::CancelLookup() {
-    if (State_ == TState::LookingUp)
-        State_ = TState::Closed;
+    if (state_ == TState::LookingUp)
+        state_ = TState::Closed;
 }
 
 void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
@@ -35,17 +35,17 @@ void TCustomWinSocket::ConnectTo(const QHostAddress &address, quint16 port) {
 }
 
 void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 port) {
-    if (State_ == TState::Connecting || State_ == TState::Connected)
+    if (state_ == TState::Connecting || state_ == TState::Connected)
         throw ESocketError(QString::fromLatin1(SocketTexts::AlreadyOpen));
-    State_ = TState::Connecting;
-    const quint64 generation = Generation_;
+    state_ = TState::Connecting;
+    const quint64 generation = generation_;
     try {
         Notify(TNotice::Connecting);
     } catch (...) {
-        State_ = TState::Closed;
+        state_ = TState::Closed;
         throw;
     }
-    if (generation != Generation_ || State_ != TState::Connecting)
+    if (generation != generation_ || state_ != TState::Connecting)
         return;
     Candidates_.clear();
     // A few addresses at most, so that the whole call stays bounded by a few attempts.
@@ -56,8 +56,8 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
             Candidates_.append(UnmappedAddress(address));
     }
     if (Candidates_.isEmpty()) {
-        State_ = TState::Closed;
-        ++Generation_;
+        state_ = TState::Closed;
+        ++generation_;
         Notify(TNotice::Disconnect);
         throw WinSocketError(EADDRNOTAVAIL, "connect");
     }
@@ -77,7 +77,7 @@ void TCustomWinSocket::StartAttempt() {
 
 // The attempt gives way to the next address; the event order stays that of a single connect.
 void TCustomWinSocket::AttemptTimedOut() {
-    if (State_ == TState::Connecting && NextCandidate_ < Candidates_.size())
+    if (state_ == TState::Connecting && NextCandidate_ < Candidates_.size())
         StartAttempt();
 }
 
@@ -85,7 +85,7 @@ void TCustomWinSocket::Adopt(QTcpSocket *socket) {
     socket->setParent(this);
     Attach(socket);
     SendWithoutDelay(socket);
-    State_ = TState::Connected;
+    state_ = TState::Connected;
 }
 
 // Lines are small and interactive: each goes out at once instead of waiting for the previous one's
@@ -96,9 +96,9 @@ void TCustomWinSocket::SendWithoutDelay(QTcpSocket *socket) {
 
 void TCustomWinSocket::Attach(QTcpSocket *socket) {
     Detach(false);
-    Socket_ = socket;
-    Received_.clear();
-    WriteBacklog_ = false;
+    socket_ = socket;
+    received_.clear();
+    writeBacklog_ = false;
     connect(socket, &QTcpSocket::connected, this, &TCustomWinSocket::HandleConnected);
     connect(socket, &QTcpSocket::readyRead, this, &TCustomWinSocket::HandleReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &TCustomWinSocket::HandleBytesWritten);
@@ -109,12 +109,12 @@ void TCustomWinSocket::Attach(QTcpSocket *socket) {
 // Steps already queued for the old socket are ignored once the generation moves on. A graceful
 // detach lets the socket write out what is still queued before it closes, then it frees itself.
 void TCustomWinSocket::Detach(bool graceful) {
-    ++Generation_;
+    ++generation_;
     AttemptTimer_->stop();
-    if (!Socket_)
+    if (!socket_)
         return;
-    QTcpSocket *socket = Socket_;
-    Socket_ = nullptr;
+    QTcpSocket *socket = socket_;
+    socket_ = nullptr;
     socket->disconnect(this);
     if (graceful && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
         socket->setParent(QCoreApplication::instance());
@@ -128,32 +128,32 @@ void TCustomWinSocket::Detach(bool graceful) {
 }
 
 void TCustomWinSocket::Close() {
-    if (State_ == TState::LookingUp || State_ == TState::Connecting) {
+    if (state_ == TState::LookingUp || state_ == TState::Connecting) {
         // A call still under way is given up quietly: it never connected, so nothing has ended.
-        State_ = TState::Closed;
+        state_ = TState::Closed;
         Detach(false);
         return;
     }
-    if (State_ != TState::Connected)
+    if (state_ != TState::Connected)
         return;
-    if (Socket_)
-        Received_ += Socket_->readAll();
-    State_ = TState::Closed;
+    if (socket_)
+        received_ += socket_->readAll();
+    state_ = TState::Closed;
     Detach(true);
     Notify(TNotice::Disconnect);
 }
 
 void TCustomWinSocket::Drop() {
-    State_ = TState::Closed;
+    state_ = TState::Closed;
     Detach(true);
 }
 
 template <class F> void TCustomWinSocket::Post(F &&step) {
-    const quint64 generation = Generation_;
+    const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
         [this, generation, step = std::forward<F>(step)]() {
-            if (generation == Generation_)
+            if (generation == generation_)
                 RunSocketStep(step);
         },
         Qt::QueuedConnection);
@@ -172,31 +172,31 @@ int TCustomWinSocket::Fail(TErrorEvent kind, int code) {
 
 void TCustomWinSocket::HandleConnected() {
     AttemptTimer_->stop();
-    if (Socket_)
-        SendWithoutDelay(Socket_);
+    if (socket_)
+        SendWithoutDelay(socket_);
     Post([this] {
-        State_ = TState::Connected;
-        const quint64 generation = Generation_;
+        state_ = TState::Connected;
+        const quint64 generation = generation_;
         Notify(TNotice::Connect);
-        if (generation == Generation_ && Connected())
+        if (generation == generation_ && Connected())
             Notify(TNotice::Write);
     });
 }
 
 // Bytes are taken from Qt at once so that they stay readable after a close that follows them.
 void TCustomWinSocket::HandleReadyRead() {
-    if (Socket_)
-        Received_ += Socket_->readAll();
+    if (socket_)
+        received_ += socket_->readAll();
     Post([this] {
-        if (Connected() && !Received_.isEmpty())
+        if (Connected() && !received_.isEmpty())
             Notify(TNotice::Read);
     });
 }
 
 void TCustomWinSocket::HandleBytesWritten() {
-    if (!WriteBacklog_ || !Socket_ || Socket_->bytesToWrite() > 0)
+    if (!writeBacklog_ || !socket_ || socket_->bytesToWrite() > 0)
         return;
-    WriteBacklog_ = false;
+    writeBacklog_ = false;
     Post([this] {
         if (Connected())
             Notify(TNotice::Write);
@@ -205,7 +205,7 @@ void TCustomWinSocket::HandleBytesWritten() {
 
 void TCustomWinSocket::HandleDisconnected() {
     Post([this] {
-        if (State_ != TState::Connected)
+        if (state_ != TState::Connected)
             return;
         Close();
     });
@@ -216,21 +216,21 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
     const int code = ErrnoForSocketError(error);
-    const bool pendingOutput = Socket_ && Socket_->bytesToWrite() > 0;
+    const bool pendingOutput = socket_ && socket_->bytesToWrite() > 0;
     Post([this, code, pendingOutput] {
-        if (State_ == TState::Connecting && NextCandidate_ < Candidates_.size()) {
+        if (state_ == TState::Connecting && NextCandidate_ < Candidates_.size()) {
             StartAttempt();
             return;
         }
-        if (State_ == TState::Connecting) {
+        if (state_ == TState::Connecting) {
             // The notification is dropped: no connect or disconnect follows; a new attempt starts afresh.
-            State_ = TState::Closed;
+            state_ = TState::Closed;
             Detach(false);
             if (const int left = Fail(eeConnect, code); left != 0)
                 throw AsyncSocketError(left);
             return;
         }
-        if (State_ != TState::Connected)
+        if (state_ != TState::Connected)
             return;
         // A broken connection is closed so that its owner learns that it is gone.
         const TErrorEvent kind = pendingOutput ? eeSend : eeReceive;
@@ -242,33 +242,33 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
 }
 
 qint64 TCustomWinSocket::SendString(const QByteArray &text) {
-    if (!Connected() || !Socket_)
+    if (!Connected() || !socket_)
         return 0;
-    const qint64 taken = Socket_->write(text);
+    const qint64 taken = socket_->write(text);
     // Hand the system what it takes now; a remainder means it would block, and a write notice
     // follows once the queue has drained.
-    Socket_->flush();
-    if (Socket_->bytesToWrite() > 0)
-        WriteBacklog_ = true;
+    socket_->flush();
+    if (socket_->bytesToWrite() > 0)
+        writeBacklog_ = true;
     return taken < 0 ? 0 : taken;
 }
 
 QByteArray TCustomWinSocket::ReceiveAvailable() {
-    if (Socket_)
-        Received_ += Socket_->readAll();
+    if (socket_)
+        received_ += socket_->readAll();
     QByteArray all;
-    all.swap(Received_);
+    all.swap(received_);
     return all;
 }
 
 qint64 TCustomWinSocket::ReceiveLength() const {
-    return Received_.size() + (Socket_ ? Socket_->bytesAvailable() : 0);
+    return received_.size() + (socket_ ? socket_->bytesAvailable() : 0);
 }
 
 QString TCustomWinSocket::PeerAddress() const {
-    if (!Connected() || !Socket_)
+    if (!Connected() || !socket_)
         return {};
-    return PeerAddressText(Socket_->peerAddress());
+    return PeerAddressText(socket_->peerAddress());
 }
 
 QString TCustomWinSocket::PeerHostName() const {
@@ -282,9 +282,9 @@ QString TCustomWinSocket::PeerHostName() const {
 }
 
 quint16 TCustomWinSocket::PeerPort() const {
-    return Connected() && Socket_ ? Socket_->peerPort() : 0;
+    return Connected() && socket_ ? socket_->peerPort() : 0;
 }
 
 qintptr TCustomWinSocket::SocketHandle() const {
-    return Connected() && Socket_ ? Socket_->socketDescriptor() : -1;
+    return Connected() && socket_ ? socket_->socketDescriptor() : -1;
 }

@@ -24,8 +24,8 @@ public:
     std::function<void(TCustomWinSocket *, TNotice)> OnNotice;
     std::function<void(TCustomWinSocket *, TErrorEvent, int &)> OnFailure;
 
-    TState State() const { return State_; }
-    bool Connected() const { return State_ == TState::Connected; }
+    TState State() const { return state_; }
+    bool Connected() const { return state_ == TState::Connected; }
 
     // Marks a name lookup in progress; fails with "Socket already open" unless closed.
     void BeginLookup();
@@ -82,11 +82,11 @@ private:
     void HandleDisconnected();
     void HandleError(QAbstractSocket::SocketError error);
 
-    QPointer<QTcpSocket> Socket_;
-    TState State_ = TState::Closed;
-    quint64 Generation_ = 0;
-    QByteArray Received_;
-    bool WriteBacklog_ = false;
+    QPointer<QTcpSocket> socket_;
+    TState state_ = TState::Closed;
+    quint64 generation_ = 0;
+    QByteArray received_;
+    bool writeBacklog_ = false;
     QList<QHostAddress> Candidates_; // addresses of the call in progress, in the resolver's order
     qsizetype NextCandidate_ = 0;
     quint16 CallPort_ = 0;

@@ -8,8 +8,8 @@ class TServerClientWinSocket : public TCustomWinSocket {
     Q_OBJECT
 public:
     explicit TServerClientWinSocket(TServerWinSocket *server);
-    TServerWinSocket *ServerWinSocket() const { return Server_; }
+    TServerWinSocket *ServerWinSocket() const { return server_; }
 
 private:
-    TServerWinSocket *Server_;
+    TServerWinSocket *server_;
 };

@@ -3,11 +3,11 @@
 #include "net/ClientSocket.h"
 #include "net/SocketError.h"
 
-TServerSocket::TServerSocket(QObject *parent) : QObject(parent), WinSocket_(new TServerWinSocket(this)) {
+TServerSocket::TServerSocket(QObject *parent) : QObject(parent), winSocket_(new TServerWinSocket(this)) {
     using N = TCustomWinSocket::TNotice;
-    WinSocket_->OnListening = [this](TServerWinSocket *socket) { Raise(OnListen, socket); };
-    WinSocket_->OnClientConnecting = [this](TServerClientWinSocket *connection) { Welcome(connection); };
-    WinSocket_->OnClientNotice = [this](TServerClientWinSocket *connection, N notice) {
+    winSocket_->OnListening = [this](TServerWinSocket *socket) { Raise(OnListen, socket); };
+    winSocket_->OnClientConnecting = [this](TServerClientWinSocket *connection) { Welcome(connection); };
+    winSocket_->OnClientNotice = [this](TServerClientWinSocket *connection, N notice) {
         switch (notice) {
         case N::Disconnect: Raise(OnClientDisconnect, connection); break;
         case N::Read: Raise(OnClientRead, connection); break;
@@ -16,23 +16,23 @@ TServerSocket::TServerSocket(QObject *parent) : QObject(parent), WinSocket_(new 
         case N::Connect: break; // an accepted connection is announced by Welcome
         }
     };
-    WinSocket_->OnClientFailure = [this](TServerClientWinSocket *connection, TErrorEvent kind, int &code) {
+    winSocket_->OnClientFailure = [this](TServerClientWinSocket *connection, TErrorEvent kind, int &code) {
         if (OnClientError)
             OnClientError(this, connection, kind, code);
     };
-    WinSocket_->OnListenerFailure = [this](TServerWinSocket *listener, TErrorEvent kind, int &code) {
+    winSocket_->OnListenerFailure = [this](TServerWinSocket *listener, TErrorEvent kind, int &code) {
         if (OnClientError)
             OnClientError(this, listener, kind, code);
     };
 }
 
 TServerSocket::~TServerSocket() {
-    WinSocket_->OnListening = nullptr;
-    WinSocket_->OnClientConnecting = nullptr;
-    WinSocket_->OnClientNotice = nullptr;
-    WinSocket_->OnClientFailure = nullptr;
-    WinSocket_->OnListenerFailure = nullptr;
-    WinSocket_->CloseListener();
+    winSocket_->OnListening = nullptr;
+    winSocket_->OnClientConnecting = nullptr;
+    winSocket_->OnClientNotice = nullptr;
+    winSocket_->OnClientFailure = nullptr;
+    winSocket_->OnListenerFailure = nullptr;
+    winSocket_->CloseListener();
 }
 
 void TServerSocket::Raise(const TSocketNotifyEvent &slot, TCustomWinSocket *socket) {
@@ -55,17 +55,17 @@ void TServerSocket::CheckInactive() const {
         throw ESocketError(QString::fromLatin1(SocketTexts::CantChange));
 }
 
-void TServerSocket::SetPort(int value) { CheckInactive(); Port_ = value; }
-void TServerSocket::SetService(const QString &value) { CheckInactive(); Service_ = value; }
-void TServerSocket::SetServerType(TServerType value) { CheckInactive(); ServerType_ = value; }
+void TServerSocket::SetPort(int value) { CheckInactive(); port_ = value; }
+void TServerSocket::SetService(const QString &value) { CheckInactive(); service_ = value; }
+void TServerSocket::SetServerType(TServerType value) { CheckInactive(); serverType_ = value; }
 
 void TServerSocket::SetActive(bool value) {
     if (value == Active())
         return;
     if (!value) {
-        WinSocket_->CloseListener();
+        winSocket_->CloseListener();
         return;
     }
-    const quint16 port = Service_.isEmpty() ? static_cast<quint16>(Port_) : ServicePort(Service_, "bind");
-    WinSocket_->Listen(port);
+    const quint16 port = service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "bind");
+    winSocket_->Listen(port);
 }

@@ -15,23 +15,23 @@ public:
     // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port (or Service),
     // raises OnListen and listens; setting False frees every accepted connection without
     // OnClientDisconnect, then closes the listener.
-    bool Active() const { return WinSocket_->Listening(); }
+    bool Active() const { return winSocket_->Listening(); }
     void SetActive(bool value);
     void Open() { SetActive(true); }
     void Close() { SetActive(false); }
 
     // Settable only while not active ("Can't change value while socket is active").
-    int Port() const { return Port_; }
+    int Port() const { return port_; }
     void SetPort(int value);
-    QString Service() const { return Service_; }
+    QString Service() const { return service_; }
     void SetService(const QString &value);
-    TServerType ServerType() const { return ServerType_; }
+    TServerType ServerType() const { return serverType_; }
     void SetServerType(TServerType value);
     // The port actually bound (differs from Port when Port is 0); 0 while not active.
-    quint16 LocalPort() const { return WinSocket_->LocalPort(); }
+    quint16 LocalPort() const { return winSocket_->LocalPort(); }
 
-    TServerWinSocket *Socket() const { return WinSocket_; }
-    TServerWinSocket *WinSocket() const { return WinSocket_; }
+    TServerWinSocket *Socket() const { return winSocket_; }
+    TServerWinSocket *WinSocket() const { return winSocket_; }
 
     TSocketNotifyEvent OnListen;
     TSocketNotifyEvent OnAccept;
@@ -47,8 +47,8 @@ private:
     void Raise(const TSocketNotifyEvent &slot, TCustomWinSocket *socket);
     void Welcome(TServerClientWinSocket *connection);
 
-    TServerWinSocket *WinSocket_; // child
-    int Port_ = 1024;
-    QString Service_;
-    TServerType ServerType_ = stNonBlocking;
+    TServerWinSocket *winSocket_; // child
+    int port_ = 1024;
+    QString service_;
+    TServerType serverType_ = stNonBlocking;
 };

@@ -77,7 +77,7 @@ quint16 BoundPort(int handle) {
 } // namespace
 
 TServerClientWinSocket::TServerClientWinSocket(TServerWinSocket *server)
-    : TCustomWinSocket(server), Server_(server) {}
+    : TCustomWinSocket(server), server_(server) {}
 
 TServerWinSocket::TServerWinSocket(QObject *parent) : TCustomWinSocket(parent), AcceptRetry_(new QTimer(this)) {
     AcceptRetry_->setSingleShot(true);
@@ -114,7 +114,7 @@ void TServerWinSocket::Listen(quint16 port) {
 
 void TServerWinSocket::CloseListener() {
     std::vector<TServerClientWinSocket *> dropped;
-    dropped.swap(Connections_);
+    dropped.swap(connections_);
     for (TServerClientWinSocket *connection : dropped) {
         connection->Drop();
         connection->deleteLater();
@@ -134,7 +134,7 @@ void TServerWinSocket::CloseListener() {
 TServerClientWinSocket *TServerWinSocket::Connection(int index) const {
     if (index < 0 || index >= ConnectionCount())
         throw ListIndexError(index);
-    return Connections_[static_cast<size_t>(index)];
+    return connections_[static_cast<size_t>(index)];
 }
 
 void TServerWinSocket::AcceptPending() {
@@ -193,16 +193,16 @@ void TServerWinSocket::Accept(QTcpSocket *socket) {
         if (OnClientFailure)
             OnClientFailure(static_cast<TServerClientWinSocket *>(s), kind, code);
     };
-    Connections_.push_back(connection);
+    connections_.push_back(connection);
     if (OnClientConnecting)
         OnClientConnecting(connection);
 }
 
 void TServerWinSocket::Remove(TServerClientWinSocket *connection) {
-    const auto found = std::find(Connections_.begin(), Connections_.end(), connection);
-    if (found == Connections_.end())
+    const auto found = std::find(connections_.begin(), connections_.end(), connection);
+    if (found == connections_.end())
         return;
-    Connections_.erase(found);
+    connections_.erase(found);
     connection->Drop();
     connection->deleteLater();
 }

@@ -29,7 +29,7 @@ public:
     // Frees every accepted connection without a disconnect notice, then closes the listener.
     void CloseListener();
 
-    int ConnectionCount() const { return static_cast<int>(Connections_.size()); }
+    int ConnectionCount() const { return static_cast<int>(connections_.size()); }
     // 0 = oldest still held; fails with "List index out of bounds (n)" otherwise.
     TServerClientWinSocket *Connection(int index) const;
 
@@ -47,5 +47,5 @@ private:
     // A failed accept pauses the listener for a moment; it then tries again until the cause has passed.
     QTimer *AcceptRetry_; // child
     bool AcceptFailing_ = false; // one report per spell of failures
-    std::vector<TServerClientWinSocket *> Connections_; // owned as QObject children
+    std::vector<TServerClientWinSocket *> connections_; // owned as QObject children
 };

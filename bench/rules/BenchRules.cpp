@@ -1,7 +1,7 @@
-#include "RulesTestSupport.h"
+#include "tests/rules/RulesTestSupport.h"
 
-#include "core/Perft.h"
-#include "core/Pgn.h"
+#include "board/core/Perft.h"
+#include "board/core/Pgn.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Round trip of one move between two main windows over loopback: from the local drop to the
 // move standing on the peer's board (drawn there, since the board paints as it moves).
-#include "Dialogs.h"
-#include "Main.h"
+#include "app/Dialogs.h"
+#include "app/Main.h"
 #include "board/ChessBrd.h"
 
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // Prints a legal game of N half-moves (one "E2-E4" per line) that never ends early: no mate,
 // stalemate, threefold repetition or bare kings. The same seed gives the same game.
 // usage: boardwick-random-game HALF_MOVES [SEED]
-#include "core/ChessRules.h"
+#include "board/core/ChessRules.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Painting costs of the board control on the main window's configuration.
-#include "ChessBrd.h"
+#include "board/ChessBrd.h"
 
 #include <benchmark/benchmark.h>
 

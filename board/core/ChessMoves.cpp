@@ -1,5 +1,5 @@
-#include "core/ChessRules.h"
-#include "core/KingAttack.h"
+#include "board/core/ChessRules.h"
+#include "board/core/KingAttack.h"
 
 #include <algorithm>
 

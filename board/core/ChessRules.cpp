@@ -1,4 +1,4 @@
-#include "core/ChessRules.h"
+#include "board/core/ChessRules.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "core/KingAttack.h"
+#include "board/core/KingAttack.h"
 
 #include <cstring>
 

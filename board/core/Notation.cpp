@@ -1,4 +1,4 @@
-#include "core/Notation.h"
+#include "board/core/Notation.h"
 
 #include <cctype>
 

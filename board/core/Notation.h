@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ChessRules.h"
+#include "board/core/ChessRules.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "core/Perft.h"
+#include "board/core/Perft.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/Pgn.h"
+#include "board/core/Pgn.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Notation.h"
+#include "board/core/Notation.h"
 
 #include <string>
 #include <string_view>

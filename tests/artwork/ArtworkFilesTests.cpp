@@ -1,11 +1,11 @@
 // Glyphs, icons and the About box artwork: embedded, sized for their places, drawn sensibly.
-#include "SheetFixture.h"
+#include "tests/artwork/SheetFixture.h"
 
-#include "AboutArt.h"
-#include "ArtworkWriter.h"
-#include "ButtonGlyphs.h"
-#include "IconArt.h"
-#include "IndexedPicture.h"
+#include "tools/artwork/AboutArt.h"
+#include "tools/artwork/ArtworkWriter.h"
+#include "tools/artwork/ButtonGlyphs.h"
+#include "tools/artwork/IconArt.h"
+#include "tools/artwork/IndexedPicture.h"
 
 #include <gtest/gtest.h>
 

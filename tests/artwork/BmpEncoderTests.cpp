@@ -1,5 +1,5 @@
 // The BMP encoder against Qt's decoder: sizes, padding, bit order and refusals.
-#include "BmpEncoder.h"
+#include "tools/artwork/BmpEncoder.h"
 
 #include <QImage>
 

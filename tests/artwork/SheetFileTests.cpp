@@ -1,7 +1,7 @@
 // The built-in sheets as files: embedded, exact size, BMP layout the board's loader expects.
-#include "SheetFixture.h"
+#include "tests/artwork/SheetFixture.h"
 
-#include "IndexedPicture.h"
+#include "tools/artwork/IndexedPicture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "SheetFixture.h"
+#include "tests/artwork/SheetFixture.h"
 
-#include "Resources.h"
+#include "resources/Resources.h"
 
 #include <QFile>
 

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-#include "Fonts.h"
+#include "tools/artwork/Fonts.h"
 
 #include <cstdint>
 #include <optional>

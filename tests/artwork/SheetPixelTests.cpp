@@ -1,10 +1,10 @@
 // The pictures inside the built-in sheets: colours, masks and pieces as the board draws them.
-#include "SheetFixture.h"
+#include "tests/artwork/SheetFixture.h"
 
-#include "BmpEncoder.h"
-#include "ChessGlyphs.h"
-#include "Fonts.h"
-#include "PieceSheet.h"
+#include "tools/artwork/BmpEncoder.h"
+#include "tools/artwork/ChessGlyphs.h"
+#include "tools/artwork/Fonts.h"
+#include "tools/artwork/PieceSheet.h"
 
 #include <gtest/gtest.h>
 

@@ -143,12 +143,12 @@ public:
     std::vector<ShownBox> Shown;
 
 private:
-    bool Owned(const OpenBox *box) const { return Mine.count(box) != 0; }
+    bool Owned(const OpenBox *box) const { return mine_.count(box) != 0; }
 
     ScriptedAnswer RunBox(ShownBox::Kind kind, const QString &text) {
         OpenBox box(kind, text);
         OpenBoxes().push_back(&box);
-        Mine.insert(&box);
+        mine_.insert(&box);
         if (!Answers.empty() || Answerer) {
             if (Answers.empty()) {
                 box.Answer = Answerer(kind, text);
@@ -162,13 +162,13 @@ private:
         }
         if (!box.Answered)
             box.Loop.exec();
-        Mine.erase(&box);
+        mine_.erase(&box);
         auto &open = OpenBoxes();
         open.erase(std::find(open.begin(), open.end(), &box));
         return box.Answer;
     }
 
-    std::set<const OpenBox *> Mine;
+    std::set<const OpenBox *> mine_;
 
     static QString AppTitle() { return QCoreApplication::applicationName(); }
 

@@ -1,5 +1,5 @@
 // The icon's life: which operations show, update and remove it, and what the window does.
-#include "FakeTrayShell.h"
+#include "tests/components/FakeTrayShell.h"
 #include "components/TrayIcon.h"
 
 #include <QApplication>

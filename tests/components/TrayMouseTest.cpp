@@ -1,5 +1,5 @@
 // Mouse actions on the icon: events, the popup menu, and restoring from the menu.
-#include "FakeTrayShell.h"
+#include "tests/components/FakeTrayShell.h"
 #include "components/TrayIcon.h"
 
 #include <QCoreApplication>

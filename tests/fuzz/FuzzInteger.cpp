@@ -1,5 +1,5 @@
 // The integer syntax either gives a number or refuses with its message; it never crashes.
-#include "IntegerSyntax.h"
+#include "app/IntegerSyntax.h"
 
 #include <QString>
 #include <cstdint>

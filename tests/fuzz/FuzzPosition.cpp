@@ -1,5 +1,5 @@
 // Any text given as a position leaves a well-formed board on which the rules still work.
-#include "core/ChessRules.h"
+#include "board/core/ChessRules.h"
 
 #include <cstdint>
 #include <cstdlib>

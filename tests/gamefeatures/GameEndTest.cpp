@@ -1,6 +1,6 @@
 // How a game's end is judged: the final position first, then what the session saw.
-#include "GameEnd.h"
-#include "core/ChessRules.h"
+#include "app/GameEnd.h"
+#include "board/core/ChessRules.h"
 
 #include <gtest/gtest.h>
 

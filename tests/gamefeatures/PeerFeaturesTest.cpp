@@ -1,4 +1,4 @@
-#include "PeerProtocol.h"
+#include "app/PeerProtocol.h"
 
 #include <gtest/gtest.h>
 

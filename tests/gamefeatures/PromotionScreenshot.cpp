@@ -1,6 +1,6 @@
 // Writes a picture of the promotion chooser as White sees it over the main window's board
 // (32-pixel standard pieces, white light squares).
-#include "PromotionChooser.h"
+#include "app/PromotionChooser.h"
 
 #include "board/ChessBrd.h"
 

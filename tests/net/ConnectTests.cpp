@@ -1,6 +1,6 @@
 // Calling, accepting, refusing and closing over loopback: the order of events and the list of
 // accepted connections.
-#include "NetHarness.h"
+#include "tests/net/NetHarness.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>

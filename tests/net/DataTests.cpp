@@ -1,6 +1,6 @@
 // Bytes over an open connection: framing-free reads, closes from either side, the listener
 // switched off, and a large send to a slow reader.
-#include "NetHarness.h"
+#include "tests/net/NetHarness.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -1,6 +1,6 @@
 // The listener on IPv4 and IPv6, calls to IPv6 and to several addresses, and a listener that
 // survives failing accepts.
-#include "NetHarness.h"
+#include "tests/net/NetHarness.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "NetHarness.h"
+#include "tests/net/NetHarness.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 // Forwarding the listener's port on the router: every step and every refusal, against a fake
 // router.
-#include "NetHarness.h"
+#include "tests/net/NetHarness.h"
 #include "net/PortMapper.h"
 
 #include <QMutex>

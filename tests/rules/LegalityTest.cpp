@@ -1,4 +1,4 @@
-#include "RulesTestSupport.h"
+#include "tests/rules/RulesTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "RulesTestSupport.h"
+#include "tests/rules/RulesTestSupport.h"
 
-#include "core/Perft.h"
+#include "board/core/Perft.h"
 
 #include <gtest/gtest.h>
 

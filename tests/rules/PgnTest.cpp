@@ -1,5 +1,5 @@
-#include "core/Pgn.h"
-#include "RulesTestSupport.h"
+#include "board/core/Pgn.h"
+#include "tests/rules/RulesTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "RulesTestSupport.h"
-#include "core/Notation.h"
+#include "tests/rules/RulesTestSupport.h"
+#include "board/core/Notation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "PreciseTimer.h"
-#include "SessionFixture.h"
+#include "app/PreciseTimer.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

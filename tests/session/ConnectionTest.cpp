@@ -1,5 +1,5 @@
-#include "SessionFixture.h"
-#include "PeerLink.h"
+#include "tests/session/SessionFixture.h"
+#include "app/PeerLink.h"
 
 #include <QHostInfo>
 #include <QTcpServer>

@@ -1,4 +1,4 @@
-#include "SessionFixture.h"
+#include "tests/session/SessionFixture.h"
 
 #include <gtest/gtest.h>
 

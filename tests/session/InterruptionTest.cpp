@@ -1,7 +1,7 @@
 // Events that arrive inside other actions: a box's nested event loop, a held piece, a move whose
 // notice is still open.
-#include "PeerLink.h"
-#include "SessionFixture.h"
+#include "app/PeerLink.h"
+#include "tests/session/SessionFixture.h"
 
 #include <gtest/gtest.h>
 

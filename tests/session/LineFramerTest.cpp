@@ -1,4 +1,4 @@
-#include "LineFramer.h"
+#include "app/LineFramer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "MoveText.h"
-#include "ClockMath.h"
+#include "app/MoveText.h"
+#include "app/ClockMath.h"
 
 #include <gtest/gtest.h>
 

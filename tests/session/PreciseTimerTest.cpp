@@ -1,4 +1,4 @@
-#include "PreciseTimer.h"
+#include "app/PreciseTimer.h"
 
 #include <gtest/gtest.h>
 

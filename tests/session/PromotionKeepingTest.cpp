@@ -1,9 +1,9 @@
 // The promotion choice between programs and with peers that lack it, games kept as PGN, and the
 // tray's notices while the window is away.
-#include "FakeTrayShell.h"
-#include "GameAutosave.h"
-#include "PeerLink.h"
-#include "SessionFixture.h"
+#include "tests/components/FakeTrayShell.h"
+#include "app/GameAutosave.h"
+#include "app/PeerLink.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QAction>
 #include <QClipboard>

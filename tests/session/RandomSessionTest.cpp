@@ -3,8 +3,8 @@
 // open in nested event loops while further steps run. Invariants are checked after every step.
 //   BOARDWICK_SEED     the seed (printed; default: from the clock)
 //   BOARDWICK_SECONDS  how long each test runs (default 3)
-#include "PeerLink.h"
-#include "SessionFixture.h"
+#include "app/PeerLink.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "SessionFixture.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,7 +21,7 @@ bool WaitUntil(const std::function<bool()> &cond, int timeoutMs) {
 
 bool TBoxes::InputQuery(const QString &caption, const QString &prompt, QString &text,
                         int maxLength) {
-    InputsShown << QStringList{caption, prompt, text};
+    inputsShown_ << QStringList{caption, prompt, text};
     return Script.InputQuery(caption, prompt, text, maxLength);
 }
 

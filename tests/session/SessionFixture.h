@@ -1,10 +1,10 @@
 #pragma once
 // Helpers for session tests: windows with scripted boxes on free loopback ports, waiting on
 // conditions, simulated drags and a raw socket that plays a peer.
-#include "Main.h"
-#include "PreciseTimer.h"
-#include "ScriptedDialogs.h"
-#include "StatusPanels.h"
+#include "app/Main.h"
+#include "app/PreciseTimer.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
 #include "net/ScktComp.h"
 
@@ -53,7 +53,7 @@ class TBoxes final : public TDialogs {
     QStringList Errors() const { return Texts(ShownBox::Kind::ErrorBox); }
     QStringList Promotions() const { return Texts(ShownBox::Kind::Promotion); }
     // Caption, prompt and starting text of every input box.
-    const QList<QStringList> &Inputs() const { return InputsShown; }
+    const QList<QStringList> &Inputs() const { return inputsShown_; }
     QStringList Log() const { return Script.Log(); }
     // Every box but the address box: what the user was told or asked.
     QStringList Told() const {
@@ -64,7 +64,7 @@ class TBoxes final : public TDialogs {
 
   private:
     QStringList Texts(ShownBox::Kind kind) const;
-    QList<QStringList> InputsShown;
+    QList<QStringList> inputsShown_;
 };
 
 // A main window with scripted boxes, listening on a free port, resolving to 127.0.0.1.

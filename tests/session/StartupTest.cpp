@@ -1,7 +1,7 @@
-#include "BoardwickApplication.h"
-#include "PreciseTimer.h"
-#include "SessionFixture.h"
-#include "Unit1.h"
+#include "app/BoardwickApplication.h"
+#include "app/PreciseTimer.h"
+#include "tests/session/SessionFixture.h"
+#include "app/Unit1.h"
 #include "components/TrayIcon.h"
 #include "net/SocketError.h"
 

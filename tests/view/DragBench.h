@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ViewTestSupport.h"
+#include "tests/view/ViewTestSupport.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "DragBench.h"
+#include "tests/view/DragBench.h"
 
 #include <QGuiApplication>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "ViewTestSupport.h"
+#include "tests/view/ViewTestSupport.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

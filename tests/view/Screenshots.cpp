@@ -1,6 +1,6 @@
 // Writes pictures of the main window's board: the start position, and a middlegame seen from
 // Black's side. Usage: view_screenshots OUTPUT_FOLDER (run under a display, e.g. xvfb-run).
-#include "ViewTestSupport.h"
+#include "tests/view/ViewTestSupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ViewTestSupport.h"
+#include "tests/view/ViewTestSupport.h"
 
 std::vector<ConfigStep> MainBoardSteps()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChessBrd.h"
+#include "board/ChessBrd.h"
 
 #include <QImage>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "AboutArt.h"
+#include "tools/artwork/AboutArt.h"
 
-#include "Figures.h"
-#include "IndexedPicture.h"
-#include "Quantise.h"
+#include "tools/artwork/Figures.h"
+#include "tools/artwork/IndexedPicture.h"
+#include "tools/artwork/Quantise.h"
 
 #include <algorithm>
 

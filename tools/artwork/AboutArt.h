@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChessGlyphs.h"
-#include "Fonts.h"
+#include "tools/artwork/ChessGlyphs.h"
+#include "tools/artwork/Fonts.h"
 
 #include <QImage>
 

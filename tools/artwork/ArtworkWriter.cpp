@@ -1,10 +1,10 @@
-#include "ArtworkWriter.h"
+#include "tools/artwork/ArtworkWriter.h"
 
-#include "AboutArt.h"
-#include "BmpEncoder.h"
-#include "ButtonGlyphs.h"
-#include "IconArt.h"
-#include "PieceSheet.h"
+#include "tools/artwork/AboutArt.h"
+#include "tools/artwork/BmpEncoder.h"
+#include "tools/artwork/ButtonGlyphs.h"
+#include "tools/artwork/IconArt.h"
+#include "tools/artwork/PieceSheet.h"
 
 #include <QBuffer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Fonts.h"
+#include "tools/artwork/Fonts.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "BmpEncoder.h"
+#include "tools/artwork/BmpEncoder.h"
 
 #include <stdexcept>
 

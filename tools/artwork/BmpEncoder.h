@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IndexedPicture.h"
+#include "tools/artwork/IndexedPicture.h"
 
 #include <QByteArray>
 

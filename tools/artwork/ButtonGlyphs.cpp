@@ -1,6 +1,6 @@
-#include "ButtonGlyphs.h"
+#include "tools/artwork/ButtonGlyphs.h"
 
-#include "Quantise.h"
+#include "tools/artwork/Quantise.h"
 
 #include <QPainterPath>
 

@@ -1,4 +1,4 @@
-#include "ChessGlyphs.h"
+#include "tools/artwork/ChessGlyphs.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
-#include "Figures.h"
+#include "tools/artwork/Figures.h"
 
-#include "Fonts.h"
+#include "tools/artwork/Fonts.h"
 
 #include <QPainterPathStroker>
 #include <QTransform>

@@ -1,4 +1,4 @@
-#include "Fonts.h"
+#include "tools/artwork/Fonts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "IconArt.h"
+#include "tools/artwork/IconArt.h"
 
-#include "Figures.h"
-#include "IndexedPicture.h"
-#include "Quantise.h"
+#include "tools/artwork/Figures.h"
+#include "tools/artwork/IndexedPicture.h"
+#include "tools/artwork/Quantise.h"
 
 namespace {
 

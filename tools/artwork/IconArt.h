@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChessGlyphs.h"
+#include "tools/artwork/ChessGlyphs.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "IndexedPicture.h"
+#include "tools/artwork/IndexedPicture.h"
 
 #include <utility>
 

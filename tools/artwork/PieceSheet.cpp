@@ -1,4 +1,4 @@
-#include "PieceSheet.h"
+#include "tools/artwork/PieceSheet.h"
 
 #include <QImage>
 #include <QPainter>

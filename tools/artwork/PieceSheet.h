@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChessGlyphs.h"
-#include "IndexedPicture.h"
+#include "tools/artwork/ChessGlyphs.h"
+#include "tools/artwork/IndexedPicture.h"
 
 // One built-in sheet: 6 x 4 cells of CellSize pixels. BitsPerPixel 4 uses the standard
 // 16-colour palette (black, grey, white and, with UseSilver, silver); 1 uses black and white.

@@ -1,4 +1,4 @@
-#include "Quantise.h"
+#include "tools/artwork/Quantise.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // boardwick-artwork: draws all of Boardwick's artwork and writes it under a resources folder.
 // Regenerate everything with:  boardwick-artwork --out resources
 // (draws with the DejaVu faces of fonts-dejavu-core; --fonts DIR names another folder of them).
-#include "ArtworkWriter.h"
+#include "tools/artwork/ArtworkWriter.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "PerftArgs.h"
+#include "tools/perft/PerftArgs.h"
 
-#include "core/ChessRules.h"
+#include "board/core/ChessRules.h"
 
 #include <charconv>
 #include <cstring>

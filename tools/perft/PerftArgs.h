@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ChessTypes.h"
+#include "board/core/ChessTypes.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "PerftArgs.h"
+#include "tools/perft/PerftArgs.h"
 
-#include "core/ChessRules.h"
-#include "core/Perft.h"
+#include "board/core/ChessRules.h"
+#include "board/core/Perft.h"
 
 #include <cstdint>
 #include <iostream>
