@@ -31,7 +31,8 @@ QString FailureText(const QString &message) {
 }
 
 void TQtDialogs::Notice(const QString &text) {
-    RunBox(parent_, QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    RunBox(parent_, QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
+           QMessageBox::Ok);
 }
 
 bool TQtDialogs::Confirm(const QString &text) {

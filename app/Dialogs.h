@@ -9,7 +9,7 @@ class TChessBrd;
 // Every modal box the program shows goes through this interface, so tests can script the answers.
 // Boxes captioned with the application title use QCoreApplication::applicationName().
 class TDialogs {
-public:
+  public:
     virtual ~TDialogs() = default;
 
     // Plain notice: application title, no icon, OK.
@@ -41,7 +41,7 @@ QString FailureText(const QString &message);
 
 // The real boxes (QMessageBox, QInputDialog), modal to parent; all texts are shown as plain text.
 class TQtDialogs final : public TDialogs {
-public:
+  public:
     explicit TQtDialogs(QWidget *parent = nullptr) : parent_(parent) {}
 
     void Notice(const QString &text) override;
@@ -54,6 +54,6 @@ public:
     QString SaveFileName(const QString &caption, const QString &suggested,
                          const QString &filter) override;
 
-private:
+  private:
     QWidget *parent_;
 };

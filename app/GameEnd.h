@@ -24,8 +24,8 @@ struct TGameOutcome {
 // What the final position says by itself.
 struct TBoardEnd {
     bool WhiteToMove = true;
-    bool CanMove = true;    // the side to move has a legal move (repetition aside)
-    bool InCheck = false;   // its king is attacked
+    bool CanMove = true;  // the side to move has a legal move (repetition aside)
+    bool InCheck = false; // its king is attacked
     bool Repetition = false;
     bool BareKings = false;
 };

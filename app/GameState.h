@@ -23,24 +23,24 @@ inline constexpr std::size_t AskKinds = 4;
 // The session's own state, in one place: nothing is read back from the window's widgets.
 struct TGameState {
     TGamePhase Phase = TGamePhase::None;
-    bool PlayWhite = false;           // the local player has White
-    bool MoverWhite = true;           // side that made the move being played
+    bool PlayWhite = false; // the local player has White
+    bool MoverWhite = true; // side that made the move being played
     TBoardHold Hold = TBoardHold::Free;
-    int MovesMade = 0;                // half-moves played on the board in this game, both sides
-    int StartMinutes = 0;             // time per side this side started its game with
-    std::uint64_t Serial = 0;         // moves on at every new game
-    int LocalMovesMade = 0;           // moves played by local drops
-    int LocalMovesSent = 0;           // of those, sent to the peer
-    bool LocalDraw = false;           // the local move being played drew the game
-    bool StepsOff = false;            // the step buttons are switched off (kept across connections)
+    int MovesMade = 0;        // half-moves played on the board in this game, both sides
+    int StartMinutes = 0;     // time per side this side started its game with
+    std::uint64_t Serial = 0; // moves on at every new game
+    int LocalMovesMade = 0;   // moves played by local drops
+    int LocalMovesSent = 0;   // of those, sent to the peer
+    bool LocalDraw = false;   // the local move being played drew the game
+    bool StepsOff = false;    // the step buttons are switched off (kept across connections)
     std::array<bool, AskKinds> Asking{};   // a question of this kind is open
-    std::array<bool, AskKinds> Refusing{};  // a refusal notice of this kind is open
-    int MinutesPerSide = 0;           // the time control the game started with
-    char PeerPromotion = 0;           // named by the peer's Promote line, for its next move only
-    char LocalPromotion = 0;          // chosen for the local move being played; announced with it
-    std::uint64_t MoveConnection = 0; // the connection the local move being played belongs to
+    std::array<bool, AskKinds> Refusing{}; // a refusal notice of this kind is open
+    int MinutesPerSide = 0;                // the time control the game started with
+    char PeerPromotion = 0;            // named by the peer's Promote line, for its next move only
+    char LocalPromotion = 0;           // chosen for the local move being played; announced with it
+    std::uint64_t MoveConnection = 0;  // the connection the local move being played belongs to
     std::optional<TEndTrigger> Ending; // what ended the game; empty while none has ended it
-    bool KeepPending = false;         // ended inside a move: kept once the move is complete
+    bool KeepPending = false;          // ended inside a move: kept once the move is complete
     std::optional<TGameOutcome> Outcome; // the ended game's outcome, once judged
 
     bool Running() const { return Phase == TGamePhase::Running; }

@@ -57,7 +57,8 @@ int StrToInt(const QString &text) {
     // A NUL would cut the message short wherever it is read as a C string.
     QString shown = text;
     shown.replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter));
-    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(shown).toStdString());
+    throw EConvertError(
+        QStringLiteral("'%1' is not a valid integer value").arg(shown).toStdString());
 }
 
 int StrToIntDef(const QString &text, int fallback) {

@@ -6,7 +6,7 @@
 
 // A text that does not read as a number; what() is the message shown to the user.
 class EConvertError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

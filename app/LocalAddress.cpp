@@ -70,7 +70,9 @@ TShownAddress ShowLocalAddress(const QString &local, const TPortMapStatus &forwa
     QStringList escaped;
     for (const QString &line : lines)
         escaped << line.toHtmlEscaped();
-    const QString tip = escaped.isEmpty() ? QString() : QStringLiteral("<qt>%1</qt>").arg(escaped.join(QStringLiteral("<br>")));
+    const QString tip =
+        escaped.isEmpty() ? QString()
+                          : QStringLiteral("<qt>%1</qt>").arg(escaped.join(QStringLiteral("<br>")));
     return {mapped ? forwarding.ExternalAddress : local, tip};
 }
 

@@ -198,9 +198,9 @@ class TMainForm : public QWidget {
     std::function<QList<TInterfaceAddress>()> localInterfaces_;
     decltype(TMainFormSeams::PeerNameLookup) peerNameLookup_;
     std::function<void()> quit_;
-    QString localAddress_;                // this machine's address as found at start-up
-    TPortMapper *portMapper_ = nullptr;   // while the listening port is being forwarded
-    bool closing_ = false; // the window is closing: nothing listens again
+    QString localAddress_;              // this machine's address as found at start-up
+    TPortMapper *portMapper_ = nullptr; // while the listening port is being forwarded
+    bool closing_ = false;              // the window is closing: nothing listens again
     QString autosaveDir_;
     std::function<void(QWidget *)> alert_;
     QString opponent_; // the peer's name, else its address; kept for the last game's record

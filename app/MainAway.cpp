@@ -26,8 +26,8 @@ void TMainForm::NotifyAway(const TNotice &notice) {
 // understands the choice; a move from the wire takes the piece its Promote line named. Anything
 // else is a queen, as between copies without the choice.
 char TMainForm::PromotionFor() {
-    const bool local = Game.Hold == TBoardHold::MoveInProgress &&
-                       Game.LocalMovesMade != Game.LocalMovesSent;
+    const bool local =
+        Game.Hold == TBoardHold::MoveInProgress && Game.LocalMovesMade != Game.LocalMovesSent;
     if (!local)
         return Game.PeerPromotion != 0 ? Game.PeerPromotion : 'Q';
     Game.LocalPromotion = 0;

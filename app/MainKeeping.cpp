@@ -42,8 +42,8 @@ std::string TMainForm::GamePgnText() const {
     const QDate day = gameDate_.isValid() ? gameDate_ : QDate::currentDate();
     const std::string opponent = opponent_.isEmpty() ? std::string("?") : opponent_.toStdString();
     const TPgnTags tags =
-        SessionPgnTags(Game.PlayWhite, opponent, opponent, PgnDate(day.year(), day.month(), day.day()),
-                       Game.MinutesPerSide, result);
+        SessionPgnTags(Game.PlayWhite, opponent, opponent,
+                       PgnDate(day.year(), day.month(), day.day()), Game.MinutesPerSide, result);
     // The record runs to its last entry; a game stepped back ends where the board stands, without
     // the moves taken back.
     TChessRules shown(static_cast<const TChessRules &>(*ChessBrd1));
@@ -87,8 +87,8 @@ void TMainForm::SaveGamePgn() {
     if (!name.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
         name += QStringLiteral(".pgn");
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Bytes(pgn)) != static_cast<qint64>(pgn.size()) ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(Bytes(pgn)) != static_cast<qint64>(pgn.size()) || !file.commit())
         Dialogs().ErrorBox(QStringLiteral("The game could not be saved to %1: %2")
                                .arg(QDir::toNativeSeparators(name), file.errorString()));
 }

@@ -77,7 +77,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
       localInterfaces_(std::move(seams.LocalInterfaces)),
       peerNameLookup_(std::move(seams.PeerNameLookup)), quit_(std::move(seams.Quit)),
       autosaveDir_(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
-                                                 : seams.AutosaveFolder),
+                                                  : seams.AutosaveFolder),
       alert_(std::move(seams.Alert)) {
     InitBoardwickResources();
     if (seams.Dialogs) {

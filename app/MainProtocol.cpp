@@ -78,7 +78,8 @@ bool TMainForm::StrToMove(const std::string &moveText) {
     bool made = false;
     // Only the peer's side may be moved from the wire, and only once a game has been started.
     const bool peersTurn = ChessBrd1->WhiteToMove() != Game.PlayWhite;
-    if (move.HasTo && peersTurn && Game.Phase != TGamePhase::None && Game.Hold == TBoardHold::Free) {
+    if (move.HasTo && peersTurn && Game.Phase != TGamePhase::None &&
+        Game.Hold == TBoardHold::Free) {
         const Square from = TChessRules::SquareAt(move.FromFile, move.FromRank);
         const Square to = TChessRules::SquareAt(move.ToFile, move.ToRank);
         const bool promoting = IsPromotionMove(*ChessBrd1, from, to);
@@ -100,8 +101,8 @@ void TMainForm::RunControl(TControlWord word) {
     switch (word) {
     case TControlWord::Resign: {
         const bool white = ChessBrd1->WhiteToMove();
-        const int left = Game.PlayWhite ? WhiteMinutes * 60 + WhiteSeconds
-                                        : BlackMinutes * 60 + BlackSeconds;
+        const int left =
+            Game.PlayWhite ? WhiteMinutes * 60 + WhiteSeconds : BlackMinutes * 60 + BlackSeconds;
         EndGame(PeerResignTrigger(Game.PlayWhite, white == Game.PlayWhite, left));
         break;
     }

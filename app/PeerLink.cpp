@@ -108,7 +108,8 @@ void TPeerLink::SendChat(const QString &text) {
     // A pasted line feed would end the line early on the wire.
     QByteArray payload = text.toUtf8();
     payload.replace('\n', ' ');
-    Send(TPeerChannel::Chat, std::string_view(payload.constData(), static_cast<std::size_t>(payload.size())));
+    Send(TPeerChannel::Chat,
+         std::string_view(payload.constData(), static_cast<std::size_t>(payload.size())));
 }
 
 void TPeerLink::SendPromotion(char piece) {
@@ -124,7 +125,8 @@ void TPeerLink::Receive(TCustomWinSocket *socket) {
     const std::uint64_t serial = connectionSerial_;
     // Every complete line joins the queue before any runs, so a box opened by one of them cannot
     // let later lines overtake the rest of this read.
-    for (auto &text : framer_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    for (auto &text : framer_.Feed(
+             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         TPeerLine line = ParsePeerLine(text, messageTag_);
         if (line.Channel == TPeerChannel::Control) {
             if (const auto features = ParseFeaturesPayload(line.Payload)) {
@@ -139,7 +141,8 @@ void TPeerLink::Receive(TCustomWinSocket *socket) {
         queue_.push_back({serial, std::move(line)});
     }
     Pump();
-    if (serial == connectionSerial_ && socket_ && (queue_.size() > MaxQueued || QueuedBytes() > MaxQueuedBytes))
+    if (serial == connectionSerial_ && socket_ &&
+        (queue_.size() > MaxQueued || QueuedBytes() > MaxQueuedBytes))
         socket_->Close();
 }
 

@@ -51,7 +51,7 @@ class TPeerLink : public QObject {
     // The connection.
     // A new current connection; what this copy understands is announced on it at once.
     void Attach(TCustomWinSocket *socket, TPeerRole role);
-    void Detach();                                         // the current connection has ended
+    void Detach(); // the current connection has ended
     bool IsCurrent(const TCustomWinSocket *socket) const;
     bool HasPeer() const { return !socket_.isNull(); }
     TCustomWinSocket *Current() const { return socket_; }

@@ -84,7 +84,7 @@ void TForm1::BuildLayout() {
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->move(VersionPlace);
     Label5->adjustSize();
-    Label5->raise();  // over the product name's artwork
+    Label5->raise(); // over the product name's artwork
     Label5->installEventFilter(this);
 
     Image1 = PictureLabel(this, QStringLiteral(":/about/Picture.png"), PictureArea);

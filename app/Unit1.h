@@ -13,7 +13,7 @@ class TURL;
 // The About box: product name, version, picture, web link, information text and "Ok".
 // A double click on the version text is the hidden setting of the time per side.
 class TForm1 : public QDialog {
-public:
+  public:
     static constexpr int MinimumTimePerSide = 5;
 
     // dialogs: the modal boxes to use; null = the real ones.
@@ -38,10 +38,10 @@ public:
     QTextEdit *RichEdit1;
     QPushButton *Button1;
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void BuildLayout();
 
     std::unique_ptr<TDialogs> ownDialogs_;

@@ -11,8 +11,7 @@ namespace {
 constexpr int DragThreshold = 5;
 } // namespace
 
-TChessBrd::~TChessBrd()
-{
+TChessBrd::~TChessBrd() {
     ForgetDrag();
     // The floating piece lives on the parent window and must not stay there after the board.
     if (overlay_ != nullptr) {
@@ -21,10 +20,11 @@ TChessBrd::~TChessBrd()
     }
 }
 
-const QWidget *TChessBrd::DragImageWidget() const { return overlay_.data(); }
+const QWidget *TChessBrd::DragImageWidget() const {
+    return overlay_.data();
+}
 
-void TChessBrd::BeginDrag(int X, int Y)
-{
+void TChessBrd::BeginDrag(int X, int Y) {
     if (dragSource_ != nullptr) // one drag in the whole program
         return;
     dragSource_ = this;
@@ -43,8 +43,7 @@ void TChessBrd::BeginDrag(int X, int Y)
     }
 }
 
-bool TChessBrd::IsBoardUnder(const QPoint &pos) const
-{
+bool TChessBrd::IsBoardUnder(const QPoint &pos) const {
     if (!rect().contains(pos))
         return false;
     const QWidget *top = window();
@@ -53,15 +52,13 @@ bool TChessBrd::IsBoardUnder(const QPoint &pos) const
     return top->childAt(mapTo(top, pos)) == this;
 }
 
-bool TChessBrd::AskDragOver(const QPoint &pos, TDragState State)
-{
+bool TChessBrd::AskDragOver(const QPoint &pos, TDragState State) {
     bool accept = false;
     DragOver(drag_.Source, pos.x(), pos.y(), State, accept);
     return accept;
 }
 
-void TChessBrd::DragPointerMoved(const QPoint &pos, const QPoint &globalPos)
-{
+void TChessBrd::DragPointerMoved(const QPoint &pos, const QPoint &globalPos) {
     if (!drag_.Active) {
         const QPoint moved = globalPos - drag_.PressGlobal;
         if (std::abs(moved.x()) < DragThreshold && std::abs(moved.y()) < DragThreshold)
@@ -86,8 +83,7 @@ void TChessBrd::DragPointerMoved(const QPoint &pos, const QPoint &globalPos)
             QCursor(CursorShapeOf(accepting ? dragCursor_ : crNoDrop)));
 }
 
-void TChessBrd::DragReleased(const QPoint &pos)
-{
+void TChessBrd::DragReleased(const QPoint &pos) {
     TObject *source = drag_.Source;
     const bool accepted =
         drag_.Active && IsBoardUnder(pos) && AskDragOver(pos, TDragState::dsDragLeave);
@@ -105,15 +101,13 @@ void TChessBrd::DragReleased(const QPoint &pos)
     }
 }
 
-void TChessBrd::EndCancelled()
-{
+void TChessBrd::EndCancelled() {
     DropCancelled();
     if (OnEndDrag)
         OnEndDrag(this, nullptr, 0, 0);
 }
 
-void TChessBrd::ForgetDrag()
-{
+void TChessBrd::ForgetDrag() {
     if (dragSource_ != this)
         return;
     if (drag_.Grabbed)
@@ -124,16 +118,14 @@ void TChessBrd::ForgetDrag()
     dragSource_ = nullptr;
 }
 
-void TChessBrd::CancelDrag()
-{
+void TChessBrd::CancelDrag() {
     if (!IsDragging())
         return;
     ForgetDrag();
     EndCancelled();
 }
 
-void TChessBrd::ShowDragImage(int X, int Y)
-{
+void TChessBrd::ShowDragImage(int X, int Y) {
     const int half = sizeOfSquare_ / 2;
     QWidget *host = parentWidget() != nullptr ? parentWidget() : this;
     const QPoint offset = host == this ? QPoint(0, 0) : QPoint(Left(), Top());
@@ -149,8 +141,7 @@ void TChessBrd::ShowDragImage(int X, int Y)
     overlay_->show();
 }
 
-void TChessBrd::HideDragImage()
-{
+void TChessBrd::HideDragImage() {
     if (!dragImageShowing_)
         return;
     dragImageShowing_ = false;
@@ -158,8 +149,7 @@ void TChessBrd::HideDragImage()
         overlay_->hide();
 }
 
-void TChessBrd::DragOver(TObject *Source, int X, int Y, TDragState State, bool &Accept)
-{
+void TChessBrd::DragOver(TObject *Source, int X, int Y, TDragState State, bool &Accept) {
     Accept = false;
     if (OnDragOver)
         OnDragOver(this, Source, X, Y, State, Accept);
@@ -170,16 +160,14 @@ void TChessBrd::DragOver(TObject *Source, int X, int Y, TDragState State, bool &
         Accept = true;
 }
 
-void TChessBrd::RestoreDragOrigin()
-{
+void TChessBrd::RestoreDragOrigin() {
     DrawSquare(dragFromSquare_);
     const char letter = PieceAt(dragFromSquare_);
     if (letter != ' ')
         DrawPiece(dragFromSquare_, letter);
 }
 
-void TChessBrd::DragDrop(TObject *Source, int X, int Y)
-{
+void TChessBrd::DragDrop(TObject *Source, int X, int Y) {
     if (OnDragDrop)
         OnDragDrop(this, Source, X, Y);
     HideDragImage();
@@ -190,8 +178,7 @@ void TChessBrd::DragDrop(TObject *Source, int X, int Y)
         RestoreDragOrigin(); // the position changed during the drag: show the piece at home
 }
 
-void TChessBrd::DropCancelled()
-{
+void TChessBrd::DropCancelled() {
     HideDragImage();
     DrawPiece(dragFromSquare_, PieceAt(dragFromSquare_));
     if (OnIllegalMove)

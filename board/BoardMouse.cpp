@@ -5,8 +5,7 @@
 
 namespace {
 
-TShiftState ShiftOf(const QMouseEvent *e)
-{
+TShiftState ShiftOf(const QMouseEvent *e) {
     TShiftState shift = 0;
     const Qt::KeyboardModifiers keys = e->modifiers();
     const Qt::MouseButtons buttons = e->buttons();
@@ -25,20 +24,25 @@ TShiftState ShiftOf(const QMouseEvent *e)
     return shift;
 }
 
-bool ButtonOf(Qt::MouseButton qtButton, TMouseButton &button)
-{
+bool ButtonOf(Qt::MouseButton qtButton, TMouseButton &button) {
     switch (qtButton) {
-    case Qt::LeftButton: button = TMouseButton::mbLeft; return true;
-    case Qt::RightButton: button = TMouseButton::mbRight; return true;
-    case Qt::MiddleButton: button = TMouseButton::mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        button = TMouseButton::mbLeft;
+        return true;
+    case Qt::RightButton:
+        button = TMouseButton::mbRight;
+        return true;
+    case Qt::MiddleButton:
+        button = TMouseButton::mbMiddle;
+        return true;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
-void TChessBrd::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
+void TChessBrd::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (OnMouseDown)
         OnMouseDown(this, Button, Shift, X, Y);
     const Square sq = PointToSquare(X, Y);
@@ -48,8 +52,7 @@ void TChessBrd::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     }
 }
 
-void TChessBrd::MouseMove(TShiftState Shift, int X, int Y)
-{
+void TChessBrd::MouseMove(TShiftState Shift, int X, int Y) {
     if (OnMouseMove)
         OnMouseMove(this, Shift, X, Y);
     if (cursor_ != crSizeNWSE && cursor_ != crSizeWE && cursor_ != crSizeNS)
@@ -69,27 +72,23 @@ void TChessBrd::MouseMove(TShiftState Shift, int X, int Y)
     }
 }
 
-void TChessBrd::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
+void TChessBrd::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (OnMouseUp)
         OnMouseUp(this, Button, Shift, X, Y);
     resizing_ = false;
 }
 
-void TChessBrd::Click()
-{
+void TChessBrd::Click() {
     if (OnClick)
         OnClick(this);
 }
 
-void TChessBrd::DblClick()
-{
+void TChessBrd::DblClick() {
     if (OnDblClick)
         OnDblClick(this);
 }
 
-void TChessBrd::mousePressEvent(QMouseEvent *e)
-{
+void TChessBrd::mousePressEvent(QMouseEvent *e) {
     TMouseButton button;
     // While a drag runs, every press belongs to it.
     if (IsDragging() || !ButtonOf(e->button(), button))
@@ -104,8 +103,7 @@ void TChessBrd::mousePressEvent(QMouseEvent *e)
     MouseDown(button, ShiftOf(e), pos.x(), pos.y());
 }
 
-void TChessBrd::mouseDoubleClickEvent(QMouseEvent *e)
-{
+void TChessBrd::mouseDoubleClickEvent(QMouseEvent *e) {
     TMouseButton button;
     if (IsDragging() || !ButtonOf(e->button(), button))
         return;
@@ -119,8 +117,7 @@ void TChessBrd::mouseDoubleClickEvent(QMouseEvent *e)
     MouseDown(button, static_cast<TShiftState>(ShiftOf(e) | ssDouble), pos.x(), pos.y());
 }
 
-void TChessBrd::mouseMoveEvent(QMouseEvent *e)
-{
+void TChessBrd::mouseMoveEvent(QMouseEvent *e) {
     const QPoint pos = e->position().toPoint();
     if (IsDragging())
         DragPointerMoved(pos, e->globalPosition().toPoint());
@@ -128,8 +125,7 @@ void TChessBrd::mouseMoveEvent(QMouseEvent *e)
         MouseMove(ShiftOf(e), pos.x(), pos.y());
 }
 
-void TChessBrd::mouseReleaseEvent(QMouseEvent *e)
-{
+void TChessBrd::mouseReleaseEvent(QMouseEvent *e) {
     const QPoint pos = e->position().toPoint();
     if (IsDragging()) {
         // Only the left button ends a drag; other releases are swallowed by it.

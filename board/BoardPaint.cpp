@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-void TChessBrd::Paint()
-{
+void TChessBrd::Paint() {
     painting_ = true;
     ApplySizeRule();
     painting_ = false;
@@ -14,8 +13,7 @@ void TChessBrd::Paint()
     Show(rect());
 }
 
-TChessBrd::TLabelOffsets TChessBrd::LabelOffsets() const
-{
+TChessBrd::TLabelOffsets TChessBrd::LabelOffsets() const {
     const int fontSize = coordFont_.Size();
     TCanvas measure;
     measure.Font = coordFont_;
@@ -23,8 +21,7 @@ TChessBrd::TLabelOffsets TChessBrd::LabelOffsets() const
             measure.TextHeight(QStringLiteral("0")) / 4};
 }
 
-void TChessBrd::DrawBorder()
-{
+void TChessBrd::DrawBorder() {
     const int b = sizeOfBorder_, s = sizeOfSquare_, w = Width(), h = Height();
     canvas_.Save();
     canvas_.BrushColor = borderColor_;
@@ -68,8 +65,7 @@ void TChessBrd::DrawBorder()
     Show(rect());
 }
 
-void TChessBrd::FillShade(int shade)
-{
+void TChessBrd::FillShade(int shade) {
     const bool dark = shade == ColorBlack;
     const QImage &picture = dark ? squareDark_ : squareLight_;
     if (IsBitmapUsable(&picture)) {
@@ -81,14 +77,12 @@ void TChessBrd::FillShade(int shade)
     }
 }
 
-void TChessBrd::DrawGridLine(int x0, int y0, int x1, int y1)
-{
+void TChessBrd::DrawGridLine(int x0, int y0, int x1, int y1) {
     canvas_.MoveTo(x0, y0);
     canvas_.LineTo(x1, y1);
 }
 
-void TChessBrd::DrawGridLines()
-{
+void TChessBrd::DrawGridLines() {
     const int s = sizeOfSquare_, left = BoardLeft(), top = BoardTop();
     canvas_.Pen.Color = clBlack;
     for (int i = 1; i <= 7; ++i) {
@@ -97,8 +91,7 @@ void TChessBrd::DrawGridLines()
     }
 }
 
-void TChessBrd::DrawSquares()
-{
+void TChessBrd::DrawSquares() {
     const int b = sizeOfBorder_, s = sizeOfSquare_;
     canvas_.Save();
     canvas_.IntersectClipRect(QRect(QPoint(b, b), QPoint(Width() - b - 1, Height() - b - 1)));
@@ -118,8 +111,7 @@ void TChessBrd::DrawSquares()
     Show(rect());
 }
 
-void TChessBrd::DrawPieces()
-{
+void TChessBrd::DrawPieces() {
     const std::string &position = Position();
     const int count = std::min<int>(64, static_cast<int>(position.size()));
     for (int k = 1; k <= count; ++k) {
@@ -129,8 +121,7 @@ void TChessBrd::DrawPieces()
     }
 }
 
-void TChessBrd::DrawSquare(Square sq)
-{
+void TChessBrd::DrawSquare(Square sq) {
     const QRect area = SquareRect(sq);
     if (area.isEmpty())
         return;
@@ -143,8 +134,7 @@ void TChessBrd::DrawSquare(Square sq)
     Show(area);
 }
 
-void TChessBrd::DrawPiece(Square sq, char Piece)
-{
+void TChessBrd::DrawPiece(Square sq, char Piece) {
     const QRect area = SquareRect(sq);
     const QImage &image = pieceImages_.Image(PieceImageIndex(Piece));
     if (area.isEmpty() || image.isNull())
@@ -156,8 +146,7 @@ void TChessBrd::DrawPiece(Square sq, char Piece)
     Show(QRect(at, image.size()));
 }
 
-void TChessBrd::RedrawChangedSquares(const std::string &oldPosition)
-{
+void TChessBrd::RedrawChangedSquares(const std::string &oldPosition) {
     const std::string &position = Position();
     for (int k = 1; k <= 64; ++k) {
         const auto index = static_cast<std::size_t>(k - 1);

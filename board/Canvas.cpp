@@ -9,38 +9,51 @@
 namespace {
 
 // On/off run lengths of the dashed styles for one-pixel pens; empty means solid.
-std::vector<int> DashPattern(TPenStyle style)
-{
+std::vector<int> DashPattern(TPenStyle style) {
     switch (style) {
-    case TPenStyle::psDash: return {18, 6};
-    case TPenStyle::psDot: return {3, 3};
-    case TPenStyle::psDashDot: return {9, 6, 3, 6};
-    case TPenStyle::psDashDotDot: return {9, 3, 3, 3, 3, 3};
-    default: return {};
+    case TPenStyle::psDash:
+        return {18, 6};
+    case TPenStyle::psDot:
+        return {3, 3};
+    case TPenStyle::psDashDot:
+        return {9, 6, 3, 6};
+    case TPenStyle::psDashDotDot:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
     }
 }
 
-QRgb ApplyMode(TPenMode mode, QRgb dst, QRgb src)
-{
+QRgb ApplyMode(TPenMode mode, QRgb dst, QRgb src) {
     switch (mode) {
-    case TPenMode::pmCopy: return src;
-    case TPenMode::pmNotCopy: return 0xFF000000u | ~src;
-    case TPenMode::pmXor: return 0xFF000000u | (dst ^ src);
-    case TPenMode::pmNot: return 0xFF000000u | ~dst;
-    case TPenMode::pmBlack: return 0xFF000000u;
-    case TPenMode::pmWhite: return 0xFFFFFFFFu;
-    case TPenMode::pmNop: return dst;
+    case TPenMode::pmCopy:
+        return src;
+    case TPenMode::pmNotCopy:
+        return 0xFF000000u | ~src;
+    case TPenMode::pmXor:
+        return 0xFF000000u | (dst ^ src);
+    case TPenMode::pmNot:
+        return 0xFF000000u | ~dst;
+    case TPenMode::pmBlack:
+        return 0xFF000000u;
+    case TPenMode::pmWhite:
+        return 0xFFFFFFFFu;
+    case TPenMode::pmNop:
+        return dst;
     }
     return src;
 }
 
-QPainter::CompositionMode CompositionOf(TPenMode mode)
-{
+QPainter::CompositionMode CompositionOf(TPenMode mode) {
     switch (mode) {
-    case TPenMode::pmNotCopy: return QPainter::RasterOp_NotSource;
-    case TPenMode::pmXor: return QPainter::RasterOp_SourceXorDestination;
-    case TPenMode::pmNot: return QPainter::RasterOp_NotDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+    case TPenMode::pmNotCopy:
+        return QPainter::RasterOp_NotSource;
+    case TPenMode::pmXor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case TPenMode::pmNot:
+        return QPainter::RasterOp_NotDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
     }
 }
 
@@ -48,8 +61,7 @@ QPainter::CompositionMode CompositionOf(TPenMode mode)
 
 TCanvas::TCanvas() : surface_(0, 0, QImage::Format_RGB32) {}
 
-void TCanvas::SetSize(int width, int height)
-{
+void TCanvas::SetSize(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
     if (surface_.width() == width && surface_.height() == height)
@@ -64,10 +76,11 @@ void TCanvas::SetSize(int width, int height)
     surface_ = std::move(grown);
 }
 
-void TCanvas::Save() { saved_.push_back(State{clip_, clipped_, BrushColor, Font}); }
+void TCanvas::Save() {
+    saved_.push_back(State{clip_, clipped_, BrushColor, Font});
+}
 
-void TCanvas::Restore()
-{
+void TCanvas::Restore() {
     if (saved_.empty())
         return;
     const State &state = saved_.back();
@@ -78,32 +91,32 @@ void TCanvas::Restore()
     saved_.pop_back();
 }
 
-QRegion TCanvas::EffectiveClip() const { return clipped_ ? clip_ : QRegion(surface_.rect()); }
+QRegion TCanvas::EffectiveClip() const {
+    return clipped_ ? clip_ : QRegion(surface_.rect());
+}
 
-void TCanvas::IntersectClipRect(const QRect &rect)
-{
+void TCanvas::IntersectClipRect(const QRect &rect) {
     clip_ = EffectiveClip().intersected(rect);
     clipped_ = true;
 }
 
-void TCanvas::ExcludeClipRect(const QRect &rect)
-{
+void TCanvas::ExcludeClipRect(const QRect &rect) {
     clip_ = EffectiveClip().subtracted(rect);
     clipped_ = true;
 }
 
-QRect TCanvas::ClipBox() const { return EffectiveClip().boundingRect(); }
+QRect TCanvas::ClipBox() const {
+    return EffectiveClip().boundingRect();
+}
 
-void TCanvas::FillRect(const QRect &rect)
-{
+void TCanvas::FillRect(const QRect &rect) {
     QPainter p(&surface_);
     if (clipped_)
         p.setClipRegion(clip_);
     p.fillRect(rect, ResolveColor(BrushColor));
 }
 
-void TCanvas::TileImage(const QImage &picture)
-{
+void TCanvas::TileImage(const QImage &picture) {
     const int w = picture.width(), h = picture.height();
     if (w <= 0 || h <= 0)
         return;
@@ -120,10 +133,11 @@ void TCanvas::TileImage(const QImage &picture)
             p.drawImage(left, top, picture);
 }
 
-void TCanvas::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
+void TCanvas::MoveTo(int x, int y) {
+    penPos_ = QPoint(x, y);
+}
 
-void TCanvas::LineTo(int x, int y)
-{
+void TCanvas::LineTo(int x, int y) {
     if (Pen.Style != TPenStyle::psClear) {
         if (Pen.Width <= 1)
             PlotLinePixels(penPos_.x(), penPos_.y(), x, y);
@@ -133,8 +147,7 @@ void TCanvas::LineTo(int x, int y)
     penPos_ = QPoint(x, y);
 }
 
-void TCanvas::PlotLinePixels(int x0, int y0, int x1, int y1)
-{
+void TCanvas::PlotLinePixels(int x0, int y0, int x1, int y1) {
     const QRect bounds = ClipBox().intersected(surface_.rect());
     if (bounds.isEmpty())
         return;
@@ -171,8 +184,7 @@ void TCanvas::PlotLinePixels(int x0, int y0, int x1, int y1)
     }
 }
 
-void TCanvas::WideLine(int x0, int y0, int x1, int y1)
-{
+void TCanvas::WideLine(int x0, int y0, int x1, int y1) {
     QPainter p(&surface_);
     if (clipped_)
         p.setClipRegion(clip_);
@@ -190,8 +202,7 @@ void TCanvas::WideLine(int x0, int y0, int x1, int y1)
     p.drawLine(x0, y0, x1, y1);
 }
 
-void TCanvas::TextOut(int x, int y, const QString &text)
-{
+void TCanvas::TextOut(int x, int y, const QString &text) {
     QPainter p(&surface_);
     if (clipped_)
         p.setClipRegion(clip_);
@@ -201,14 +212,12 @@ void TCanvas::TextOut(int x, int y, const QString &text)
     p.drawText(x, y + QFontMetrics(font).ascent(), text);
 }
 
-int TCanvas::TextHeight(const QString &text) const
-{
+int TCanvas::TextHeight(const QString &text) const {
     (void)text; // the cell height is the same for every text in one font
     return QFontMetrics(ResolveFont(Font)).height();
 }
 
-void TCanvas::DrawMasked(const QImage &image, int x, int y)
-{
+void TCanvas::DrawMasked(const QImage &image, int x, int y) {
     if (image.isNull())
         return;
     QPainter p(&surface_);

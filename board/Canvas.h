@@ -10,7 +10,7 @@
 // small set of drawing operations the board needs. Every operation draws at once and honours the
 // clip region; nothing is buffered.
 class TCanvas {
-public:
+  public:
     TCanvas();
 
     const QImage &Surface() const { return surface_; }
@@ -45,7 +45,7 @@ public:
     // Draws an image whose alpha is 0 (keep the surface) or 255 (take the image's pixel).
     void DrawMasked(const QImage &image, int x, int y);
 
-private:
+  private:
     struct State {
         QRegion clip;
         bool clipped;

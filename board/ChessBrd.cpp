@@ -13,8 +13,7 @@ constexpr int MaxSquareSize = 1 << 20;
 
 // The square size the size rule derives from an outer size; never below one pixel, so that no
 // later division by the square size can fail.
-int SquareSizeFor(int width, int height, int border)
-{
+int SquareSizeFor(int width, int height, int border) {
     const long long mean = (static_cast<long long>(width) + height) / 2;
     const long long side = (mean - 2LL * border) / 8;
     return static_cast<int>(std::clamp<long long>(side, 1, MaxSquareSize));
@@ -22,8 +21,7 @@ int SquareSizeFor(int width, int height, int border)
 
 } // namespace
 
-TChessBrd::TChessBrd(QWidget *parent) : QWidget(parent)
-{
+TChessBrd::TChessBrd(QWidget *parent) : QWidget(parent) {
     InitBoardwickResources();
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -38,32 +36,27 @@ TChessBrd::TChessBrd(QWidget *parent) : QWidget(parent)
     ResetGame();
 }
 
-void TChessBrd::SetBoardLines(bool Value)
-{
+void TChessBrd::SetBoardLines(bool Value) {
     boardLines_ = Value;
     Paint();
 }
 
-void TChessBrd::SetBorderBitmap(const QImage &Value)
-{
+void TChessBrd::SetBorderBitmap(const QImage &Value) {
     borderBitmap_ = Value.convertToFormat(QImage::Format_RGB32);
     Paint();
 }
 
-void TChessBrd::SetBorderColor(TColor Value)
-{
+void TChessBrd::SetBorderColor(TColor Value) {
     borderColor_ = Value;
     Paint();
 }
 
-void TChessBrd::SetCoordFont(const TFont &Value)
-{
+void TChessBrd::SetCoordFont(const TFont &Value) {
     coordFont_ = Value;
     Paint();
 }
 
-void TChessBrd::SetCustomPieceSet(const QImage *Value)
-{
+void TChessBrd::SetCustomPieceSet(const QImage *Value) {
     if (Value != nullptr && !IsValidPieceSet(Value))
         return;
     customPieceSet_ = Value != nullptr ? *Value : QImage();
@@ -71,24 +64,25 @@ void TChessBrd::SetCustomPieceSet(const QImage *Value)
     Paint();
 }
 
-void TChessBrd::SetDisplayCoords(CoordSet Value)
-{
+void TChessBrd::SetDisplayCoords(CoordSet Value) {
     displayCoords_ = Value;
     Paint();
 }
 
-void TChessBrd::SetLineStyle(const TPen &Value)
-{
+void TChessBrd::SetLineStyle(const TPen &Value) {
     lineStyle_ = Value;
     Paint();
 }
 
-void TChessBrd::SetResizeMinSize(int Value) { resizeMinSize_ = std::min(Value, resizeMaxSize_); }
+void TChessBrd::SetResizeMinSize(int Value) {
+    resizeMinSize_ = std::min(Value, resizeMaxSize_);
+}
 
-void TChessBrd::SetResizeMaxSize(int Value) { resizeMaxSize_ = std::max(Value, resizeMinSize_); }
+void TChessBrd::SetResizeMaxSize(int Value) {
+    resizeMaxSize_ = std::max(Value, resizeMinSize_);
+}
 
-void TChessBrd::SetSizeOfBorder(int Value)
-{
+void TChessBrd::SetSizeOfBorder(int Value) {
     // After the owner resized the board the stored square size is stale until the next Paint;
     // the square size the new outer size stands for is the one to keep.
     if (size() != settledSize_)
@@ -97,77 +91,65 @@ void TChessBrd::SetSizeOfBorder(int Value)
     ResizeFromSetter(8 * sizeOfSquare_ + 2 * sizeOfBorder_);
 }
 
-void TChessBrd::SetSizeOfSquare(int Value)
-{
+void TChessBrd::SetSizeOfSquare(int Value) {
     sizeOfSquare_ = std::clamp(Value, 1, MaxSquareSize);
     ResizeFromSetter(8 * sizeOfSquare_ + 2 * sizeOfBorder_);
 }
 
-void TChessBrd::ResizeFromSetter(int newWidth)
-{
+void TChessBrd::ResizeFromSetter(int newWidth) {
     resize(newWidth, height());
     settledSize_ = size();
 }
 
-void TChessBrd::SetSquareColorDark(TColor Value)
-{
+void TChessBrd::SetSquareColorDark(TColor Value) {
     squareColorDark_ = Value;
     Paint();
 }
 
-void TChessBrd::SetSquareColorLight(TColor Value)
-{
+void TChessBrd::SetSquareColorLight(TColor Value) {
     squareColorLight_ = Value;
     Paint();
 }
 
-void TChessBrd::SetSquareDark(const QImage &Value)
-{
+void TChessBrd::SetSquareDark(const QImage &Value) {
     squareDark_ = Value.convertToFormat(QImage::Format_RGB32);
     Paint();
 }
 
-void TChessBrd::SetSquareLight(const QImage &Value)
-{
+void TChessBrd::SetSquareLight(const QImage &Value) {
     squareLight_ = Value.convertToFormat(QImage::Format_RGB32);
     Paint();
 }
 
-void TChessBrd::SetStandardSize(StandardSet Value)
-{
+void TChessBrd::SetStandardSize(StandardSet Value) {
     standardSize_ = Value;
     LoadStandardPieceSet();
     BuildPieceImages();
     Paint();
 }
 
-void TChessBrd::SetWhiteOnTop(bool Value)
-{
+void TChessBrd::SetWhiteOnTop(bool Value) {
     whiteOnTop_ = Value;
     Paint();
 }
 
-void TChessBrd::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
-{
+void TChessBrd::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     setGeometry(ALeft, ATop, AWidth, AHeight);
 }
 
-void TChessBrd::SetCursor(TCursor Value)
-{
+void TChessBrd::SetCursor(TCursor Value) {
     cursor_ = Value;
     setCursor(QCursor(CursorShapeOf(Value)));
 }
 
-void TChessBrd::ApplySizeRule()
-{
+void TChessBrd::ApplySizeRule() {
     sizeOfSquare_ = SquareSizeFor(width(), height(), sizeOfBorder_);
     const int side = 8 * sizeOfSquare_ + 2 * sizeOfBorder_;
     resize(side, side);
     settledSize_ = size();
 }
 
-Square TChessBrd::PointToSquare(int X, int Y) const
-{
+Square TChessBrd::PointToSquare(int X, int Y) const {
     const int s = sizeOfSquare_;
     const int x = X - BoardLeft(), y = Y - BoardTop();
     if (x < 0 || x >= 8 * s || y < 0 || y >= 8 * s)
@@ -181,22 +163,19 @@ Square TChessBrd::PointToSquare(int X, int Y) const
     return SquareFromOrd(row * 8 + column + 1);
 }
 
-QPoint TChessBrd::DisplayCell(Square sq) const
-{
+QPoint TChessBrd::DisplayCell(Square sq) const {
     const int ordinal = Ord(sq);
     if (ordinal < 1 || ordinal > 64)
         return {-1, -1};
     return DisplayCell((ordinal - 1) % 8 + 1, 8 - (ordinal - 1) / 8);
 }
 
-QPoint TChessBrd::DisplayCell(int FileNo, int RankNo) const
-{
+QPoint TChessBrd::DisplayCell(int FileNo, int RankNo) const {
     const int column = FileNo - 1, row = 8 - RankNo;
     return whiteOnTop_ ? QPoint(7 - column, 7 - row) : QPoint(column, row);
 }
 
-QRect TChessBrd::SquareRect(Square sq) const
-{
+QRect TChessBrd::SquareRect(Square sq) const {
     const QPoint cell = DisplayCell(sq);
     if (cell.x() < 0)
         return {};
@@ -204,74 +183,68 @@ QRect TChessBrd::SquareRect(Square sq) const
     return {BoardLeft() + cell.x() * s, BoardTop() + cell.y() * s, s, s};
 }
 
-int TChessBrd::SquareColor(Square sq)
-{
+int TChessBrd::SquareColor(Square sq) {
     const int k = Ord(sq) - 1;
     return k % 2 == (k / 8) % 2 ? ColorWhite : ColorBlack;
 }
 
-void TChessBrd::LoadStandardPieceSet() { standardPieceSet_ = LoadStandardSheet(standardSize_); }
+void TChessBrd::LoadStandardPieceSet() {
+    standardPieceSet_ = LoadStandardSheet(standardSize_);
+}
 
-void TChessBrd::BuildPieceImages()
-{
+void TChessBrd::BuildPieceImages() {
     const QImage &sheet = IsValidPieceSet(&customPieceSet_) ? customPieceSet_ : standardPieceSet_;
     CutPieceSheet(sheet, pieceImages_, pieceImageTable_);
 }
 
-int TChessBrd::PieceImageIndex(char Piece) const { return PieceIndexOf(pieceImageTable_, Piece); }
+int TChessBrd::PieceImageIndex(char Piece) const {
+    return PieceIndexOf(pieceImageTable_, Piece);
+}
 
-bool TChessBrd::event(QEvent *e)
-{
+bool TChessBrd::event(QEvent *e) {
     // A modal window opening over the board ends a running drag as cancelled.
     if (e->type() == QEvent::WindowBlocked)
         CancelDrag();
     return QWidget::event(e);
 }
 
-void TChessBrd::changeEvent(QEvent *e)
-{
+void TChessBrd::changeEvent(QEvent *e) {
     // A board that stops taking input cannot finish a drag, so the drag is cancelled.
     if (e->type() == QEvent::EnabledChange && !isEnabled())
         CancelDrag();
     QWidget::changeEvent(e);
 }
 
-void TChessBrd::hideEvent(QHideEvent *e)
-{
+void TChessBrd::hideEvent(QHideEvent *e) {
     CancelDrag();
     QWidget::hideEvent(e);
 }
 
-void TChessBrd::showEvent(QShowEvent *e)
-{
+void TChessBrd::showEvent(QShowEvent *e) {
     QWidget::showEvent(e);
     if (canvas_.Surface().size() != size())
         Paint();
 }
 
-void TChessBrd::resizeEvent(QResizeEvent *e)
-{
+void TChessBrd::resizeEvent(QResizeEvent *e) {
     QWidget::resizeEvent(e);
     if (!painting_)
         QueuePaint();
 }
 
-void TChessBrd::QueuePaint()
-{
+void TChessBrd::QueuePaint() {
     if (paintQueued_)
         return;
     paintQueued_ = true;
     QMetaObject::invokeMethod(this, &TChessBrd::RunQueuedPaint, Qt::QueuedConnection);
 }
 
-void TChessBrd::RunQueuedPaint()
-{
+void TChessBrd::RunQueuedPaint() {
     paintQueued_ = false;
     Paint();
 }
 
-void TChessBrd::paintEvent(QPaintEvent *e)
-{
+void TChessBrd::paintEvent(QPaintEvent *e) {
     QPainter painter(this);
     const QRect area = e->rect();
     painter.fillRect(area, Qt::black);

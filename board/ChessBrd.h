@@ -17,7 +17,7 @@ class TDragOverlay;
 class TChessBrd : public QWidget, public TChessRules {
     Q_OBJECT
 
-public:
+  public:
     explicit TChessBrd(QWidget *parent = nullptr);
     ~TChessBrd() override;
 
@@ -102,7 +102,8 @@ public:
     static bool IsValidPieceSet(const QImage *Bitmap) { return ::IsValidPieceSet(Bitmap); }
 
     // Painting, straight onto the canvas.
-    // Paint first squares the control: SizeOfSquare := ((Width + Height) / 2 - 2 * SizeOfBorder) / 8.
+    // Paint first squares the control: SizeOfSquare := ((Width + Height) / 2 - 2 * SizeOfBorder)
+    // / 8.
     void Paint();
     void DrawBorder();
     void DrawSquares();
@@ -135,7 +136,7 @@ public:
     TDragDropEvent OnDragDrop;
     TEndDragEvent OnEndDrag;
 
-protected:
+  protected:
     // Handlers: each fires its On... event first, then does the board's own work.
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -157,7 +158,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
 
-private:
+  private:
     struct TDragTrack {
         QPoint PressGlobal;
         bool Active = false;

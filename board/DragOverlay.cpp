@@ -2,22 +2,19 @@
 
 #include <QPainter>
 
-TDragOverlay::TDragOverlay(QWidget *parent) : QWidget(parent)
-{
+TDragOverlay::TDragOverlay(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     hide();
 }
 
-void TDragOverlay::SetImage(const QImage &image)
-{
+void TDragOverlay::SetImage(const QImage &image) {
     image_ = image;
     resize(image.size());
     update();
 }
 
-void TDragOverlay::paintEvent(QPaintEvent *)
-{
+void TDragOverlay::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
 }

@@ -8,15 +8,15 @@
 class TDragOverlay : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit TDragOverlay(QWidget *parent);
     // The masked piece image; the widget takes its size.
     void SetImage(const QImage &image);
     const QImage &Image() const { return image_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *e) override;
 
-private:
+  private:
     QImage image_;
 };

@@ -10,7 +10,7 @@
 // The masked piece images cut from a piece sheet, each ready to draw: alpha 255 where the mask
 // is opaque, alpha 0 where it is pure white.
 class TPieceImages {
-public:
+  public:
     // Empties the list and sets the side of the images that follow.
     void Clear(int size);
     // Adds one cell and its mask (both at least Size() x Size()); returns the new index.
@@ -20,7 +20,7 @@ public:
     // The image at index, or a null image for an index outside the list.
     const QImage &Image(int index) const;
 
-private:
+  private:
     std::vector<QImage> images_;
     int size_ = 0;
 };

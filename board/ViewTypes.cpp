@@ -9,7 +9,9 @@ constexpr int PixelsPerInch = 96;
 constexpr int PointsPerInch = 72;
 
 // a * b / c rounded half away from zero, for non-negative arguments.
-int ScaleRounded(int a, int b, int c) { return (2 * a * b + c) / (2 * c); }
+int ScaleRounded(int a, int b, int c) {
+    return (2 * a * b + c) / (2 * c);
+}
 
 // The classic desktop scheme, fixed so the board looks the same on every desktop theme. The
 // borders are the scheme's mid-grey, on which the white coordinate labels stay readable.
@@ -49,25 +51,25 @@ constexpr std::array<QRgb, 31> SystemColors = {
 
 } // namespace
 
-QColor ResolveColor(TColor color)
-{
+QColor ResolveColor(TColor color) {
     if ((color.Value & SystemColorFlag) == 0)
-        return QColor(static_cast<int>(color.Value & 0xFF), static_cast<int>((color.Value >> 8) & 0xFF),
+        return QColor(static_cast<int>(color.Value & 0xFF),
+                      static_cast<int>((color.Value >> 8) & 0xFF),
                       static_cast<int>((color.Value >> 16) & 0xFF));
     // An unknown index reads as black, as the desktop answers it.
     const std::uint32_t index = color.Value & 0xFF;
     return QColor(index < SystemColors.size() ? SystemColors[index] : qRgb(0, 0, 0));
 }
 
-int TFont::Size() const { return ScaleRounded(std::abs(Height), PointsPerInch, PixelsPerInch); }
+int TFont::Size() const {
+    return ScaleRounded(std::abs(Height), PointsPerInch, PixelsPerInch);
+}
 
-void TFont::SetSize(int points)
-{
+void TFont::SetSize(int points) {
     Height = -ScaleRounded(std::abs(points), PixelsPerInch, PointsPerInch);
 }
 
-QFont ResolveFont(const TFont &font)
-{
+QFont ResolveFont(const TFont &font) {
     QString family = QString::fromStdString(font.Name);
     if (family.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
         family = QStringLiteral("Liberation Sans");
@@ -88,28 +90,46 @@ QFont ResolveFont(const TFont &font)
     return result;
 }
 
-Qt::CursorShape CursorShapeOf(TCursor cursor)
-{
+Qt::CursorShape CursorShapeOf(TCursor cursor) {
     switch (cursor) {
-    case crNone: return Qt::BlankCursor;
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crUpArrow: return Qt::UpArrowCursor;
-    case crHourGlass: return Qt::WaitCursor;
-    case crDrag: return Qt::DragMoveCursor;
+    case crNone:
+        return Qt::BlankCursor;
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
+    case crHourGlass:
+        return Qt::WaitCursor;
+    case crDrag:
+        return Qt::DragMoveCursor;
     case crNoDrop:
-    case crNo: return Qt::ForbiddenCursor;
-    case crHSplit: return Qt::SplitHCursor;
-    case crVSplit: return Qt::SplitVCursor;
-    case crMultiDrag: return Qt::DragCopyCursor;
-    case crAppStart: return Qt::BusyCursor;
-    case crHelp: return Qt::WhatsThisCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crSizeAll: return Qt::SizeAllCursor;
-    default: return Qt::ArrowCursor;
+    case crNo:
+        return Qt::ForbiddenCursor;
+    case crHSplit:
+        return Qt::SplitHCursor;
+    case crVSplit:
+        return Qt::SplitVCursor;
+    case crMultiDrag:
+        return Qt::DragCopyCursor;
+    case crAppStart:
+        return Qt::BusyCursor;
+    case crHelp:
+        return Qt::WhatsThisCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
+    case crSizeAll:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }

@@ -15,8 +15,7 @@ struct TColor {
     friend constexpr bool operator==(TColor, TColor) = default;
 };
 
-constexpr TColor RGBColor(int r, int g, int b)
-{
+constexpr TColor RGBColor(int r, int g, int b) {
     return TColor{static_cast<std::uint32_t>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16))};
 }
 
@@ -79,24 +78,21 @@ enum class TCoord : std::uint8_t { West, North, East, South };
 
 // Set of frame sides that carry labels: West bit 0, North bit 1, East bit 2, South bit 3.
 class CoordSet {
-public:
+  public:
     constexpr CoordSet() = default;
-    constexpr CoordSet(std::initializer_list<TCoord> sides)
-    {
+    constexpr CoordSet(std::initializer_list<TCoord> sides) {
         for (TCoord side : sides)
             bits_ = static_cast<std::uint8_t>(bits_ | Bit(side));
     }
-    static constexpr CoordSet All()
-    {
+    static constexpr CoordSet All() {
         return {TCoord::West, TCoord::North, TCoord::East, TCoord::South};
     }
     constexpr bool contains(TCoord side) const { return (bits_ & Bit(side)) != 0; }
     constexpr std::uint8_t Bits() const { return bits_; }
     friend constexpr bool operator==(CoordSet, CoordSet) = default;
 
-private:
-    static constexpr std::uint8_t Bit(TCoord side)
-    {
+  private:
+    static constexpr std::uint8_t Bit(TCoord side) {
         return static_cast<std::uint8_t>(1u << static_cast<unsigned>(side));
     }
     std::uint8_t bits_ = 0;

@@ -166,7 +166,8 @@ void TTrayIcon::AppRestore(QObject *Sender) {
 bool TTrayIcon::eventFilter(QObject *watched, QEvent *event) {
     if (watched == window_ && event->type() == QEvent::WindowStateChange &&
         window_->property(HandlerProperty).value<QObject *>() == this) {
-        const bool was = static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized;
+        const bool was =
+            static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized;
         const bool is = window_->isMinimized();
         if (!was && is)
             Guarded([this] { AppMinimize(QCoreApplication::instance()); });
@@ -186,8 +187,11 @@ void TTrayIcon::ShellMessage(TTrayMessage message) {
         if (OnDblClick)
             OnDblClick(this);
         break;
-    case TTrayMessage::RightButtonUp: RightClick(); break;
-    case TTrayMessage::Other: break;
+    case TTrayMessage::RightButtonUp:
+        RightClick();
+        break;
+    case TTrayMessage::Other:
+        break;
     }
 }
 

@@ -16,7 +16,7 @@ class QWidget;
 
 // The desktop refused a resource, such as the notification icon.
 class EOutOfResources : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -24,7 +24,7 @@ public:
 // minimised. The icon is shown exactly while Active and (Minimized or SeparateIcon), and only
 // when the desktop has a notification area. The owner's top-level window is "the application".
 class TTrayIcon : public QObject {
-public:
+  public:
     static constexpr int MaxTipLength = 63;
 
     // Nested so that they never clash with the board's event types of the same names.
@@ -75,10 +75,10 @@ public:
     void AppMinimize(QObject *Sender);
     void AppRestore(QObject *Sender);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void ShellMessage(TTrayMessage message);
     void RightClick();
     void SetTip(const QString &text);
@@ -96,6 +96,6 @@ private:
     bool shellAvailable_ = false;
     bool iconShown_ = false;
     bool minimized_ = false;
-    bool entryHidden_ = false;  // the window was hidden because the icon stands in for it
+    bool entryHidden_ = false; // the window was hidden because the icon stands in for it
     TTrayIconData notifyData_;
 };

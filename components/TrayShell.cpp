@@ -10,10 +10,14 @@ constexpr int MessageMilliseconds = 10000;
 
 TTrayMessage MessageOf(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-    case QSystemTrayIcon::Trigger: return TTrayMessage::LeftButtonUp;
-    case QSystemTrayIcon::DoubleClick: return TTrayMessage::LeftButtonDoubleClick;
-    case QSystemTrayIcon::Context: return TTrayMessage::RightButtonUp;
-    default: return TTrayMessage::Other;
+    case QSystemTrayIcon::Trigger:
+        return TTrayMessage::LeftButtonUp;
+    case QSystemTrayIcon::DoubleClick:
+        return TTrayMessage::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context:
+        return TTrayMessage::RightButtonUp;
+    default:
+        return TTrayMessage::Other;
     }
 }
 

@@ -22,7 +22,7 @@ enum class TTrayMessage { LeftButtonUp, LeftButtonDoubleClick, RightButtonUp, Ot
 
 // The desktop's notification area, reduced to what the tray icon needs.
 class TTrayShell {
-public:
+  public:
     virtual ~TTrayShell() = default;
     virtual bool HasNotificationArea() const = 0;
     // False when the desktop refuses the icon.
@@ -40,7 +40,7 @@ public:
 
 // The real notification area through QSystemTrayIcon.
 class TSystemTrayShell final : public QObject, public TTrayShell {
-public:
+  public:
     TSystemTrayShell();
     ~TSystemTrayShell() override;
 
@@ -56,7 +56,7 @@ public:
     // Where the desktop shows the icon, in screen coordinates; empty while not shown.
     QRect IconGeometry() const;
 
-private:
+  private:
     void Apply(const TTrayIconData &data);
 
     std::unique_ptr<QSystemTrayIcon> Icon;

@@ -7,7 +7,7 @@
 // Label that shows itself as a link when its caption starts with a web, mail or file-transfer
 // address, and asks the desktop to open its caption on a left-button press.
 class TURL : public QLabel {
-public:
+  public:
     explicit TURL(QWidget *parent = nullptr);
 
     QString Caption() const { return text(); }
@@ -30,11 +30,11 @@ public:
     // Opens a caption with the desktop; replaceable so tests can watch it. Result ignored.
     std::function<void(const QString &)> OpenDocument;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     // Applies the link or plain look; true when font, colour or pointer changed.
     bool ApplyLook(bool link);
 

@@ -17,7 +17,8 @@ quint16 ServicePort(const QString &service, const char *api) {
     throw WinSocketError(EINVAL, api);
 }
 
-TClientSocket::TClientSocket(QObject *parent) : QObject(parent), winSocket_(new TCustomWinSocket(this)) {
+TClientSocket::TClientSocket(QObject *parent)
+    : QObject(parent), winSocket_(new TCustomWinSocket(this)) {
     winSocket_->OnNotice = [this](TCustomWinSocket *socket, TCustomWinSocket::TNotice notice) {
         Route(socket, notice);
     };
@@ -38,11 +39,21 @@ void TClientSocket::Route(TCustomWinSocket *socket, TCustomWinSocket::TNotice no
     using N = TCustomWinSocket::TNotice;
     const TSocketNotifyEvent *slot = nullptr;
     switch (notice) {
-    case N::Connecting: slot = &OnConnecting; break;
-    case N::Connect: slot = &OnConnect; break;
-    case N::Disconnect: slot = &OnDisconnect; break;
-    case N::Read: slot = &OnRead; break;
-    case N::Write: slot = &OnWrite; break;
+    case N::Connecting:
+        slot = &OnConnecting;
+        break;
+    case N::Connect:
+        slot = &OnConnect;
+        break;
+    case N::Disconnect:
+        slot = &OnDisconnect;
+        break;
+    case N::Read:
+        slot = &OnRead;
+        break;
+    case N::Write:
+        slot = &OnWrite;
+        break;
     }
     if (slot && *slot)
         (*slot)(this, socket);
@@ -53,11 +64,26 @@ void TClientSocket::CheckInactive() const {
         throw ESocketError(QString::fromLatin1(SocketTexts::CantChange));
 }
 
-void TClientSocket::SetHost(const QString &value) { CheckInactive(); host_ = value; }
-void TClientSocket::SetAddress(const QString &value) { CheckInactive(); address_ = value; }
-void TClientSocket::SetPort(int value) { CheckInactive(); port_ = value; }
-void TClientSocket::SetService(const QString &value) { CheckInactive(); service_ = value; }
-void TClientSocket::SetClientType(TClientType value) { CheckInactive(); clientType_ = value; }
+void TClientSocket::SetHost(const QString &value) {
+    CheckInactive();
+    host_ = value;
+}
+void TClientSocket::SetAddress(const QString &value) {
+    CheckInactive();
+    address_ = value;
+}
+void TClientSocket::SetPort(int value) {
+    CheckInactive();
+    port_ = value;
+}
+void TClientSocket::SetService(const QString &value) {
+    CheckInactive();
+    service_ = value;
+}
+void TClientSocket::SetClientType(TClientType value) {
+    CheckInactive();
+    clientType_ = value;
+}
 
 quint16 TClientSocket::TargetPort() const {
     return service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "connect");
@@ -96,7 +122,8 @@ void TClientSocket::SetActive(bool value) {
         return;
     }
     const bool literal = typed.Kind == TTypedAddress::TKind::Literal;
-    winSocket_->ConnectTo(literal ? typed.Address : QHostAddress(QHostAddress::AnyIPv4), pendingPort_);
+    winSocket_->ConnectTo(literal ? typed.Address : QHostAddress(QHostAddress::AnyIPv4),
+                          pendingPort_);
 }
 
 // Every address found is tried, in the resolver's order; none at all is the all-zero address.
@@ -104,6 +131,7 @@ void TClientSocket::HostLookedUp(const QHostInfo &info) {
     lookupId_ = -1;
     if (winSocket_->State() != TCustomWinSocket::TState::LookingUp)
         return;
-    const QList<QHostAddress> found = info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>{};
+    const QList<QHostAddress> found =
+        info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>{};
     RunSocketStep([this, found] { winSocket_->ConnectTo(found, pendingPort_); });
 }

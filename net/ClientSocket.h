@@ -1,5 +1,6 @@
 #pragma once
-// The outgoing socket component: properties, events and the call sequence lookup -> connecting -> connect.
+// The outgoing socket component: properties, events and the call sequence lookup -> connecting ->
+// connect.
 #include "net/CustomWinSocket.h"
 #include "net/SocketTypes.h"
 
@@ -9,7 +10,7 @@
 
 class TClientSocket : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TClientSocket(QObject *parent = nullptr);
     ~TClientSocket() override;
 
@@ -46,7 +47,7 @@ public:
     TSocketNotifyEvent OnWrite;
     TSocketErrorEvent OnError;
 
-private:
+  private:
     void CheckInactive() const;
     quint16 TargetPort() const;
     void HostLookedUp(const QHostInfo &info);
@@ -62,5 +63,6 @@ private:
     quint16 pendingPort_ = 0;
 };
 
-// Port for a service name ("tcp"), or the number itself when the text is numeric; throws when unknown.
+// Port for a service name ("tcp"), or the number itself when the text is numeric; throws when
+// unknown.
 quint16 ServicePort(const QString &service, const char *api);

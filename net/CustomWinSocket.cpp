@@ -12,12 +12,15 @@ namespace {
 constexpr qsizetype MaxCandidates = 6;
 }
 
-TCustomWinSocket::TCustomWinSocket(QObject *parent) : QObject(parent), AttemptTimer_(new QTimer(this)) {
+TCustomWinSocket::TCustomWinSocket(QObject *parent)
+    : QObject(parent), AttemptTimer_(new QTimer(this)) {
     AttemptTimer_->setSingleShot(true);
     connect(AttemptTimer_, &QTimer::timeout, this, &TCustomWinSocket::AttemptTimedOut);
 }
 
-TCustomWinSocket::~TCustomWinSocket() { Detach(false); }
+TCustomWinSocket::~TCustomWinSocket() {
+    Detach(false);
+}
 
 void TCustomWinSocket::BeginLookup() {
     if (state_ != TState::Closed)
@@ -49,8 +52,10 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
         return;
     Candidates_.clear();
     // A few addresses at most, so that the whole call stays bounded by a few attempts.
-    for (const QHostAddress &address : addresses.first(std::min<qsizetype>(addresses.size(), MaxCandidates))) {
-        // Linux would take an all-zero address for the local host; an unresolved name must not call ourselves.
+    for (const QHostAddress &address :
+         addresses.first(std::min<qsizetype>(addresses.size(), MaxCandidates))) {
+        // Linux would take an all-zero address for the local host; an unresolved name must not call
+        // ourselves.
         if (!address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
             address != QHostAddress(QHostAddress::AnyIPv6))
             Candidates_.append(UnmappedAddress(address));
@@ -116,7 +121,8 @@ void TCustomWinSocket::Detach(bool graceful) {
     QTcpSocket *socket = socket_;
     socket_ = nullptr;
     socket->disconnect(this);
-    if (graceful && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState &&
+        socket->bytesToWrite() > 0) {
         socket->setParent(QCoreApplication::instance());
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
@@ -223,7 +229,8 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
             return;
         }
         if (state_ == TState::Connecting) {
-            // The notification is dropped: no connect or disconnect follows; a new attempt starts afresh.
+            // The notification is dropped: no connect or disconnect follows; a new attempt starts
+            // afresh.
             state_ = TState::Closed;
             Detach(false);
             if (const int left = Fail(eeConnect, code); left != 0)

@@ -5,15 +5,15 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QList>
 #include <QTcpSocket>
 #include <QTimer>
 
 class TCustomWinSocket : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class TState { Closed, LookingUp, Connecting, Connected };
     enum class TNotice { Connecting, Connect, Disconnect, Read, Write };
 
@@ -32,11 +32,13 @@ public:
     // Gives up a lookup that has not led to a connect yet.
     void CancelLookup();
     // Raises the connecting notice and starts a non-blocking connect. The all-zero address fails at
-    // once: the socket closes with its disconnect notice, then "Windows socket error" naming "connect".
+    // once: the socket closes with its disconnect notice, then "Windows socket error" naming
+    // "connect".
     void ConnectTo(const QHostAddress &address, quint16 port);
     // The same for a resolver's list: its first six addresses are tried in order, each but the
     // last for at most AttemptTimeout (the last within Qt's own 30 s); one connecting notice, then
-    // one connect or one connect failure (the last attempt's). An empty list is the all-zero address.
+    // one connect or one connect failure (the last attempt's). An empty list is the all-zero
+    // address.
     void ConnectTo(const QList<QHostAddress> &addresses, quint16 port);
     int AttemptTimeout() const { return AttemptTimeoutMs_; }
     void SetAttemptTimeout(int ms) { AttemptTimeoutMs_ = ms; }
@@ -58,20 +60,21 @@ public:
     qint64 ReceiveLength() const;
     // Dotted IPv4 (an IPv4 peer of a dual-stack listener too) or compressed IPv6.
     QString PeerAddress() const;
-    // Blocking reverse lookup of the peer's address; empty when it has no name or when not connected.
+    // Blocking reverse lookup of the peer's address; empty when it has no name or when not
+    // connected.
     QString PeerHostName() const;
     quint16 PeerPort() const;
     // The system's handle of the open connection; -1 when there is none.
     qintptr SocketHandle() const;
 
-private:
+  private:
     void Attach(QTcpSocket *socket);
     void StartAttempt();
     void AttemptTimedOut();
     static void SendWithoutDelay(QTcpSocket *socket);
     void Detach(bool graceful);
-    // Queues a step behind the notifications already waiting, as window messages would be, so that a
-    // nested event loop inside a handler still sees later data and the order of events is kept.
+    // Queues a step behind the notifications already waiting, as window messages would be, so that
+    // a nested event loop inside a handler still sees later data and the order of events is kept.
     template <class F> void Post(F &&step);
     void Notify(TNotice notice);
     // Runs the error handler; returns the code it left.

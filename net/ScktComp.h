@@ -1,5 +1,6 @@
 #pragma once
-// The TCP transport: TServerSocket (listener) and TClientSocket (outgoing socket) with their sockets.
+// The TCP transport: TServerSocket (listener) and TClientSocket (outgoing socket) with their
+// sockets.
 #include "net/ClientSocket.h"
 #include "net/CustomWinSocket.h"
 #include "net/ServerClientWinSocket.h"

@@ -6,10 +6,10 @@ class TServerWinSocket;
 
 class TServerClientWinSocket : public TCustomWinSocket {
     Q_OBJECT
-public:
+  public:
     explicit TServerClientWinSocket(TServerWinSocket *server);
     TServerWinSocket *ServerWinSocket() const { return server_; }
 
-private:
+  private:
     TServerWinSocket *server_;
 };

@@ -3,24 +3,36 @@
 #include "net/ClientSocket.h"
 #include "net/SocketError.h"
 
-TServerSocket::TServerSocket(QObject *parent) : QObject(parent), winSocket_(new TServerWinSocket(this)) {
+TServerSocket::TServerSocket(QObject *parent)
+    : QObject(parent), winSocket_(new TServerWinSocket(this)) {
     using N = TCustomWinSocket::TNotice;
     winSocket_->OnListening = [this](TServerWinSocket *socket) { Raise(OnListen, socket); };
-    winSocket_->OnClientConnecting = [this](TServerClientWinSocket *connection) { Welcome(connection); };
+    winSocket_->OnClientConnecting = [this](TServerClientWinSocket *connection) {
+        Welcome(connection);
+    };
     winSocket_->OnClientNotice = [this](TServerClientWinSocket *connection, N notice) {
         switch (notice) {
-        case N::Disconnect: Raise(OnClientDisconnect, connection); break;
-        case N::Read: Raise(OnClientRead, connection); break;
-        case N::Write: Raise(OnClientWrite, connection); break;
+        case N::Disconnect:
+            Raise(OnClientDisconnect, connection);
+            break;
+        case N::Read:
+            Raise(OnClientRead, connection);
+            break;
+        case N::Write:
+            Raise(OnClientWrite, connection);
+            break;
         case N::Connecting:
-        case N::Connect: break; // an accepted connection is announced by Welcome
+        case N::Connect:
+            break; // an accepted connection is announced by Welcome
         }
     };
-    winSocket_->OnClientFailure = [this](TServerClientWinSocket *connection, TErrorEvent kind, int &code) {
+    winSocket_->OnClientFailure = [this](TServerClientWinSocket *connection, TErrorEvent kind,
+                                         int &code) {
         if (OnClientError)
             OnClientError(this, connection, kind, code);
     };
-    winSocket_->OnListenerFailure = [this](TServerWinSocket *listener, TErrorEvent kind, int &code) {
+    winSocket_->OnListenerFailure = [this](TServerWinSocket *listener, TErrorEvent kind,
+                                           int &code) {
         if (OnClientError)
             OnClientError(this, listener, kind, code);
     };
@@ -55,9 +67,18 @@ void TServerSocket::CheckInactive() const {
         throw ESocketError(QString::fromLatin1(SocketTexts::CantChange));
 }
 
-void TServerSocket::SetPort(int value) { CheckInactive(); port_ = value; }
-void TServerSocket::SetService(const QString &value) { CheckInactive(); service_ = value; }
-void TServerSocket::SetServerType(TServerType value) { CheckInactive(); serverType_ = value; }
+void TServerSocket::SetPort(int value) {
+    CheckInactive();
+    port_ = value;
+}
+void TServerSocket::SetService(const QString &value) {
+    CheckInactive();
+    service_ = value;
+}
+void TServerSocket::SetServerType(TServerType value) {
+    CheckInactive();
+    serverType_ = value;
+}
 
 void TServerSocket::SetActive(bool value) {
     if (value == Active())
@@ -66,6 +87,7 @@ void TServerSocket::SetActive(bool value) {
         winSocket_->CloseListener();
         return;
     }
-    const quint16 port = service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "bind");
+    const quint16 port =
+        service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "bind");
     winSocket_->Listen(port);
 }

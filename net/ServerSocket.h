@@ -8,12 +8,12 @@
 
 class TServerSocket : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TServerSocket(QObject *parent = nullptr);
     ~TServerSocket() override;
 
-    // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port (or Service),
-    // raises OnListen and listens; setting False frees every accepted connection without
+    // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port (or
+    // Service), raises OnListen and listens; setting False frees every accepted connection without
     // OnClientDisconnect, then closes the listener.
     bool Active() const { return winSocket_->Listening(); }
     void SetActive(bool value);
@@ -42,7 +42,7 @@ public:
     // An accepted connection's failure, or the listener's own (kind accept, Socket = WinSocket).
     TSocketErrorEvent OnClientError;
 
-private:
+  private:
     void CheckInactive() const;
     void Raise(const TSocketNotifyEvent &slot, TCustomWinSocket *socket);
     void Welcome(TServerClientWinSocket *connection);

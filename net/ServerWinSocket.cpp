@@ -7,8 +7,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <memory>
-#include <string_view>
 #include <netinet/in.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,8 +19,15 @@ constexpr int Backlog = 5;
 // A failure that concerns only the caller being accepted; the next one may succeed.
 bool CallerGone(int code) {
     switch (code) {
-    case ECONNABORTED: case EPROTO: case ENOPROTOOPT: case EHOSTDOWN: case ENONET:
-    case EHOSTUNREACH: case ENETDOWN: case ENETUNREACH: case EINTR:
+    case ECONNABORTED:
+    case EPROTO:
+    case ENOPROTOOPT:
+    case EHOSTDOWN:
+    case ENONET:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case EINTR:
         return true;
     default:
         return false;
@@ -79,7 +86,8 @@ quint16 BoundPort(int handle) {
 TServerClientWinSocket::TServerClientWinSocket(TServerWinSocket *server)
     : TCustomWinSocket(server), server_(server) {}
 
-TServerWinSocket::TServerWinSocket(QObject *parent) : TCustomWinSocket(parent), AcceptRetry_(new QTimer(this)) {
+TServerWinSocket::TServerWinSocket(QObject *parent)
+    : TCustomWinSocket(parent), AcceptRetry_(new QTimer(this)) {
     AcceptRetry_->setSingleShot(true);
     connect(AcceptRetry_, &QTimer::timeout, this, [this] {
         if (Notifier_)
@@ -87,7 +95,9 @@ TServerWinSocket::TServerWinSocket(QObject *parent) : TCustomWinSocket(parent), 
     });
 }
 
-TServerWinSocket::~TServerWinSocket() { CloseListener(); }
+TServerWinSocket::~TServerWinSocket() {
+    CloseListener();
+}
 
 void TServerWinSocket::Listen(quint16 port) {
     if (Listening())
@@ -107,7 +117,8 @@ void TServerWinSocket::Listen(quint16 port) {
     Port_ = BoundPort(handle);
     AcceptFailing_ = false;
     Notifier_ = new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read, this);
-    connect(Notifier_, &QSocketNotifier::activated, this, [this] { RunSocketStep([this] { AcceptPending(); }); });
+    connect(Notifier_, &QSocketNotifier::activated, this,
+            [this] { RunSocketStep([this] { AcceptPending(); }); });
     if (OnListening)
         OnListening(this);
 }
@@ -184,7 +195,10 @@ void TServerWinSocket::Accept(QTcpSocket *socket) {
             TServerWinSocket *Self;
             TServerClientWinSocket *Client;
             bool Armed;
-            ~RemoveAfter() { if (Armed) Self->Remove(Client); }
+            ~RemoveAfter() {
+                if (Armed)
+                    Self->Remove(Client);
+            }
         } removeAfter{this, client, notice == TNotice::Disconnect};
         if (OnClientNotice)
             OnClientNotice(client, notice);

@@ -8,7 +8,7 @@
 
 class TServerWinSocket : public TCustomWinSocket {
     Q_OBJECT
-public:
+  public:
     explicit TServerWinSocket(QObject *parent = nullptr);
     ~TServerWinSocket() override;
 
@@ -33,7 +33,7 @@ public:
     // 0 = oldest still held; fails with "List index out of bounds (n)" otherwise.
     TServerClientWinSocket *Connection(int index) const;
 
-private:
+  private:
     void AcceptPending();
     void AcceptFailed(int code);
     void Accept(QTcpSocket *socket);
@@ -44,8 +44,9 @@ private:
     int ListenHandle_ = -1;
     quint16 Port_ = 0;
     QSocketNotifier *Notifier_ = nullptr; // child while listening
-    // A failed accept pauses the listener for a moment; it then tries again until the cause has passed.
-    QTimer *AcceptRetry_; // child
-    bool AcceptFailing_ = false; // one report per spell of failures
+    // A failed accept pauses the listener for a moment; it then tries again until the cause has
+    // passed.
+    QTimer *AcceptRetry_;                               // child
+    bool AcceptFailing_ = false;                        // one report per spell of failures
     std::vector<TServerClientWinSocket *> connections_; // owned as QObject children
 };

@@ -7,19 +7,32 @@ ESocketError::ESocketError(const QString &message) : std::runtime_error(message.
 
 int ErrnoForSocketError(QAbstractSocket::SocketError error) {
     switch (error) {
-    case QAbstractSocket::ConnectionRefusedError: return ECONNREFUSED;
-    case QAbstractSocket::RemoteHostClosedError: return ECONNRESET;
-    case QAbstractSocket::HostNotFoundError: return EADDRNOTAVAIL;
-    case QAbstractSocket::SocketAccessError: return EACCES;
-    case QAbstractSocket::SocketResourceError: return EMFILE;
-    case QAbstractSocket::SocketTimeoutError: return ETIMEDOUT;
-    case QAbstractSocket::DatagramTooLargeError: return EMSGSIZE;
-    case QAbstractSocket::NetworkError: return ENETUNREACH;
-    case QAbstractSocket::AddressInUseError: return EADDRINUSE;
-    case QAbstractSocket::SocketAddressNotAvailableError: return EADDRNOTAVAIL;
-    case QAbstractSocket::UnsupportedSocketOperationError: return EOPNOTSUPP;
-    case QAbstractSocket::TemporaryError: return EAGAIN;
-    default: return EIO;
+    case QAbstractSocket::ConnectionRefusedError:
+        return ECONNREFUSED;
+    case QAbstractSocket::RemoteHostClosedError:
+        return ECONNRESET;
+    case QAbstractSocket::HostNotFoundError:
+        return EADDRNOTAVAIL;
+    case QAbstractSocket::SocketAccessError:
+        return EACCES;
+    case QAbstractSocket::SocketResourceError:
+        return EMFILE;
+    case QAbstractSocket::SocketTimeoutError:
+        return ETIMEDOUT;
+    case QAbstractSocket::DatagramTooLargeError:
+        return EMSGSIZE;
+    case QAbstractSocket::NetworkError:
+        return ENETUNREACH;
+    case QAbstractSocket::AddressInUseError:
+        return EADDRINUSE;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return EADDRNOTAVAIL;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return EOPNOTSUPP;
+    case QAbstractSocket::TemporaryError:
+        return EAGAIN;
+    default:
+        return EIO;
     }
 }
 

@@ -8,7 +8,7 @@
 
 // A socket failure; what() is the text shown to the user (UTF-8).
 class ESocketError : public std::runtime_error {
-public:
+  public:
     explicit ESocketError(const QString &message);
     QString Message() const { return QString::fromUtf8(what()); }
 };
@@ -32,10 +32,10 @@ ESocketError AsyncSocketError(int code);
 // "List index out of bounds (<index>)".
 std::out_of_range ListIndexError(int index);
 
-// Receives every exception that leaves a socket event (a handler's own or the layer's failure) while
-// the event loop, not the application, is the caller. The default rethrows, which only works when the
-// application's QCoreApplication::notify() catches; the application normally installs a handler that
-// shows the message. Pass an empty function to restore the default.
+// Receives every exception that leaves a socket event (a handler's own or the layer's failure)
+// while the event loop, not the application, is the caller. The default rethrows, which only works
+// when the application's QCoreApplication::notify() catches; the application normally installs a
+// handler that shows the message. Pass an empty function to restore the default.
 using TSocketExceptionHandler = std::function<void(std::exception_ptr)>;
 void SetSocketExceptionHandler(TSocketExceptionHandler handler);
 void DeliverSocketException(std::exception_ptr error);

@@ -11,11 +11,11 @@ namespace {
 
 // A middlegame reached after 400 recorded half-moves of quiet play from a rich position, so every
 // repetition scan walks the whole record.
-TChessRules &MiddlegameWithLongRecord()
-{
+TChessRules &MiddlegameWithLongRecord() {
     static TChessRules board;
     static const bool ready = [] {
-        SetUpBoard(board, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R", true, AllCastlings);
+        SetUpBoard(board, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R", true,
+                   AllCastlings);
         return PlayQuietGame(board, 400);
     }();
     if (!ready)
@@ -24,8 +24,7 @@ TChessRules &MiddlegameWithLongRecord()
 }
 
 // One move with its end-of-game and repetition tests, then the step back that undoes it.
-void BM_MakeMoveWithLongRecord(benchmark::State &state)
-{
+void BM_MakeMoveWithLongRecord(benchmark::State &state) {
     TChessRules &board = MiddlegameWithLongRecord();
     const int number = board.CurrentMove();
     const bool white = board.WhiteToMove();
@@ -44,11 +43,13 @@ void BM_MakeMoveWithLongRecord(benchmark::State &state)
     board.LastWhiteToMove = lastWhite;
     state.counters["entries"] = static_cast<double>(2 * number - (white ? 1 : 0));
 }
-BENCHMARK(BM_MakeMoveWithLongRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MakeMoveWithLongRecord)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // The step back alone, to tell its share in the figure above.
-void BM_GotoMoveWithLongRecord(benchmark::State &state)
-{
+void BM_GotoMoveWithLongRecord(benchmark::State &state) {
     TChessRules &board = MiddlegameWithLongRecord();
     const int number = board.CurrentMove();
     const bool white = board.WhiteToMove();
@@ -57,8 +58,7 @@ void BM_GotoMoveWithLongRecord(benchmark::State &state)
 }
 BENCHMARK(BM_GotoMoveWithLongRecord)->Unit(benchmark::kMicrosecond);
 
-void BM_CanMoveWithLongRecord(benchmark::State &state)
-{
+void BM_CanMoveWithLongRecord(benchmark::State &state) {
     TChessRules &board = MiddlegameWithLongRecord();
     for (auto _ : state)
         benchmark::DoNotOptimize(board.CanMove());
@@ -66,16 +66,14 @@ void BM_CanMoveWithLongRecord(benchmark::State &state)
 BENCHMARK(BM_CanMoveWithLongRecord)->Unit(benchmark::kMicrosecond);
 
 // The PGN text of the whole 400-half-move record, as written when a game ends.
-void BM_GamePgnOfLongRecord(benchmark::State &state)
-{
+void BM_GamePgnOfLongRecord(benchmark::State &state) {
     const TChessRules &board = MiddlegameWithLongRecord();
     for (auto _ : state)
         benchmark::DoNotOptimize(GamePgn(board, {}));
 }
 BENCHMARK(BM_GamePgnOfLongRecord)->Unit(benchmark::kMillisecond);
 
-void BM_PerftStartDepth5(benchmark::State &state)
-{
+void BM_PerftStartDepth5(benchmark::State &state) {
     TChessRules board;
     for (auto _ : state) {
         if (Perft(board, 5) != 4865609)

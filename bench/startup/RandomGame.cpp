@@ -19,7 +19,8 @@ bool GameGoesOn(const TChessRules &board) {
     if (!board.CanMove() || board.IsThreefoldPosition())
         return false;
     const std::string &pos = board.Position();
-    return std::any_of(pos.begin(), pos.end(), [](char c) { return c != ' ' && c != 'K' && c != 'k'; });
+    return std::any_of(pos.begin(), pos.end(),
+                       [](char c) { return c != ' ' && c != 'K' && c != 'k'; });
 }
 
 } // namespace
@@ -47,7 +48,9 @@ int main(int argc, char **argv) {
             board.MoveBack();
         }
         if (!moved) {
-            std::fprintf(stderr, "no move keeps the game going after %d half-moves; try another seed\n", played);
+            std::fprintf(stderr,
+                         "no move keeps the game going after %d half-moves; try another seed\n",
+                         played);
             return 1;
         }
     }

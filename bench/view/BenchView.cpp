@@ -5,8 +5,7 @@
 
 namespace {
 
-void ConfigureMainBoard(TChessBrd &board)
-{
+void ConfigureMainBoard(TChessBrd &board) {
     TFont font;
     font.Height = -9;
     font.Color = clWhite;
@@ -22,8 +21,7 @@ void ConfigureMainBoard(TChessBrd &board)
     board.Paint();
 }
 
-void BM_FullPaint296(benchmark::State &state)
-{
+void BM_FullPaint296(benchmark::State &state) {
     TChessBrd board;
     ConfigureMainBoard(board);
     for (auto _ : state) {
@@ -34,8 +32,7 @@ void BM_FullPaint296(benchmark::State &state)
 BENCHMARK(BM_FullPaint296)->Unit(benchmark::kMicrosecond);
 
 // One move and its way back through the record: the squares it changed are all that is drawn.
-void BM_MoveAndStepBack(benchmark::State &state)
-{
+void BM_MoveAndStepBack(benchmark::State &state) {
     TChessBrd board;
     ConfigureMainBoard(board);
     for (auto _ : state) {
@@ -45,8 +42,7 @@ void BM_MoveAndStepBack(benchmark::State &state)
 }
 BENCHMARK(BM_MoveAndStepBack)->Unit(benchmark::kMicrosecond);
 
-void BM_DrawSquare(benchmark::State &state)
-{
+void BM_DrawSquare(benchmark::State &state) {
     TChessBrd board;
     ConfigureMainBoard(board);
     for (auto _ : state)

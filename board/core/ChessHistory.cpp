@@ -3,8 +3,7 @@
 namespace {
 
 // Entries run (1, White), (1, Black), (2, White), ...; -1 for move numbers below 1.
-long EntryIndex(int moveNumber, bool whiteSide)
-{
+long EntryIndex(int moveNumber, bool whiteSide) {
     if (moveNumber < 1)
         return -1;
     return (static_cast<long>(moveNumber) - 1) * 2 + (whiteSide ? 0 : 1);
@@ -12,8 +11,7 @@ long EntryIndex(int moveNumber, bool whiteSide)
 
 } // namespace
 
-const MoveInfo &TChessRules::MoveHistory(int MoveNumber, bool WhiteSide) const
-{
+const MoveInfo &TChessRules::MoveHistory(int MoveNumber, bool WhiteSide) const {
     static const MoveInfo neverWritten;
     const long index = EntryIndex(MoveNumber, WhiteSide);
     if (index < 0 || static_cast<unsigned long>(index) >= history_.size())
@@ -22,25 +20,23 @@ const MoveInfo &TChessRules::MoveHistory(int MoveNumber, bool WhiteSide) const
 }
 
 // The record grows on demand, so a game of any length is kept whole.
-MoveInfo &TChessRules::Entry(int MoveNumber, bool WhiteSide)
-{
+MoveInfo &TChessRules::Entry(int MoveNumber, bool WhiteSide) {
     const auto index = static_cast<std::size_t>(EntryIndex(MoveNumber, WhiteSide));
     if (index >= history_.size())
         history_.resize(index + 1);
     return history_[index];
 }
 
-void TChessRules::RecordCurrent()
-{
+void TChessRules::RecordCurrent() {
     MoveInfo &entry = Entry(currentMove_, whiteToMove_);
     entry.Board = position_;
     entry.Castling = castling_;
     entry.EnPassantSq = enPassant_;
 }
 
-bool TChessRules::GotoMove(int MoveNumber, bool WhiteSide)
-{
-    if (MoveNumber > LastMoveNumber || (MoveNumber == LastMoveNumber && LastWhiteToMove && !WhiteSide))
+bool TChessRules::GotoMove(int MoveNumber, bool WhiteSide) {
+    if (MoveNumber > LastMoveNumber ||
+        (MoveNumber == LastMoveNumber && LastWhiteToMove && !WhiteSide))
         return false;
     if (MoveNumber < FirstMoveNumber)
         return false;
@@ -59,34 +55,32 @@ bool TChessRules::GotoMove(int MoveNumber, bool WhiteSide)
     return true;
 }
 
-bool TChessRules::MoveBack()
-{
+bool TChessRules::MoveBack() {
     return whiteToMove_ ? GotoMove(currentMove_ - 1, false) : GotoMove(currentMove_, true);
 }
 
-bool TChessRules::MoveForward()
-{
+bool TChessRules::MoveForward() {
     return whiteToMove_ ? GotoMove(currentMove_, false) : GotoMove(currentMove_ + 1, true);
 }
 
-std::vector<std::string> TChessRules::GetMoveList() const
-{
+std::vector<std::string> TChessRules::GetMoveList() const {
     std::vector<std::string> lines;
     if (LastMoveNumber < FirstMoveNumber)
         return lines;
     for (int n = FirstMoveNumber; n <= LastMoveNumber; ++n) {
         const MoveInfo &white = MoveHistory(n, true);
-        lines.push_back(std::to_string(n) + ". " + SquareName(white.FromSq) + "-" + SquareName(white.ToSq));
+        lines.push_back(std::to_string(n) + ". " + SquareName(white.FromSq) + "-" +
+                        SquareName(white.ToSq));
         if (n == LastMoveNumber && LastWhiteToMove)
             break;
         const MoveInfo &black = MoveHistory(n, false);
-        lines.push_back(std::string(14, ' ') + SquareName(black.FromSq) + "-" + SquareName(black.ToSq));
+        lines.push_back(std::string(14, ' ') + SquareName(black.FromSq) + "-" +
+                        SquareName(black.ToSq));
     }
     return lines;
 }
 
-bool TChessRules::IsThreefoldPosition() const
-{
+bool TChessRules::IsThreefoldPosition() const {
     const long current = EntryIndex(currentMove_, whiteToMove_);
     if (current < 0 || static_cast<unsigned long>(current) >= history_.size())
         return false;

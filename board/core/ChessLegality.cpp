@@ -7,8 +7,7 @@
 
 namespace {
 
-char Lower(char piece)
-{
+char Lower(char piece) {
     return (piece >= 'A' && piece <= 'Z') ? static_cast<char>(piece + 32) : piece;
 }
 
@@ -19,7 +18,8 @@ struct Step {
 
 constexpr Step DiagonalSteps[] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
 constexpr Step StraightSteps[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-constexpr Step KnightSteps[] = {{-2, -1}, {-2, 1}, {2, -1}, {2, 1}, {-1, -2}, {1, -2}, {-1, 2}, {1, 2}};
+constexpr Step KnightSteps[] = {{-2, -1}, {-2, 1}, {2, -1}, {2, 1},
+                                {-1, -2}, {1, -2}, {-1, 2}, {1, 2}};
 constexpr Step KingSteps[] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
 
 struct Castling {
@@ -34,20 +34,39 @@ struct Castling {
 
 // Tried in this order; a None entry in mustBeEmpty ends the list.
 constexpr Castling Castlings[] = {
-    {Square::E1, Square::G1, CanStillCastle::WhiteKingSide, 'R', Square::H1,
-     {Square::F1, Square::G1, Square::None}, {Square::E1, Square::F1, Square::G1}},
-    {Square::E1, Square::C1, CanStillCastle::WhiteQueenSide, 'R', Square::A1,
-     {Square::B1, Square::C1, Square::D1}, {Square::E1, Square::D1, Square::C1}},
-    {Square::E8, Square::G8, CanStillCastle::BlackKingSide, 'r', Square::H8,
-     {Square::F8, Square::G8, Square::None}, {Square::E8, Square::F8, Square::G8}},
-    {Square::E8, Square::C8, CanStillCastle::BlackQueenSide, 'r', Square::A8,
-     {Square::B8, Square::C8, Square::D8}, {Square::E8, Square::D8, Square::C8}},
+    {Square::E1,
+     Square::G1,
+     CanStillCastle::WhiteKingSide,
+     'R',
+     Square::H1,
+     {Square::F1, Square::G1, Square::None},
+     {Square::E1, Square::F1, Square::G1}},
+    {Square::E1,
+     Square::C1,
+     CanStillCastle::WhiteQueenSide,
+     'R',
+     Square::A1,
+     {Square::B1, Square::C1, Square::D1},
+     {Square::E1, Square::D1, Square::C1}},
+    {Square::E8,
+     Square::G8,
+     CanStillCastle::BlackKingSide,
+     'r',
+     Square::H8,
+     {Square::F8, Square::G8, Square::None},
+     {Square::E8, Square::F8, Square::G8}},
+    {Square::E8,
+     Square::C8,
+     CanStillCastle::BlackQueenSide,
+     'r',
+     Square::A8,
+     {Square::B8, Square::C8, Square::D8},
+     {Square::E8, Square::D8, Square::C8}},
 };
 
 } // namespace
 
-bool TChessRules::IsLegalMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::IsLegalMove(Square oldSq, Square newSq) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return false;
     if (IsThreefoldPosition())
@@ -55,8 +74,7 @@ bool TChessRules::IsLegalMove(Square oldSq, Square newSq) const
     return IsLegalIgnoringRepetition(oldSq, newSq);
 }
 
-bool TChessRules::IsLegalIgnoringRepetition(Square oldSq, Square newSq) const
-{
+bool TChessRules::IsLegalIgnoringRepetition(Square oldSq, Square newSq) const {
     const int color = PieceColor(oldSq);
     if (color != (whiteToMove_ ? ColorWhite : ColorBlack))
         return false;
@@ -67,21 +85,26 @@ bool TChessRules::IsLegalIgnoringRepetition(Square oldSq, Square newSq) const
     return MoverKingSafeAfter(oldSq, newSq, color == ColorWhite);
 }
 
-bool TChessRules::FollowsMovementRule(Square oldSq, Square newSq) const
-{
+bool TChessRules::FollowsMovementRule(Square oldSq, Square newSq) const {
     switch (Lower(PieceAt(oldSq))) {
-    case 'p': return ValidPawnMove(oldSq, newSq);
-    case 'n': return ValidKnightMove(oldSq, newSq);
-    case 'b': return ValidBishopMove(oldSq, newSq);
-    case 'r': return ValidRookMove(oldSq, newSq);
-    case 'q': return ValidQueenMove(oldSq, newSq);
-    case 'k': return ValidKingMove(oldSq, newSq);
-    default: return true; // a letter without a rule moves freely
+    case 'p':
+        return ValidPawnMove(oldSq, newSq);
+    case 'n':
+        return ValidKnightMove(oldSq, newSq);
+    case 'b':
+        return ValidBishopMove(oldSq, newSq);
+    case 'r':
+        return ValidRookMove(oldSq, newSq);
+    case 'q':
+        return ValidQueenMove(oldSq, newSq);
+    case 'k':
+        return ValidKingMove(oldSq, newSq);
+    default:
+        return true; // a letter without a rule moves freely
     }
 }
 
-bool TChessRules::ValidPawnMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidPawnMove(Square oldSq, Square newSq) const {
     const int color = PieceColor(oldSq);
     if (color == ColorNone || !OnBoard(newSq))
         return false;
@@ -100,8 +123,7 @@ bool TChessRules::ValidPawnMove(Square oldSq, Square newSq) const
            PieceColor(newSq) == ColorNone && PieceColor(between) == ColorNone;
 }
 
-bool TChessRules::ValidKnightMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidKnightMove(Square oldSq, Square newSq) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return false;
     const int df = std::abs(FileOf(newSq) - FileOf(oldSq));
@@ -109,8 +131,7 @@ bool TChessRules::ValidKnightMove(Square oldSq, Square newSq) const
     return (df == 2 && dr == 1) || (df == 1 && dr == 2);
 }
 
-bool TChessRules::ValidLineMove(Square oldSq, Square newSq, bool diagonal, bool straight) const
-{
+bool TChessRules::ValidLineMove(Square oldSq, Square newSq, bool diagonal, bool straight) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return false;
     const int mover = PieceColor(oldSq);
@@ -132,50 +153,48 @@ bool TChessRules::ValidLineMove(Square oldSq, Square newSq, bool diagonal, bool 
     return (diagonal && walk(DiagonalSteps)) || (straight && walk(StraightSteps));
 }
 
-bool TChessRules::ValidBishopMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidBishopMove(Square oldSq, Square newSq) const {
     return ValidLineMove(oldSq, newSq, true, false);
 }
 
-bool TChessRules::ValidRookMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidRookMove(Square oldSq, Square newSq) const {
     return ValidLineMove(oldSq, newSq, false, true);
 }
 
-bool TChessRules::ValidQueenMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidQueenMove(Square oldSq, Square newSq) const {
     return ValidLineMove(oldSq, newSq, true, true);
 }
 
-bool TChessRules::ValidKingMove(Square oldSq, Square newSq) const
-{
+bool TChessRules::ValidKingMove(Square oldSq, Square newSq) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return false;
-    if (std::abs(FileOf(newSq) - FileOf(oldSq)) <= 1 && std::abs(RankOf(newSq) - RankOf(oldSq)) <= 1)
+    if (std::abs(FileOf(newSq) - FileOf(oldSq)) <= 1 &&
+        std::abs(RankOf(newSq) - RankOf(oldSq)) <= 1)
         return true;
     return CastlingValid(oldSq, newSq);
 }
 
-bool TChessRules::CastlingValid(Square oldSq, Square newSq) const
-{
+bool TChessRules::CastlingValid(Square oldSq, Square newSq) const {
     for (const Castling &c : Castlings) {
-        if (oldSq != c.from || newSq != c.to || !castling_.contains(c.right) || PieceAt(c.rookSquare) != c.rook)
+        if (oldSq != c.from || newSq != c.to || !castling_.contains(c.right) ||
+            PieceAt(c.rookSquare) != c.rook)
             continue;
         const bool white = c.rook == 'R';
-        const bool clear = std::all_of(std::begin(c.mustBeEmpty), std::end(c.mustBeEmpty), [&](Square sq) {
-            return sq == Square::None || PieceColor(sq) == ColorNone;
-        });
-        const bool safe = clear && std::none_of(std::begin(c.safe), std::end(c.safe), [&](Square sq) {
-            return white ? WhiteInCheckAfter(c.from, sq) : BlackInCheckAfter(c.from, sq);
-        });
+        const bool clear =
+            std::all_of(std::begin(c.mustBeEmpty), std::end(c.mustBeEmpty), [&](Square sq) {
+                return sq == Square::None || PieceColor(sq) == ColorNone;
+            });
+        const bool safe =
+            clear && std::none_of(std::begin(c.safe), std::end(c.safe), [&](Square sq) {
+                return white ? WhiteInCheckAfter(c.from, sq) : BlackInCheckAfter(c.from, sq);
+            });
         if (safe)
             return true;
     }
     return false;
 }
 
-TChessRules::Trial TChessRules::TrialBoard(Square oldSq, Square newSq) const
-{
+TChessRules::Trial TChessRules::TrialBoard(Square oldSq, Square newSq) const {
     Trial trial;
     std::copy_n(position_.data(), 64, trial.data());
     const char moving = trial[static_cast<std::size_t>(Ord(oldSq) - 1)];
@@ -184,8 +203,7 @@ TChessRules::Trial TChessRules::TrialBoard(Square oldSq, Square newSq) const
     return trial;
 }
 
-Square TChessRules::EnPassantVictim(Square oldSq, Square newSq) const
-{
+Square TChessRules::EnPassantVictim(Square oldSq, Square newSq) const {
     if (newSq != enPassant_ || newSq == Square::None)
         return Square::None;
     const char moving = PieceAt(oldSq);
@@ -198,8 +216,7 @@ Square TChessRules::EnPassantVictim(Square oldSq, Square newSq) const
 
 // The mover's king is judged with an en-passant victim already gone, so a capture that uncovers the
 // king along the rank is refused and one that removes a checking pawn is allowed.
-bool TChessRules::MoverKingSafeAfter(Square oldSq, Square newSq, bool whiteMover) const
-{
+bool TChessRules::MoverKingSafeAfter(Square oldSq, Square newSq, bool whiteMover) const {
     Trial trial = TrialBoard(oldSq, newSq);
     const Square victim = EnPassantVictim(oldSq, newSq);
     if (victim != Square::None)
@@ -207,15 +224,13 @@ bool TChessRules::MoverKingSafeAfter(Square oldSq, Square newSq, bool whiteMover
     return !KingAttacked(trial.data(), whiteMover);
 }
 
-bool TChessRules::WhiteInCheckAfter(Square oldSq, Square newSq) const
-{
+bool TChessRules::WhiteInCheckAfter(Square oldSq, Square newSq) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return KingAttacked(position_.data(), true);
     return KingAttacked(TrialBoard(oldSq, newSq).data(), true);
 }
 
-bool TChessRules::BlackInCheckAfter(Square oldSq, Square newSq) const
-{
+bool TChessRules::BlackInCheckAfter(Square oldSq, Square newSq) const {
     if (!OnBoard(oldSq) || !OnBoard(newSq))
         return KingAttacked(position_.data(), false);
     return KingAttacked(TrialBoard(oldSq, newSq).data(), false);
@@ -223,8 +238,7 @@ bool TChessRules::BlackInCheckAfter(Square oldSq, Square newSq) const
 
 // Visits every square the piece on from could possibly reach under its movement rule (a superset);
 // stops early and answers true once visit answers true.
-template <typename Visit> bool TChessRules::ForEachCandidate(Square from, Visit &&visit) const
-{
+template <typename Visit> bool TChessRules::ForEachCandidate(Square from, Visit &&visit) const {
     const int file = FileOf(from);
     const int rank = RankOf(from);
     const auto jumps = [&](std::span<const Step> steps) {
@@ -256,10 +270,14 @@ template <typename Visit> bool TChessRules::ForEachCandidate(Square from, Visit 
         const Step pawnSteps[] = {{-1, forward}, {0, forward}, {1, forward}, {0, 2 * forward}};
         return jumps(pawnSteps);
     }
-    case 'n': return jumps(KnightSteps);
-    case 'b': return rays(DiagonalSteps);
-    case 'r': return rays(StraightSteps);
-    case 'q': return rays(DiagonalSteps) || rays(StraightSteps);
+    case 'n':
+        return jumps(KnightSteps);
+    case 'b':
+        return rays(DiagonalSteps);
+    case 'r':
+        return rays(StraightSteps);
+    case 'q':
+        return rays(DiagonalSteps) || rays(StraightSteps);
     case 'k': {
         if (jumps(KingSteps))
             return true;
@@ -277,13 +295,11 @@ template <typename Visit> bool TChessRules::ForEachCandidate(Square from, Visit 
 }
 
 // Same answer as trying IsLegalMove on all 64 x 64 pairs, with the repetition scan done once.
-bool TChessRules::CanMove() const
-{
+bool TChessRules::CanMove() const {
     return !IsThreefoldPosition() && HasMoveIgnoringRepetition();
 }
 
-bool TChessRules::HasMoveIgnoringRepetition() const
-{
+bool TChessRules::HasMoveIgnoringRepetition() const {
     const int side = whiteToMove_ ? ColorWhite : ColorBlack;
     for (int ordinal = 1; ordinal <= 64; ++ordinal) {
         const Square from = static_cast<Square>(ordinal);
@@ -295,8 +311,7 @@ bool TChessRules::HasMoveIgnoringRepetition() const
     return false;
 }
 
-std::vector<std::pair<Square, Square>> TChessRules::LegalMoves() const
-{
+std::vector<std::pair<Square, Square>> TChessRules::LegalMoves() const {
     std::vector<std::pair<Square, Square>> moves;
     if (IsThreefoldPosition())
         return moves;

@@ -7,13 +7,13 @@ namespace {
 
 // Clears a flag when the move ends, also when a handler throws.
 class MoveScope {
-public:
+  public:
     explicit MoveScope(bool &flag) : flag_(flag) { flag_ = true; }
     ~MoveScope() { flag_ = false; }
     MoveScope(const MoveScope &) = delete;
     MoveScope &operator=(const MoveScope &) = delete;
 
-private:
+  private:
     bool &flag_;
 };
 
@@ -50,8 +50,7 @@ constexpr RightsLost RightsByFromSquare[] = {
 
 } // namespace
 
-bool TChessRules::MakeMove(Square oldSq, Square newSq)
-{
+bool TChessRules::MakeMove(Square oldSq, Square newSq) {
     // A move asked for from inside a handler of another move would interleave with it.
     if (moveInProgress_ || !IsLegalMove(oldSq, newSq))
         return false;
@@ -75,8 +74,7 @@ bool TChessRules::MakeMove(Square oldSq, Square newSq)
     return true;
 }
 
-void TChessRules::PlayMove(Square oldSq, Square newSq)
-{
+void TChessRules::PlayMove(Square oldSq, Square newSq) {
     const char captured = PieceAt(newSq);
     const char moved = PieceAt(oldSq);
     SetSquare(newSq, moved);
@@ -98,7 +96,8 @@ void TChessRules::PlayMove(Square oldSq, Square newSq)
     }
 
     const char arrived = PieceAt(newSq);
-    if (newSq == enPassant_ && ((toRank == 6 && arrived == 'P') || (toRank == 3 && arrived == 'p'))) {
+    if (newSq == enPassant_ &&
+        ((toRank == 6 && arrived == 'P') || (toRank == 3 && arrived == 'p'))) {
         const Square victim = SquareAt(FileOf(newSq), arrived == 'P' ? 5 : 4);
         if (OnCapture)
             OnCapture(this, oldSq, newSq, PieceAt(victim));
@@ -108,7 +107,8 @@ void TChessRules::PlayMove(Square oldSq, Square newSq)
 
     const char landed = PieceAt(newSq);
     const int fromRank = RankOf(oldSq);
-    if ((landed == 'P' && fromRank == 2 && toRank == 4) || (landed == 'p' && fromRank == 7 && toRank == 5))
+    if ((landed == 'P' && fromRank == 2 && toRank == 4) ||
+        (landed == 'p' && fromRank == 7 && toRank == 5))
         enPassant_ = static_cast<Square>((Ord(oldSq) + Ord(newSq)) / 2);
     else
         enPassant_ = Square::None;
@@ -137,9 +137,9 @@ void TChessRules::PlayMove(Square oldSq, Square newSq)
 // gone). A missing black king counts as attacked, so White's every move then checks.
 // The new point is not recorded yet, so its record entry may still hold a position of an abandoned
 // line; the repetition test waits for the record and only the moves themselves count here.
-void TChessRules::FireEndOfMoveEvents(Square oldSq, Square newSq)
-{
-    const bool check = KingAttacked(position_.data(), true) || KingAttacked(position_.data(), false);
+void TChessRules::FireEndOfMoveEvents(Square oldSq, Square newSq) {
+    const bool check =
+        KingAttacked(position_.data(), true) || KingAttacked(position_.data(), false);
     const bool canMove = HasMoveIgnoringRepetition();
     if (check) {
         if (OnCheck)
@@ -163,8 +163,7 @@ void TChessRules::FireEndOfMoveEvents(Square oldSq, Square newSq)
         OnThreefoldPosition(this);
 }
 
-void TChessRules::PromotePawn(Square sq)
-{
+void TChessRules::PromotePawn(Square sq) {
     if (!OnBoard(sq))
         return;
     const char piece = promotionPiece_;

@@ -3,35 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
-TChessRules::TChessRules()
-{
+TChessRules::TChessRules() {
     ResetGame();
 }
 
-Square TChessRules::SquareAt(int FileNo, int RankNo)
-{
+Square TChessRules::SquareAt(int FileNo, int RankNo) {
     if (FileNo < 1 || FileNo > 8 || RankNo < 1 || RankNo > 8)
         return Square::None;
     return static_cast<Square>((8 - RankNo) * 8 + FileNo);
 }
 
-int TChessRules::FileOf(Square sq)
-{
+int TChessRules::FileOf(Square sq) {
     return OnBoard(sq) ? ((Ord(sq) - 1) % 8) + 1 : 0;
 }
 
-int TChessRules::RankOf(Square sq)
-{
+int TChessRules::RankOf(Square sq) {
     return OnBoard(sq) ? 8 - ((Ord(sq) - 1) / 8) : 9;
 }
 
-std::string TChessRules::SquareName(Square sq)
-{
+std::string TChessRules::SquareName(Square sq) {
     return {static_cast<char>(64 + FileOf(sq)), static_cast<char>(48 + RankOf(sq))};
 }
 
-int TChessRules::ColorOfLetter(char piece)
-{
+int TChessRules::ColorOfLetter(char piece) {
     if (piece >= 'B' && piece <= 'R')
         return ColorWhite;
     if (piece >= 'b' && piece <= 'r')
@@ -39,30 +33,25 @@ int TChessRules::ColorOfLetter(char piece)
     return ColorNone;
 }
 
-int TChessRules::PieceColor(Square sq) const
-{
+int TChessRules::PieceColor(Square sq) const {
     return ColorOfLetter(PieceAt(sq));
 }
 
-char TChessRules::PieceAt(Square sq) const
-{
+char TChessRules::PieceAt(Square sq) const {
     return OnBoard(sq) ? position_[static_cast<std::size_t>(Ord(sq) - 1)] : ' ';
 }
 
-void TChessRules::SetEnPassant(Square Value)
-{
+void TChessRules::SetEnPassant(Square Value) {
     const int ordinal = Ord(Value);
     if ((ordinal >= 17 && ordinal <= 24) || (ordinal >= 41 && ordinal <= 48))
         enPassant_ = Value;
 }
 
-void TChessRules::SetCurrentMove(int Value)
-{
+void TChessRules::SetCurrentMove(int Value) {
     (void)Value;
 }
 
-void TChessRules::LoadPosition(const std::string &Value)
-{
+void TChessRules::LoadPosition(const std::string &Value) {
     static constexpr char Accepted[] = " PNBRQKpnbrqk";
     std::string placed(64, ' ');
     const std::size_t count = std::min<std::size_t>(Value.size(), 64);
@@ -83,8 +72,7 @@ void TChessRules::LoadPosition(const std::string &Value)
     RepaintBoard();
 }
 
-void TChessRules::ResetGame()
-{
+void TChessRules::ResetGame() {
     position_ = StartPosition;
     whiteToMove_ = true;
     currentMove_ = 1;

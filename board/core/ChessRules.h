@@ -7,19 +7,19 @@
 #include <utility>
 #include <vector>
 
-// The rules side of the board control: position, legality, moves with their events, and the game record.
-// Knows nothing of painting; it asks for repaints through the virtual hooks, which are empty here.
-// Every rules operation answers a bool and changes nothing when it refuses.
+// The rules side of the board control: position, legality, moves with their events, and the game
+// record. Knows nothing of painting; it asks for repaints through the virtual hooks, which are
+// empty here. Every rules operation answers a bool and changes nothing when it refuses.
 class TChessRules : public TObject {
-public:
+  public:
     static constexpr const char *StartPosition =
         "rnbqkbnrpppppppp                                PPPPPPPPRNBQKBNR";
 
     TChessRules();
     ~TChessRules() override = default;
 
-    // Square arithmetic; a file or rank outside 1..8 gives Square::None. None has file 0 and rank 9,
-    // so it prints as "@9".
+    // Square arithmetic; a file or rank outside 1..8 gives Square::None. None has file 0 and rank
+    // 9, so it prints as "@9".
     static Square SquareAt(int FileNo, int RankNo);
     static int FileOf(Square sq);
     static int RankOf(Square sq);
@@ -47,11 +47,12 @@ public:
     // The move number is kept by the rules alone; writing it has no effect.
     void SetCurrentMove(int Value);
 
-    // Copies up to 64 piece letters (others become empty, a NUL ends the copy); "init"/"newgame" in any
-    // case gives the start position. Repaints the whole board; nothing but the placement changes.
+    // Copies up to 64 piece letters (others become empty, a NUL ends the copy); "init"/"newgame" in
+    // any case gives the start position. Repaints the whole board; nothing but the placement
+    // changes.
     void LoadPosition(const std::string &Value);
-    // Start position, White to move, move 1, record bounds at move 1, all castlings, no en-passant square.
-    // Repaints nothing; keeps the promotion piece and the stored record entries.
+    // Start position, White to move, move 1, record bounds at move 1, all castlings, no en-passant
+    // square. Repaints nothing; keeps the promotion piece and the stored record entries.
     void ResetGame();
 
     // Game record bounds; the session writes these directly.
@@ -69,8 +70,8 @@ public:
     bool ValidRookMove(Square oldSq, Square newSq) const;
     bool ValidQueenMove(Square oldSq, Square newSq) const;
     bool ValidKingMove(Square oldSq, Square newSq) const;
-    // Is that king attacked once the piece on oldSq alone stands on newSq? A missing black king counts
-    // as attacked, a missing white king as not attacked.
+    // Is that king attacked once the piece on oldSq alone stands on newSq? A missing black king
+    // counts as attacked, a missing white king as not attacked.
     bool WhiteInCheckAfter(Square oldSq, Square newSq) const;
     bool BlackInCheckAfter(Square oldSq, Square newSq) const;
     // Does the side to move have any legal move?
@@ -78,8 +79,8 @@ public:
     // Every legal (from, to) pair for the side to move, ordered by from then to ordinal.
     std::vector<std::pair<Square, Square>> LegalMoves() const;
 
-    // Plays a legal move with all its events; False (nothing changed, nothing fired) when illegal or
-    // when called from a handler while another move is still being played.
+    // Plays a legal move with all its events; False (nothing changed, nothing fired) when illegal
+    // or when called from a handler while another move is still being played.
     bool MakeMove(Square oldSq, Square newSq);
     // Replaces the pawn on rank 8 or 1 of sq by the promotion piece and repaints the square.
     void PromotePawn(Square sq);
@@ -110,12 +111,12 @@ public:
     virtual void RedrawChangedSquares(const std::string &oldPosition) { (void)oldPosition; }
     virtual void RepaintBoard() {}
 
-protected:
+  protected:
     // The letter a promoting pawn becomes (lower case 'q' at creation); OnPromotion may replace it.
     char PromotionPiece() const { return promotionPiece_; }
     void SetPromotionPiece(char Value) { promotionPiece_ = Value; }
 
-private:
+  private:
     using Trial = std::array<char, 64>;
 
     bool IsLegalIgnoringRepetition(Square oldSq, Square newSq) const;
@@ -130,7 +131,9 @@ private:
 
     void PlayMove(Square oldSq, Square newSq);
     void FireEndOfMoveEvents(Square oldSq, Square newSq);
-    void SetSquare(Square sq, char piece) { position_[static_cast<std::size_t>(Ord(sq) - 1)] = piece; }
+    void SetSquare(Square sq, char piece) {
+        position_[static_cast<std::size_t>(Ord(sq) - 1)] = piece;
+    }
     MoveInfo &Entry(int MoveNumber, bool WhiteSide);
     void RecordCurrent();
 

@@ -4,8 +4,7 @@
 
 namespace {
 
-std::uint64_t Walk(TChessRules &board, int depth)
-{
+std::uint64_t Walk(TChessRules &board, int depth) {
     const auto moves = board.LegalMoves();
     if (depth <= 1)
         return depth == 1 ? moves.size() : 1;
@@ -22,20 +21,17 @@ std::uint64_t Walk(TChessRules &board, int depth)
 
 // Puts the record bounds back once a search is done, so the board reads as before.
 class BoundsKeeper {
-public:
+  public:
     explicit BoundsKeeper(TChessRules &board)
-        : board_(board), last_(board.LastMoveNumber), lastWhite_(board.LastWhiteToMove)
-    {
-    }
-    ~BoundsKeeper()
-    {
+        : board_(board), last_(board.LastMoveNumber), lastWhite_(board.LastWhiteToMove) {}
+    ~BoundsKeeper() {
         board_.LastMoveNumber = last_;
         board_.LastWhiteToMove = lastWhite_;
     }
     BoundsKeeper(const BoundsKeeper &) = delete;
     BoundsKeeper &operator=(const BoundsKeeper &) = delete;
 
-private:
+  private:
     TChessRules &board_;
     int last_;
     bool lastWhite_;
@@ -43,19 +39,16 @@ private:
 
 } // namespace
 
-std::string MoveText(Square from, Square to)
-{
+std::string MoveText(Square from, Square to) {
     return TChessRules::SquareName(from) + "-" + TChessRules::SquareName(to);
 }
 
-std::uint64_t Perft(TChessRules &board, int depth)
-{
+std::uint64_t Perft(TChessRules &board, int depth) {
     BoundsKeeper keeper(board);
     return Walk(board, depth);
 }
 
-std::vector<std::pair<std::string, std::uint64_t>> PerftDivide(TChessRules &board, int depth)
-{
+std::vector<std::pair<std::string, std::uint64_t>> PerftDivide(TChessRules &board, int depth) {
     BoundsKeeper keeper(board);
     std::vector<std::pair<std::string, std::uint64_t>> result;
     const int moveNumber = board.CurrentMove();

@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextLayout>
-#include <QTest>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -21,7 +21,7 @@ const QString Title = QStringLiteral("Boardwick ver 1.00");
 const QString AskTime = QStringLiteral("Input|Time Setting|Insert time");
 
 class AboutBox : public ::testing::Test {
-protected:
+  protected:
     AboutBox() : SavedName(QCoreApplication::applicationName()) {
         QCoreApplication::setApplicationName(Title);
         Form.GameInProgress = [this] { return GameRuns; };
@@ -39,25 +39,26 @@ protected:
 TEST_F(AboutBox, WindowAndPlaces) {
     EXPECT_EQ(Form.windowTitle(), QStringLiteral("About !"));
     EXPECT_EQ(Form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_FALSE(Form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-    EXPECT_EQ(Form.pos(), QPoint(152, 84));  // the frame's corner, as the main window is placed
+    EXPECT_FALSE(Form.windowFlags() &
+                 (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(Form.pos(), QPoint(152, 84)); // the frame's corner, as the main window is placed
     EXPECT_EQ(Form.size(), QSize(328, 310));
     EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
-    EXPECT_FALSE(Form.isVisible());  // created hidden
+    EXPECT_FALSE(Form.isVisible()); // created hidden
 
     const struct {
         QWidget *widget;
-        QRect place;  // empty size: the widget sizes itself to its text
+        QRect place; // empty size: the widget sizes itself to its text
     } places[] = {
-        {Form.Label5, {128, 72, 0, 0}},    {Form.Image1, {192, 24, 105, 105}},
-        {Form.URL1, {16, 124, 0, 0}},      {Form.RichEdit1, {8, 184, 313, 89}},
+        {Form.Label5, {128, 72, 0, 0}},     {Form.Image1, {192, 24, 105, 105}},
+        {Form.URL1, {16, 124, 0, 0}},       {Form.RichEdit1, {8, 184, 313, 89}},
         {Form.Button1, {120, 280, 73, 25}},
     };
     for (const auto &p : places) {
         const std::string name = p.widget->objectName().toStdString();
         if (p.place.isEmpty()) {
             EXPECT_EQ(p.widget->pos(), p.place.topLeft()) << name;
-            EXPECT_EQ(p.widget->size(), p.widget->sizeHint()) << name;  // whole text visible
+            EXPECT_EQ(p.widget->size(), p.widget->sizeHint()) << name; // whole text visible
         } else {
             EXPECT_EQ(p.widget->geometry(), p.place) << name;
         }
@@ -72,7 +73,8 @@ TEST_F(AboutBox, WindowAndPlaces) {
 
 // The information text wraps at words; the box never scrolls sideways.
 TEST_F(AboutBox, InformationTextWrapsWithoutSidewaysScrolling) {
-    Form.RichEdit1->append(QStringLiteral("A last paragraph much longer than the text box is wide, so that it wraps."));
+    Form.RichEdit1->append(QStringLiteral(
+        "A last paragraph much longer than the text box is wide, so that it wraps."));
     Form.show();
     QCoreApplication::processEvents();
     EXPECT_FALSE(Form.RichEdit1->horizontalScrollBar()->isVisible());
@@ -115,7 +117,7 @@ TEST_F(AboutBox, OkClosesAndFocusStartsOnIt) {
 struct TimeRow {
     const char *name;
     bool gameRuns;
-    std::optional<QString> typed;  // none: Cancel
+    std::optional<QString> typed; // none: Cancel
     int time;
     QStringList boxes;
 };

@@ -24,8 +24,8 @@ const TextRow TextRows[] = {
     {"EndsInQuote", "on API 'connect'", "on API 'connect'"},
     {"EndsInLetter", "'abc' is not a valid integer value", "'abc' is not a valid integer value."},
     {"EndsInFullStop", "Done.", "Done."},
-    {"EndsInSlash", "a/", "a/."},  // '/' is the first code above '.'
-    {"EndsInMinus", "a-", "a-"},   // '-' is just below '.'
+    {"EndsInSlash", "a/", "a/."}, // '/' is the first code above '.'
+    {"EndsInMinus", "a-", "a-"},  // '-' is just below '.'
     {"EndsInBang", "Stop!", "Stop!"},
     {"EndsInNonAscii", QString::fromUtf8("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9.")},
     {"Empty", "", ""},
@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FailureTextTest, ::testing::ValuesIn(TextRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // Runs check on the modal box of type Box once it is open; check must close it.
-template <class Box>
-void WhenModalOpens(std::function<void(Box *)> check) {
+template <class Box> void WhenModalOpens(std::function<void(Box *)> check) {
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
         QWidget *widget = QApplication::activeModalWidget();
@@ -62,7 +61,7 @@ void WhenModalOpens(std::function<void(Box *)> check) {
 
 struct BoxRow {
     const char *name;
-    std::function<bool(TDialogs &)> show;  // true: the answer counted as Yes / OK
+    std::function<bool(TDialogs &)> show; // true: the answer counted as Yes / OK
     QString caption;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
@@ -73,16 +72,28 @@ struct BoxRow {
 const QString Markup = QStringLiteral("<b>peer</b> text");
 
 const BoxRow BoxRows[] = {
-    {"Notice", [](TDialogs &d) { d.Notice(Markup); return true; }, "Boardwick ver 1.00",
-     QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok, true},
+    {"Notice",
+     [](TDialogs &d) {
+         d.Notice(Markup);
+         return true;
+     },
+     "Boardwick ver 1.00", QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok, true},
     {"ConfirmYes", [](TDialogs &d) { return d.Confirm(Markup); }, "Confirm", QMessageBox::Question,
      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, true},
     {"ConfirmNo", [](TDialogs &d) { return d.Confirm(Markup); }, "Confirm", QMessageBox::Question,
      QMessageBox::Yes | QMessageBox::No, QMessageBox::No, false},
-    {"Refusal", [](TDialogs &d) { d.Refusal(Markup); return true; }, "Error",
-     QMessageBox::Critical, QMessageBox::Yes, QMessageBox::Yes, true},
-    {"ErrorBox", [](TDialogs &d) { d.ErrorBox(Markup); return true; }, "Boardwick ver 1.00",
-     QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, true},
+    {"Refusal",
+     [](TDialogs &d) {
+         d.Refusal(Markup);
+         return true;
+     },
+     "Error", QMessageBox::Critical, QMessageBox::Yes, QMessageBox::Yes, true},
+    {"ErrorBox",
+     [](TDialogs &d) {
+         d.ErrorBox(Markup);
+         return true;
+     },
+     "Boardwick ver 1.00", QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, true},
 };
 
 class RealBoxTest : public ::testing::TestWithParam<BoxRow> {};
@@ -122,11 +133,12 @@ TEST(RealInputBox, OkReturnsTypedTextCutToMaxLength) {
             return;
         }
         EXPECT_EQ(edit->text(), QStringLiteral("45"));
-        edit->setText(QStringLiteral("123456"));  // typing obeys the limit; setText does too
+        edit->setText(QStringLiteral("123456")); // typing obeys the limit; setText does too
         box->accept();
     });
     QString text = QStringLiteral("45");
-    EXPECT_TRUE(dialogs.InputQuery(QStringLiteral("Time Setting"), QStringLiteral("Insert time"), text, 4));
+    EXPECT_TRUE(
+        dialogs.InputQuery(QStringLiteral("Time Setting"), QStringLiteral("Insert time"), text, 4));
     EXPECT_EQ(text, QStringLiteral("1234"));
 }
 

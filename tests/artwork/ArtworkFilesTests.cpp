@@ -15,26 +15,23 @@
 namespace {
 
 struct FileRow {
-    const char* Path;
+    const char *Path;
     int Width;
     int Height;
     bool Transparent; // drawn on a transparent ground: corners clear
 };
 
-void PrintTo(const FileRow& row, std::ostream* out)
-{
+void PrintTo(const FileRow &row, std::ostream *out) {
     *out << row.Path;
 }
 
-QImage LoadArtwork(const char* path)
-{
+QImage LoadArtwork(const char *path) {
     QImage image;
     image.loadFromData(ReadResource(QString::fromLatin1(path)));
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-int OpaqueCount(const QImage& image, const QRect& area)
-{
+int OpaqueCount(const QImage &image, const QRect &area) {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -46,9 +43,8 @@ int OpaqueCount(const QImage& image, const QRect& area)
 
 class ArtworkFile : public ::testing::TestWithParam<FileRow> {};
 
-TEST_P(ArtworkFile, IsEmbeddedWithItsSizeAndHasAPicture)
-{
-    const FileRow& row = GetParam();
+TEST_P(ArtworkFile, IsEmbeddedWithItsSizeAndHasAPicture) {
+    const FileRow &row = GetParam();
     const QImage image = LoadArtwork(row.Path);
     ASSERT_FALSE(image.isNull()) << row.Path;
     EXPECT_EQ(image.width(), row.Width);
@@ -61,25 +57,26 @@ TEST_P(ArtworkFile, IsEmbeddedWithItsSizeAndHasAPicture)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, ArtworkFile,
-    ::testing::Values(FileRow{":/glyphs/BitBtn1.png", 9, 9, true}, FileRow{":/glyphs/BitBtn2.png", 9, 9, true},
-                      FileRow{":/glyphs/BitBtn3.png", 16, 16, true}, FileRow{":/glyphs/BitBtn4.png", 16, 16, true},
-                      FileRow{":/glyphs/BitBtn5.png", 16, 16, true}, FileRow{":/glyphs/BitBtn6.png", 16, 16, true},
-                      FileRow{":/icons/boardwick.png", 32, 32, false},
-                      FileRow{":/icons/boardwick-16.png", 16, 16, false},
-                      FileRow{":/icons/boardwick-32.png", 32, 32, false},
-                      FileRow{":/icons/boardwick-48.png", 48, 48, false},
-                      FileRow{":/icons/boardwick-64.png", 64, 64, false},
-                      FileRow{":/icons/boardwick-128.png", 128, 128, false},
-                      FileRow{":/about/ProductName.png", 141, 109, true},
-                      FileRow{":/about/Picture.png", 100, 100, false}));
+INSTANTIATE_TEST_SUITE_P(All, ArtworkFile,
+                         ::testing::Values(FileRow{":/glyphs/BitBtn1.png", 9, 9, true},
+                                           FileRow{":/glyphs/BitBtn2.png", 9, 9, true},
+                                           FileRow{":/glyphs/BitBtn3.png", 16, 16, true},
+                                           FileRow{":/glyphs/BitBtn4.png", 16, 16, true},
+                                           FileRow{":/glyphs/BitBtn5.png", 16, 16, true},
+                                           FileRow{":/glyphs/BitBtn6.png", 16, 16, true},
+                                           FileRow{":/icons/boardwick.png", 32, 32, false},
+                                           FileRow{":/icons/boardwick-16.png", 16, 16, false},
+                                           FileRow{":/icons/boardwick-32.png", 32, 32, false},
+                                           FileRow{":/icons/boardwick-48.png", 48, 48, false},
+                                           FileRow{":/icons/boardwick-64.png", 64, 64, false},
+                                           FileRow{":/icons/boardwick-128.png", 128, 128, false},
+                                           FileRow{":/about/ProductName.png", 141, 109, true},
+                                           FileRow{":/about/Picture.png", 100, 100, false}));
 
 // The window icon and the About picture are 16-colour pictures: palette colours, hard mask.
-class SixteenColourArtwork : public ::testing::TestWithParam<const char*> {};
+class SixteenColourArtwork : public ::testing::TestWithParam<const char *> {};
 
-TEST_P(SixteenColourArtwork, UsesOnlyTheStandardColoursAndAHardMask)
-{
+TEST_P(SixteenColourArtwork, UsesOnlyTheStandardColoursAndAHardMask) {
     const QImage image = LoadArtwork(GetParam());
     ASSERT_FALSE(image.isNull());
     const QVector<QRgb> palette = StandardPalette16();
@@ -88,7 +85,8 @@ TEST_P(SixteenColourArtwork, UsesOnlyTheStandardColoursAndAHardMask)
             const QRgb pixel = image.pixel(x, y);
             ASSERT_TRUE(qAlpha(pixel) == 0 || qAlpha(pixel) == 255) << x << "," << y;
             if (qAlpha(pixel) == 255) {
-                ASSERT_GE(PaletteIndexOf(palette, pixel), 0) << x << "," << y << " #" << std::hex << pixel;
+                ASSERT_GE(PaletteIndexOf(palette, pixel), 0)
+                    << x << "," << y << " #" << std::hex << pixel;
             }
         }
     }
@@ -98,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Pictures, SixteenColourArtwork,
                          ::testing::Values(":/icons/boardwick.png", ":/about/Picture.png"));
 
 // Mean x of the ink: a triangle's mass lies towards its base, away from its tip.
-double InkCentreX(const QImage& image)
-{
+double InkCentreX(const QImage &image) {
     double sum = 0;
     double weight = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -112,19 +109,17 @@ double InkCentreX(const QImage& image)
 }
 
 struct DirectionRow {
-    const char* Path;
+    const char *Path;
     bool PointsLeft;
 };
 
-void PrintTo(const DirectionRow& row, std::ostream* out)
-{
+void PrintTo(const DirectionRow &row, std::ostream *out) {
     *out << row.Path;
 }
 
 class StepGlyph : public ::testing::TestWithParam<DirectionRow> {};
 
-TEST_P(StepGlyph, PointsTheWayItSteps)
-{
+TEST_P(StepGlyph, PointsTheWayItSteps) {
     const QImage image = LoadArtwork(GetParam().Path);
     ASSERT_FALSE(image.isNull());
     const double centre = (image.width() - 1) / 2.0;
@@ -140,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(BackAndForward, StepGlyph,
                                            DirectionRow{":/glyphs/BitBtn2.png", false}));
 
 // The version label of the About box sits at (128, 72), 42 x 13, over the name's right part.
-TEST(ProductName, LeavesTheVersionLabelClear)
-{
+TEST(ProductName, LeavesTheVersionLabelClear) {
     const QImage image = LoadArtwork(":/about/ProductName.png");
     ASSERT_FALSE(image.isNull());
     const QRect underLabel(128 - 8, 72, 141 - (128 - 8), 13);
@@ -149,38 +143,39 @@ TEST(ProductName, LeavesTheVersionLabelClear)
     EXPECT_GT(OpaqueCount(image, QRect(0, 0, 64, 109)), 64 * 109 / 4) << "the initial is large";
 }
 
-TEST(ButtonGlyphs, UnknownButtonIsRefused)
-{
+TEST(ButtonGlyphs, UnknownButtonIsRefused) {
     EXPECT_THROW(DrawButtonGlyph(GlyphDef{"Button1", 16}), std::invalid_argument);
 }
 
 // The committed pictures are what the tool draws now.
-TEST(ArtworkTool, RedrawsTheCommittedPictures)
-{
+TEST(ArtworkTool, RedrawsTheCommittedPictures) {
     const std::optional<FontFiles> installed = InstalledFonts();
     if (!installed) {
         GTEST_SKIP() << "DejaVu fonts (fonts-dejavu-core) not installed";
     }
-    const FontFiles& fonts = *installed;
+    const FontFiles &fonts = *installed;
     const ChessGlyphs glyphs(fonts.Sans);
     struct Drawn {
         QString Path;
         QImage Picture;
     };
     std::vector<Drawn> drawn;
-    for (const GlyphDef& def : ButtonGlyphDefs()) {
-        drawn.push_back({QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(def.ButtonName)), DrawButtonGlyph(def)});
+    for (const GlyphDef &def : ButtonGlyphDefs()) {
+        drawn.push_back({QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(def.ButtonName)),
+                         DrawButtonGlyph(def)});
     }
     drawn.push_back({":/icons/boardwick.png", DrawWindowIcon(glyphs)});
     for (int size : ProgramIconSizes()) {
-        drawn.push_back({QStringLiteral(":/icons/boardwick-%1.png").arg(size), DrawProgramIcon(glyphs, size)});
+        drawn.push_back(
+            {QStringLiteral(":/icons/boardwick-%1.png").arg(size), DrawProgramIcon(glyphs, size)});
     }
     drawn.push_back({":/about/ProductName.png", DrawProductName(fonts)});
     drawn.push_back({":/about/Picture.png", DrawAboutPicture(glyphs)});
 
-    for (const Drawn& item : drawn) {
+    for (const Drawn &item : drawn) {
         const QImage committed = LoadArtwork(qPrintable(item.Path));
-        EXPECT_TRUE(committed == item.Picture.convertToFormat(QImage::Format_ARGB32)) << qPrintable(item.Path);
+        EXPECT_TRUE(committed == item.Picture.convertToFormat(QImage::Format_ARGB32))
+            << qPrintable(item.Path);
     }
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 struct EncodeRow {
-    const char* Name;
+    const char *Name;
     int Width;
     int Height;
     int BitsPerPixel;
@@ -18,14 +18,13 @@ struct EncodeRow {
     int ExpectedFileSize;
 };
 
-void PrintTo(const EncodeRow& row, std::ostream* out)
-{
+void PrintTo(const EncodeRow &row, std::ostream *out) {
     *out << row.Name;
 }
 
-// A pattern that differs in every neighbouring pixel and row, so swapped nibbles, bits or rows show.
-IndexedPicture Pattern(const EncodeRow& row)
-{
+// A pattern that differs in every neighbouring pixel and row, so swapped nibbles, bits or rows
+// show.
+IndexedPicture Pattern(const EncodeRow &row) {
     QVector<QRgb> palette;
     for (int i = 0; i < row.PaletteSize; ++i) {
         palette << qRgb((i * 37) % 256, (i * 91) % 256, 255 - i);
@@ -41,9 +40,8 @@ IndexedPicture Pattern(const EncodeRow& row)
 
 class EncodeBmpRoundTrip : public ::testing::TestWithParam<EncodeRow> {};
 
-TEST_P(EncodeBmpRoundTrip, DecodesToTheSamePixelsAndSize)
-{
-    const EncodeRow& row = GetParam();
+TEST_P(EncodeBmpRoundTrip, DecodesToTheSamePixelsAndSize) {
+    const EncodeRow &row = GetParam();
     const IndexedPicture picture = Pattern(row);
     const QByteArray bytes = EncodeBmp(picture, row.BitsPerPixel);
     EXPECT_EQ(bytes.size(), row.ExpectedFileSize);
@@ -61,52 +59,50 @@ TEST_P(EncodeBmpRoundTrip, DecodesToTheSamePixelsAndSize)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Depths, EncodeBmpRoundTrip,
-    ::testing::Values(
-        // 14 + 40 + palette + padded rows
-        EncodeRow{"OneBitWordAligned", 32, 3, 1, 2, 62 + 4 * 3},
-        EncodeRow{"OneBitOddWidthPads", 9, 2, 1, 2, 62 + 4 * 2},
-        EncodeRow{"OneBitThirtyThreeNeedsTwoWords", 33, 1, 1, 2, 62 + 8},
-        EncodeRow{"FourBitOddWidth", 7, 5, 4, 16, 118 + 4 * 5},
-        EncodeRow{"FourBitNineNeedsTwoWords", 9, 2, 4, 16, 118 + 8 * 2},
-        EncodeRow{"FourBitShortPalette", 4, 4, 4, 3, 54 + 12 + 4 * 4},
-        EncodeRow{"EightBitOneWide", 1, 1, 8, 5, 54 + 20 + 4},
-        EncodeRow{"SinglePixelOneBit", 1, 1, 1, 2, 66}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Depths, EncodeBmpRoundTrip,
+                         ::testing::Values(
+                             // 14 + 40 + palette + padded rows
+                             EncodeRow{"OneBitWordAligned", 32, 3, 1, 2, 62 + 4 * 3},
+                             EncodeRow{"OneBitOddWidthPads", 9, 2, 1, 2, 62 + 4 * 2},
+                             EncodeRow{"OneBitThirtyThreeNeedsTwoWords", 33, 1, 1, 2, 62 + 8},
+                             EncodeRow{"FourBitOddWidth", 7, 5, 4, 16, 118 + 4 * 5},
+                             EncodeRow{"FourBitNineNeedsTwoWords", 9, 2, 4, 16, 118 + 8 * 2},
+                             EncodeRow{"FourBitShortPalette", 4, 4, 4, 3, 54 + 12 + 4 * 4},
+                             EncodeRow{"EightBitOneWide", 1, 1, 8, 5, 54 + 20 + 4},
+                             EncodeRow{"SinglePixelOneBit", 1, 1, 1, 2, 66}),
+                         [](const auto &info) { return std::string(info.param.Name); });
 
 struct RefusalRow {
-    const char* Name;
+    const char *Name;
     IndexedPicture Picture;
     int BitsPerPixel;
 };
 
-void PrintTo(const RefusalRow& row, std::ostream* out)
-{
+void PrintTo(const RefusalRow &row, std::ostream *out) {
     *out << row.Name;
 }
 
-IndexedPicture WithPixel(IndexedPicture picture, std::uint8_t index)
-{
+IndexedPicture WithPixel(IndexedPicture picture, std::uint8_t index) {
     picture.Set(0, 0, index);
     return picture;
 }
 
 class EncodeBmpRefuses : public ::testing::TestWithParam<RefusalRow> {};
 
-TEST_P(EncodeBmpRefuses, ThrowsInsteadOfWritingABrokenFile)
-{
+TEST_P(EncodeBmpRefuses, ThrowsInsteadOfWritingABrokenFile) {
     EXPECT_THROW(EncodeBmp(GetParam().Picture, GetParam().BitsPerPixel), std::invalid_argument);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BadInput, EncodeBmpRefuses,
-    ::testing::Values(RefusalRow{"DepthTwo", IndexedPicture(2, 2, BlackWhitePalette(), 0), 2},
-                      RefusalRow{"DepthTwentyFour", IndexedPicture(2, 2, BlackWhitePalette(), 0), 24},
-                      RefusalRow{"PaletteTooLargeForOneBit", IndexedPicture(2, 2, StandardPalette16(), 0), 1},
-                      RefusalRow{"IndexPastPalette", WithPixel(IndexedPicture(2, 2, BlackWhitePalette(), 0), 2), 1},
-                      RefusalRow{"ZeroWidth", IndexedPicture(0, 2, BlackWhitePalette(), 0), 1},
-                      RefusalRow{"EmptyPalette", IndexedPicture(2, 2, {}, 0), 4}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    ::testing::Values(
+        RefusalRow{"DepthTwo", IndexedPicture(2, 2, BlackWhitePalette(), 0), 2},
+        RefusalRow{"DepthTwentyFour", IndexedPicture(2, 2, BlackWhitePalette(), 0), 24},
+        RefusalRow{"PaletteTooLargeForOneBit", IndexedPicture(2, 2, StandardPalette16(), 0), 1},
+        RefusalRow{"IndexPastPalette", WithPixel(IndexedPicture(2, 2, BlackWhitePalette(), 0), 2),
+                   1},
+        RefusalRow{"ZeroWidth", IndexedPicture(0, 2, BlackWhitePalette(), 0), 1},
+        RefusalRow{"EmptyPalette", IndexedPicture(2, 2, {}, 0), 4}),
+    [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -6,8 +6,7 @@
 
 #include <stdexcept>
 
-const std::vector<SheetRow>& BuiltInSheetRows()
-{
+const std::vector<SheetRow> &BuiltInSheetRows() {
     static const std::vector<SheetRow> rows = {
         {"Size32", 192, 128, 4, 12406, true, {Black, Grey, White}},
         {"Size40", 240, 160, 4, 19318, true, {Black, Grey, Silver, White}},
@@ -17,8 +16,7 @@ const std::vector<SheetRow>& BuiltInSheetRows()
     return rows;
 }
 
-QByteArray ReadResource(const QString& path)
-{
+QByteArray ReadResource(const QString &path) {
     InitBoardwickResources();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -27,13 +25,11 @@ QByteArray ReadResource(const QString& path)
     return file.readAll();
 }
 
-QString SheetPath(const SheetRow& row)
-{
+QString SheetPath(const SheetRow &row) {
     return QStringLiteral(":/pieces/%1.bmp").arg(QString::fromLatin1(row.Name));
 }
 
-std::uint32_t U32At(const QByteArray& bytes, int offset)
-{
+std::uint32_t U32At(const QByteArray &bytes, int offset) {
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i) {
         value = (value << 8) | static_cast<std::uint8_t>(bytes.at(offset + i));
@@ -41,23 +37,21 @@ std::uint32_t U32At(const QByteArray& bytes, int offset)
     return value;
 }
 
-int U16At(const QByteArray& bytes, int offset)
-{
-    return static_cast<std::uint8_t>(bytes.at(offset)) | (static_cast<std::uint8_t>(bytes.at(offset + 1)) << 8);
+int U16At(const QByteArray &bytes, int offset) {
+    return static_cast<std::uint8_t>(bytes.at(offset)) |
+           (static_cast<std::uint8_t>(bytes.at(offset + 1)) << 8);
 }
 
-QRgb CellPixel(const QImage& sheet, int column, int row, int x, int y)
-{
+QRgb CellPixel(const QImage &sheet, int column, int row, int x, int y) {
     const int cell = sheet.height() / 4;
     const QRgb pixel = sheet.pixel(column * cell + x, row * cell + y);
     return qRgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
 }
 
-std::optional<FontFiles> InstalledFonts()
-{
+std::optional<FontFiles> InstalledFonts() {
     try {
         return FindFontFiles();
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error &) {
         return std::nullopt;
     }
 }

@@ -15,19 +15,17 @@
 
 namespace {
 
-constexpr const char* KindNames[6] = {"pawn", "knight", "bishop", "rook", "queen", "king"};
+constexpr const char *KindNames[6] = {"pawn", "knight", "bishop", "rook", "queen", "king"};
 
 class SheetPixels : public ::testing::TestWithParam<SheetRow> {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(sheet.loadFromData(ReadResource(SheetPath(GetParam())), "BMP"));
         cell = sheet.height() / 4;
     }
 
     // Pixels the board draws opaque for piece kind in colour side (0 White, 1 Black).
-    int OpaqueCount(int side, int kind) const
-    {
+    int OpaqueCount(int side, int kind) const {
         int count = 0;
         for (int y = 0; y < cell; ++y) {
             for (int x = 0; x < cell; ++x) {
@@ -37,14 +35,15 @@ protected:
         return count;
     }
 
-    // Where both colours are drawn opaque: how often White's pixel is the brighter, and how often Black's.
-    std::pair<int, int> BrighterCounts(int kind) const
-    {
+    // Where both colours are drawn opaque: how often White's pixel is the brighter, and how often
+    // Black's.
+    std::pair<int, int> BrighterCounts(int kind) const {
         int whiteBrighter = 0;
         int blackBrighter = 0;
         for (int y = 0; y < cell; ++y) {
             for (int x = 0; x < cell; ++x) {
-                if (CellPixel(sheet, kind, 1, x, y) == White || CellPixel(sheet, kind, 3, x, y) == White) {
+                if (CellPixel(sheet, kind, 1, x, y) == White ||
+                    CellPixel(sheet, kind, 3, x, y) == White) {
                     continue;
                 }
                 const int white = qGray(CellPixel(sheet, kind, 0, x, y));
@@ -60,9 +59,8 @@ protected:
     int cell = 0;
 };
 
-TEST_P(SheetPixels, UsesOnlyTheAllowedColours)
-{
-    const std::vector<QRgb>& allowed = GetParam().Allowed;
+TEST_P(SheetPixels, UsesOnlyTheAllowedColours) {
+    const std::vector<QRgb> &allowed = GetParam().Allowed;
     for (int y = 0; y < sheet.height(); ++y) {
         for (int x = 0; x < sheet.width(); ++x) {
             const QRgb pixel = CellPixel(sheet, 0, 0, x, y);
@@ -72,20 +70,20 @@ TEST_P(SheetPixels, UsesOnlyTheAllowedColours)
     }
 }
 
-TEST_P(SheetPixels, EveryMaskHoldsAFigureThatLeavesRoomAroundIt)
-{
+TEST_P(SheetPixels, EveryMaskHoldsAFigureThatLeavesRoomAroundIt) {
     for (int side = 0; side < 2; ++side) {
         for (int kind = 0; kind < 6; ++kind) {
             const int opaque = OpaqueCount(side, kind);
-            EXPECT_GT(opaque, cell * cell / 8) << KindNames[kind] << " side " << side << ": mask nearly empty";
-            EXPECT_LT(opaque, cell * cell * 3 / 4) << KindNames[kind] << " side " << side << ": mask nearly full";
+            EXPECT_GT(opaque, cell * cell / 8)
+                << KindNames[kind] << " side " << side << ": mask nearly empty";
+            EXPECT_LT(opaque, cell * cell * 3 / 4)
+                << KindNames[kind] << " side " << side << ": mask nearly full";
         }
     }
 }
 
 // A drawn pixel under a transparent mask pixel would be lost when the board paints the piece.
-TEST_P(SheetPixels, NoPiecePixelFallsOutsideItsMask)
-{
+TEST_P(SheetPixels, NoPiecePixelFallsOutsideItsMask) {
     for (int side = 0; side < 2; ++side) {
         for (int kind = 0; kind < 6; ++kind) {
             for (int y = 0; y < cell; ++y) {
@@ -102,8 +100,7 @@ TEST_P(SheetPixels, NoPiecePixelFallsOutsideItsMask)
 
 // White's figure is light with dark outlines, Black's dark with light inner lines: where both
 // are drawn, White's is clearly the brighter one far more often than the other way round.
-TEST_P(SheetPixels, WhitePiecesShowLighterThanBlackPieces)
-{
+TEST_P(SheetPixels, WhitePiecesShowLighterThanBlackPieces) {
     for (int kind = 0; kind < 6; ++kind) {
         const auto [whiteBrighter, blackBrighter] = BrighterCounts(kind);
         const int opaque = std::min(OpaqueCount(0, kind), OpaqueCount(1, kind));
@@ -112,8 +109,7 @@ TEST_P(SheetPixels, WhitePiecesShowLighterThanBlackPieces)
     }
 }
 
-TEST_P(SheetPixels, SixKindsHaveSixDifferentShapes)
-{
+TEST_P(SheetPixels, SixKindsHaveSixDifferentShapes) {
     for (int side = 0; side < 2; ++side) {
         for (int a = 0; a < 6; ++a) {
             for (int b = a + 1; b < 6; ++b) {
@@ -124,7 +120,8 @@ TEST_P(SheetPixels, SixKindsHaveSixDifferentShapes)
                                      (CellPixel(sheet, b, 2 * side + 1, x, y) == White);
                     }
                 }
-                EXPECT_GT(differing, cell) << KindNames[a] << " vs " << KindNames[b] << " side " << side;
+                EXPECT_GT(differing, cell)
+                    << KindNames[a] << " vs " << KindNames[b] << " side " << side;
             }
         }
     }
@@ -132,8 +129,7 @@ TEST_P(SheetPixels, SixKindsHaveSixDifferentShapes)
 
 // Black's figures are dark with light inner lines. A light pixel reachable from the transparent
 // background through light pixels lies on the figure's outer edge and shows as a speck.
-TEST_P(SheetPixels, BlackFiguresShowNoLightPixelOutsideTheirInnerLines)
-{
+TEST_P(SheetPixels, BlackFiguresShowNoLightPixelOutsideTheirInnerLines) {
     auto transparent = [&](int kind, int x, int y) {
         return x < 0 || y < 0 || x >= cell || y >= cell || CellPixel(sheet, kind, 3, x, y) == White;
     };
@@ -157,20 +153,20 @@ TEST_P(SheetPixels, BlackFiguresShowNoLightPixelOutsideTheirInnerLines)
             if (!outer.insert({x, y}).second) {
                 continue;
             }
-            for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+            for (const auto &[nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
                 if (light(nx, ny)) {
                     stack.emplace_back(nx, ny);
                 }
             }
         }
-        EXPECT_TRUE(outer.empty()) << KindNames[kind] << ": " << outer.size() << " light pixels on the outer edge, first at "
+        EXPECT_TRUE(outer.empty()) << KindNames[kind] << ": " << outer.size()
+                                   << " light pixels on the outer edge, first at "
                                    << outer.begin()->first << "," << outer.begin()->second;
     }
 }
 
 // Soft sheets: the mask's grey pixels form its edge, and every mask has some.
-TEST_P(SheetPixels, GreyMaskPixelsLieOnTheSilhouetteEdge)
-{
+TEST_P(SheetPixels, GreyMaskPixelsLieOnTheSilhouetteEdge) {
     for (int side = 0; side < 2; ++side) {
         for (int kind = 0; kind < 6; ++kind) {
             int grey = 0;
@@ -185,11 +181,13 @@ TEST_P(SheetPixels, GreyMaskPixelsLieOnTheSilhouetteEdge)
                         for (int dx = -1; dx <= 1; ++dx) {
                             const int nx = x + dx;
                             const int ny = y + dy;
-                            nearTransparent |= nx < 0 || ny < 0 || nx >= cell || ny >= cell ||
-                                               CellPixel(sheet, kind, 2 * side + 1, nx, ny) == White;
+                            nearTransparent |=
+                                nx < 0 || ny < 0 || nx >= cell || ny >= cell ||
+                                CellPixel(sheet, kind, 2 * side + 1, nx, ny) == White;
                         }
                     }
-                    EXPECT_TRUE(nearTransparent) << KindNames[kind] << " side " << side << " at " << x << "," << y;
+                    EXPECT_TRUE(nearTransparent)
+                        << KindNames[kind] << " side " << side << " at " << x << "," << y;
                 }
             }
             if (GetParam().SoftEdges) {
@@ -202,19 +200,18 @@ TEST_P(SheetPixels, GreyMaskPixelsLieOnTheSilhouetteEdge)
 }
 
 INSTANTIATE_TEST_SUITE_P(BuiltIn, SheetPixels, ::testing::ValuesIn(BuiltInSheetRows()),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto &info) { return std::string(info.param.Name); });
 
 // The committed files are what the tool draws today: nobody edited one by hand or forgot to
 // regenerate after changing the drawing code.
-TEST(SheetTool, RedrawsTheCommittedSheetsByteForByte)
-{
+TEST(SheetTool, RedrawsTheCommittedSheetsByteForByte) {
     const std::optional<FontFiles> installed = InstalledFonts();
     if (!installed) {
         GTEST_SKIP() << "DejaVu fonts (fonts-dejavu-core) not installed";
     }
-    const FontFiles& fonts = *installed;
+    const FontFiles &fonts = *installed;
     const ChessGlyphs glyphs(fonts.Sans);
-    for (const SheetDef& def : BuiltInSheets()) {
+    for (const SheetDef &def : BuiltInSheets()) {
         const QByteArray drawn = EncodeBmp(RenderPieceSheet(glyphs, def), def.BitsPerPixel);
         const QByteArray committed = ReadResource(QStringLiteral(":/pieces/") + def.FileName);
         EXPECT_TRUE(drawn == committed) << def.FileName;

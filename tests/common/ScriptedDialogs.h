@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <deque>
-#include <set>
 #include <functional>
+#include <set>
 #include <vector>
 
 // One scripted answer. Accept: Yes / OK. Text: what is typed into an input box, the file name of
@@ -26,14 +26,14 @@ struct ShownBox {
     enum class Kind { Notice, Confirm, Refusal, ErrorBox, Input, Promotion, SaveFile };
     Kind Type;
     QString Caption;
-    QString Text;  // for an input box: its prompt
+    QString Text; // for an input box: its prompt
 };
 
 // By default a box answers at once from the script. With RunLoops on, every box, notices
 // included, stays open in a real nested event loop: a scripted answer's While runs first (it may
 // wait for events itself), and a box with no scripted answer stays open until CloseInnermost.
 class ScriptedDialogs final : public TDialogs {
-public:
+  public:
     bool RunLoops = false;
     // With RunLoops: answers a box that has no scripted answer (null: it waits for CloseInnermost).
     std::function<ScriptedAnswer(ShownBox::Kind kind, const QString &text)> Answerer;
@@ -116,15 +116,15 @@ public:
     char ChoosePromotion(const TChessBrd &, bool white) override {
         const QString colour = white ? QStringLiteral("White") : QStringLiteral("Black");
         Record(ShownBox::Kind::Promotion, QStringLiteral("Promotion"), colour);
-        const ScriptedAnswer answer =
-            RunLoops ? RunBox(ShownBox::Kind::Promotion, colour) : Next();
+        const ScriptedAnswer answer = RunLoops ? RunBox(ShownBox::Kind::Promotion, colour) : Next();
         return answer.Accept && !answer.Text.isEmpty() ? answer.Text.at(0).toLatin1() : 'Q';
     }
     // A file box: text the suggested name.
     QString SaveFileName(const QString &caption, const QString &suggested,
                          const QString &) override {
         Record(ShownBox::Kind::SaveFile, caption, suggested);
-        const ScriptedAnswer answer = RunLoops ? RunBox(ShownBox::Kind::SaveFile, suggested) : Next();
+        const ScriptedAnswer answer =
+            RunLoops ? RunBox(ShownBox::Kind::SaveFile, suggested) : Next();
         return answer.Accept ? answer.Text : QString();
     }
 
@@ -135,14 +135,15 @@ public:
         QStringList lines;
         for (const ShownBox &box : Shown)
             lines << QStringLiteral("%1|%2|%3")
-                         .arg(QLatin1String(names[static_cast<int>(box.Type)]), box.Caption, box.Text);
+                         .arg(QLatin1String(names[static_cast<int>(box.Type)]), box.Caption,
+                              box.Text);
         return lines;
     }
 
     std::deque<ScriptedAnswer> Answers;
     std::vector<ShownBox> Shown;
 
-private:
+  private:
     bool Owned(const OpenBox *box) const { return mine_.count(box) != 0; }
 
     ScriptedAnswer RunBox(ShownBox::Kind kind, const QString &text) {

@@ -17,13 +17,13 @@ bool ClickAt(QPoint point, int button) {
     QProcess xdotool;
     QSignalSpy finished(&xdotool, &QProcess::finished);
     xdotool.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                   QStringLiteral("click"), QString::number(button)});
+                  {QStringLiteral("mousemove"), QString::number(point.x()),
+                   QString::number(point.y()), QStringLiteral("click"), QString::number(button)});
     return finished.wait(5000) && xdotool.exitCode() == 0;
 }
 
 class DesktopTray : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
         QPixmap red(22, 22);
@@ -42,7 +42,8 @@ protected:
         tray = new TTrayIcon(&window, std::move(real));
         tray->SetPopupMenu(&menu);
         tray->OnClick = [this](QObject *) { events << QStringLiteral("Click"); };
-        tray->OnRightClick = [this](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        tray->OnRightClick = [this](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x,
+                                    int y) {
             events << QStringLiteral("RightClick %1 %2").arg(x).arg(y);
         };
         ASSERT_TRUE(tray->ShellAvailable());
@@ -78,11 +79,13 @@ TEST_F(DesktopTray, MinimiseRightClickRestore) {
     const QPoint centre = IconCentre();
     ASSERT_TRUE(ClickAt(centre, 3));
     ASSERT_TRUE(QTest::qWaitFor([this] { return menu.isVisible(); }, 5000));
-    EXPECT_EQ(events, QStringList{QStringLiteral("RightClick %1 %2").arg(centre.x()).arg(centre.y())});
+    EXPECT_EQ(events,
+              QStringList{QStringLiteral("RightClick %1 %2").arg(centre.x()).arg(centre.y())});
 
     restore->trigger();
     menu.hide();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window.isVisible() && !window.isMinimized(); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return window.isVisible() && !window.isMinimized(); }, 5000));
     EXPECT_FALSE(tray->IconShown());
     EXPECT_TRUE(shell->IconGeometry().isEmpty());
 }
@@ -96,7 +99,8 @@ TEST_F(DesktopTray, SeparateIconClicksWhileWindowShown) {
     ASSERT_TRUE(ClickAt(centre, 1));
     ASSERT_TRUE(QTest::qWaitFor([this] { return events.contains(QStringLiteral("Click")); }, 5000));
     ASSERT_TRUE(ClickAt(centre, 3));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return menu.isVisible(); }, 5000));  // separate icon: menu opens
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return menu.isVisible(); }, 5000)); // separate icon: menu opens
     menu.hide();
 
     tray->SetSeparateIcon(false);

@@ -8,15 +8,15 @@
 
 // What the fake desktop was asked, kept beyond the tray icon's life.
 struct FakeTrayRecord {
-    QStringList Calls;  // "Add", "Modify", "Delete", "Message" in call order
-    QStringList Messages; // "title|message" of every message shown
-    std::vector<TTrayIconData> Data;  // the icon data of every Add and Modify
+    QStringList Calls;               // "Add", "Modify", "Delete", "Message" in call order
+    QStringList Messages;            // "title|message" of every message shown
+    std::vector<TTrayIconData> Data; // the icon data of every Add and Modify
     bool RefuseAdd = false;
 };
 
 // A notification area that records calls, can refuse to add, and reports a fixed cursor.
 class FakeTrayShell final : public TTrayShell {
-public:
+  public:
     FakeTrayShell(std::shared_ptr<FakeTrayRecord> record, bool hasArea = true)
         : Record(std::move(record)), HasArea(hasArea) {}
 
@@ -47,7 +47,7 @@ public:
 
     QPoint Cursor{640, 478};
 
-private:
+  private:
     void Note(const char *call, const TTrayIconData &data) {
         Record->Calls << QString::fromLatin1(call);
         Record->Data.push_back(data);

@@ -1,6 +1,6 @@
 // The icon's life: which operations show, update and remove it, and what the window does.
-#include "tests/components/FakeTrayShell.h"
 #include "components/TrayIcon.h"
+#include "tests/components/FakeTrayShell.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -28,40 +28,142 @@ struct LifeRow {
 const QString Refused = QStringLiteral("Failure: Cannot create shell notification icon");
 
 const LifeRow LifeRows[] = {
-    {"ActivateWhileNormalShowsNothing", true, false, {Op::Activate}, {"Delete"}, false, false, true, {}},
-    {"MinimizeShowsIconAndHidesWindow", true, false, {Op::Activate, Op::Minimize},
-     {"Delete", "Add"}, true, true, false, {"Minimize"}},
-    {"RestoreRemovesIconAndShowsWindow", true, false, {Op::Activate, Op::Minimize, Op::Restore},
-     {"Delete", "Add", "Delete"}, false, false, true, {"Minimize", "Restore"}},
-    {"RestoreKeepsSeparateIcon", true, false,
-     {Op::Activate, Op::SeparateOn, Op::Minimize, Op::Restore}, {"Delete", "Add"}, true, false,
-     true, {"Minimize", "Restore"}},
-    {"ActivateWhileMinimizedWithSeparate", true, false,
-     {Op::SeparateOn, Op::Minimize, Op::Activate}, {"Add"}, true, true, true, {"Minimize"}},
-    {"ActivateWhileMinimized", true, false, {Op::Minimize, Op::Activate}, {"Add"}, true, true, true,
+    {"ActivateWhileNormalShowsNothing",
+     true,
+     false,
+     {Op::Activate},
+     {"Delete"},
+     false,
+     false,
+     true,
+     {}},
+    {"MinimizeShowsIconAndHidesWindow",
+     true,
+     false,
+     {Op::Activate, Op::Minimize},
+     {"Delete", "Add"},
+     true,
+     true,
+     false,
      {"Minimize"}},
-    {"SeparateOnWhileNormalShowsIcon", true, false, {Op::Activate, Op::SeparateOn},
-     {"Delete", "Add"}, true, false, true, {}},
-    {"SeparateOffWhileNormalRemovesIcon", true, false,
-     {Op::Activate, Op::SeparateOn, Op::SeparateOff}, {"Delete", "Add", "Delete"}, false, false,
-     true, {}},
-    {"SeparateOffWhileMinimizedKeepsIcon", true, false,
-     {Op::Activate, Op::Minimize, Op::SeparateOn, Op::SeparateOff}, {"Delete", "Add"}, true, true,
-     false, {"Minimize"}},
-    {"SeparateOnWhileInactiveDoesNothing", true, false, {Op::SeparateOn}, {}, false, false, true, {}},
+    {"RestoreRemovesIconAndShowsWindow",
+     true,
+     false,
+     {Op::Activate, Op::Minimize, Op::Restore},
+     {"Delete", "Add", "Delete"},
+     false,
+     false,
+     true,
+     {"Minimize", "Restore"}},
+    {"RestoreKeepsSeparateIcon",
+     true,
+     false,
+     {Op::Activate, Op::SeparateOn, Op::Minimize, Op::Restore},
+     {"Delete", "Add"},
+     true,
+     false,
+     true,
+     {"Minimize", "Restore"}},
+    {"ActivateWhileMinimizedWithSeparate",
+     true,
+     false,
+     {Op::SeparateOn, Op::Minimize, Op::Activate},
+     {"Add"},
+     true,
+     true,
+     true,
+     {"Minimize"}},
+    {"ActivateWhileMinimized",
+     true,
+     false,
+     {Op::Minimize, Op::Activate},
+     {"Add"},
+     true,
+     true,
+     true,
+     {"Minimize"}},
+    {"SeparateOnWhileNormalShowsIcon",
+     true,
+     false,
+     {Op::Activate, Op::SeparateOn},
+     {"Delete", "Add"},
+     true,
+     false,
+     true,
+     {}},
+    {"SeparateOffWhileNormalRemovesIcon",
+     true,
+     false,
+     {Op::Activate, Op::SeparateOn, Op::SeparateOff},
+     {"Delete", "Add", "Delete"},
+     false,
+     false,
+     true,
+     {}},
+    {"SeparateOffWhileMinimizedKeepsIcon",
+     true,
+     false,
+     {Op::Activate, Op::Minimize, Op::SeparateOn, Op::SeparateOff},
+     {"Delete", "Add"},
+     true,
+     true,
+     false,
+     {"Minimize"}},
+    {"SeparateOnWhileInactiveDoesNothing",
+     true,
+     false,
+     {Op::SeparateOn},
+     {},
+     false,
+     false,
+     true,
+     {}},
     // The window is never left hidden without an icon to bring it back.
-    {"DeactivateWhileMinimizedShowsWindowAgain", true, false,
-     {Op::Activate, Op::Minimize, Op::Deactivate}, {"Delete", "Add", "Delete"}, false, true, true,
+    {"DeactivateWhileMinimizedShowsWindowAgain",
+     true,
+     false,
+     {Op::Activate, Op::Minimize, Op::Deactivate},
+     {"Delete", "Add", "Delete"},
+     false,
+     true,
+     true,
      {"Minimize"}},
-    {"NoAreaSkipsEveryCall", false, false,
-     {Op::Activate, Op::SeparateOn, Op::Minimize, Op::Restore, Op::SeparateOff, Op::Deactivate}, {},
-     false, false, true, {"Minimize", "Restore"}},
-    {"NoAreaMinimizeKeepsWindow", false, false, {Op::Activate, Op::Minimize}, {}, false, true, true,
+    {"NoAreaSkipsEveryCall",
+     false,
+     false,
+     {Op::Activate, Op::SeparateOn, Op::Minimize, Op::Restore, Op::SeparateOff, Op::Deactivate},
+     {},
+     false,
+     false,
+     true,
+     {"Minimize", "Restore"}},
+    {"NoAreaMinimizeKeepsWindow",
+     false,
+     false,
+     {Op::Activate, Op::Minimize},
+     {},
+     false,
+     true,
+     true,
      {"Minimize"}},
-    {"RefusedAddKeepsWindowReachable", true, true, {Op::Activate, Op::Minimize}, {"Delete", "Add"},
-     false, true, true, {Refused}},
-    {"RestoreAfterRefusedAdd", true, true, {Op::Activate, Op::Minimize, Op::Restore},
-     {"Delete", "Add", "Delete"}, false, false, true, {Refused, "Restore"}},
+    {"RefusedAddKeepsWindowReachable",
+     true,
+     true,
+     {Op::Activate, Op::Minimize},
+     {"Delete", "Add"},
+     false,
+     true,
+     true,
+     {Refused}},
+    {"RestoreAfterRefusedAdd",
+     true,
+     true,
+     {Op::Activate, Op::Minimize, Op::Restore},
+     {"Delete", "Add", "Delete"},
+     false,
+     false,
+     true,
+     {Refused, "Restore"}},
 };
 
 class TrayLifeTest : public ::testing::TestWithParam<LifeRow> {};
@@ -74,18 +176,34 @@ TEST_P(TrayLifeTest, IconFollowsActiveMinimizedAndSeparate) {
     record->RefuseAdd = row.refuseAdd;
     auto *tray = new TTrayIcon(&window, std::make_unique<FakeTrayShell>(record, row.hasArea));
     QStringList events;
-    tray->OnMinimize = [&](QObject *sender) { events << (sender == qApp ? "Minimize" : "Minimize?"); };
+    tray->OnMinimize = [&](QObject *sender) {
+        events << (sender == qApp ? "Minimize" : "Minimize?");
+    };
     tray->OnRestore = [&](QObject *sender) { events << (sender == qApp ? "Restore" : "Restore?"); };
-    tray->FailureHandler = [&](const std::exception &e) { events << "Failure: " + QString(e.what()); };
+    tray->FailureHandler = [&](const std::exception &e) {
+        events << "Failure: " + QString(e.what());
+    };
 
     for (Op op : row.ops) {
         switch (op) {
-        case Op::Activate: tray->SetActive(true); break;
-        case Op::Deactivate: tray->SetActive(false); break;
-        case Op::SeparateOn: tray->SetSeparateIcon(true); break;
-        case Op::SeparateOff: tray->SetSeparateIcon(false); break;
-        case Op::Minimize: window.setWindowState(window.windowState() | Qt::WindowMinimized); break;
-        case Op::Restore: window.showNormal(); break;
+        case Op::Activate:
+            tray->SetActive(true);
+            break;
+        case Op::Deactivate:
+            tray->SetActive(false);
+            break;
+        case Op::SeparateOn:
+            tray->SetSeparateIcon(true);
+            break;
+        case Op::SeparateOff:
+            tray->SetSeparateIcon(false);
+            break;
+        case Op::Minimize:
+            window.setWindowState(window.windowState() | Qt::WindowMinimized);
+            break;
+        case Op::Restore:
+            window.showNormal();
+            break;
         }
         QCoreApplication::sendPostedEvents();
     }
@@ -114,14 +232,14 @@ TEST(TrayIcon, RefusedAddRaisesAndLeavesIconAbsent) {
     }
     EXPECT_FALSE(tray->IconShown());
     record->RefuseAdd = false;
-    tray->AddIcon();  // a later attempt is not blocked by the refusal
+    tray->AddIcon(); // a later attempt is not blocked by the refusal
     EXPECT_TRUE(tray->IconShown());
 }
 
 struct HintRow {
     const char *name;
     bool active;
-    QString first;   // set before the calls are counted; empty = not set
+    QString first; // set before the calls are counted; empty = not set
     QString second;
     QStringList calls;
     QString tip;
@@ -138,8 +256,13 @@ const HintRow HintRows[] = {
     {"LongTipCut", true, "", Long100, {"Modify"}, Long100.left(63), true},
     {"TipOfExactly63Kept", true, "", Exact63, {"Modify"}, Exact63, true},
     {"EmptyClearsTipFlag", true, "Boardwick", "", {"Modify"}, "", false},
-    {"CutNeverSplitsACharacter", true, "", QString(62, QLatin1Char('a')) + Emoji + "b", {"Modify"},
-     QString(62, QLatin1Char('a')), true},
+    {"CutNeverSplitsACharacter",
+     true,
+     "",
+     QString(62, QLatin1Char('a')) + Emoji + "b",
+     {"Modify"},
+     QString(62, QLatin1Char('a')),
+     true},
     {"InactiveStoresWithoutCall", false, "", "Later", {}, "Later", true},
     {"ComparisonIsExact", true, "Boardwick", "boardwick", {"Modify"}, "boardwick", true},
 };
@@ -169,13 +292,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, TrayHintTest, ::testing::ValuesIn(HintRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
 class AppNameGuard {
-public:
+  public:
     explicit AppNameGuard(const QString &name) : Saved(QCoreApplication::applicationName()) {
         QCoreApplication::setApplicationName(name);
     }
     ~AppNameGuard() { QCoreApplication::setApplicationName(Saved); }
 
-private:
+  private:
     QString Saved;
 };
 
@@ -183,7 +306,8 @@ TEST(TrayIcon, TipStartsAsApplicationTitleCut) {
     for (const QString &title : {QStringLiteral("Boardwick ver 1.00"), Long100}) {
         AppNameGuard guard(title);
         QWidget window;
-        auto *tray = new TTrayIcon(&window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
+        auto *tray = new TTrayIcon(
+            &window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
         EXPECT_EQ(tray->NotifyData().Tip, title.left(63));
         EXPECT_TRUE(tray->NotifyData().HasTip);
         EXPECT_TRUE(tray->Hint().isEmpty());
@@ -197,12 +321,12 @@ TEST(TrayIcon, IconChangesReachTheDesktopOnce) {
     QPixmap red(16, 16);
     red.fill(Qt::red);
     const QIcon icon(red);
-    tray->SetIcon(icon);  // inactive: stored, desktop not asked
+    tray->SetIcon(icon); // inactive: stored, desktop not asked
     EXPECT_TRUE(record->Calls.isEmpty());
     tray->SetActive(true);
     tray->SetSeparateIcon(true);
     record->Calls.clear();
-    tray->SetIcon(icon);  // the same picture again
+    tray->SetIcon(icon); // the same picture again
     EXPECT_TRUE(record->Calls.isEmpty());
     QPixmap blue(16, 16);
     blue.fill(Qt::blue);
@@ -237,8 +361,10 @@ TEST(TrayIcon, NewestIconAloneHandlesTheWindow) {
     QWidget window;
     window.show();
     QStringList events;
-    auto *first = new TTrayIcon(&window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
-    auto *second = new TTrayIcon(&window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
+    auto *first =
+        new TTrayIcon(&window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
+    auto *second =
+        new TTrayIcon(&window, std::make_unique<FakeTrayShell>(std::make_shared<FakeTrayRecord>()));
     first->OnMinimize = [&](QObject *) { events << "first"; };
     second->OnMinimize = [&](QObject *) { events << "second"; };
     window.showMinimized();

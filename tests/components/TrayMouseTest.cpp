@@ -1,6 +1,6 @@
 // Mouse actions on the icon: events, the popup menu, and restoring from the menu.
-#include "tests/components/FakeTrayShell.h"
 #include "components/TrayIcon.h"
+#include "tests/components/FakeTrayShell.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -25,13 +25,16 @@ struct Fixture {
         auto fake = std::make_unique<FakeTrayShell>(record);
         shell = fake.get();
         tray = new TTrayIcon(&window, std::move(fake));
-        tray->FailureHandler = [this](const std::exception &e) { events << "Failure: " + QString(e.what()); };
+        tray->FailureHandler = [this](const std::exception &e) {
+            events << "Failure: " + QString(e.what());
+        };
     }
 
     void RecordAll() {
         tray->OnClick = [this](QObject *s) { events << (s == tray ? "Click" : "Click?"); };
         tray->OnDblClick = [this](QObject *s) { events << (s == tray ? "DblClick" : "DblClick?"); };
-        tray->OnRightClick = [this](QObject *s, Qt::MouseButton b, Qt::KeyboardModifiers k, int x, int y) {
+        tray->OnRightClick = [this](QObject *s, Qt::MouseButton b, Qt::KeyboardModifiers k, int x,
+                                    int y) {
             events << QStringLiteral("RightClick %1 %2 %3 %4 %5")
                           .arg(s == tray)
                           .arg(b == Qt::RightButton)
@@ -75,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, TrayMessageTest, ::testing::ValuesIn(MessageRows)
 
 struct MenuRow {
     const char *name;
-    bool minimized;  // the window is hidden behind the icon
+    bool minimized; // the window is hidden behind the icon
     bool separate;
     bool withMenu;
     bool menuOpens;
@@ -151,7 +154,7 @@ TEST(TrayMouse, RestoreFromMenuBringsWindowBackAndRemovesIcon) {
     EXPECT_FALSE(f.tray->IconShown());
     EXPECT_EQ(f.record->Calls, (QStringList{"Delete", "Add", "Delete"}));
 
-    restore->trigger();  // not minimised: nothing changes
+    restore->trigger(); // not minimised: nothing changes
     EXPECT_EQ(f.record->Calls, (QStringList{"Delete", "Add", "Delete"}));
 }
 

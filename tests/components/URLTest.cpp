@@ -14,7 +14,8 @@ bool Shows(TURL &label, const QColor &colour) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor p = image.pixelColor(x, y);
             if (std::abs(p.red() - colour.red()) + std::abs(p.green() - colour.green()) +
-                    std::abs(p.blue() - colour.blue()) < 40)
+                    std::abs(p.blue() - colour.blue()) <
+                40)
                 return true;
         }
     return false;
@@ -49,11 +50,12 @@ TEST_P(URLCaptionTest, LookFollowsCaptionAtPaint) {
     TURL label;
     label.SetCaption(row.caption);
     label.resize(240, 20);
-    EXPECT_FALSE(label.IsLink());  // decided by painting, not by setting the caption
+    EXPECT_FALSE(label.IsLink()); // decided by painting, not by setting the caption
     label.grab();
     EXPECT_EQ(label.IsLink(), row.link);
     EXPECT_EQ(label.font().underline(), row.link);
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), row.link ? label.LinkColor() : label.NormalColor());
+    EXPECT_EQ(label.palette().color(QPalette::WindowText),
+              row.link ? label.LinkColor() : label.NormalColor());
     EXPECT_EQ(label.cursor().shape(), row.link ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (!row.caption.trimmed().isEmpty()) {
         EXPECT_TRUE(Shows(label, row.link ? QColor(0, 0, 255) : label.NormalColor()));
@@ -113,7 +115,7 @@ TEST(URL, LinkColourBeforeFirstPaintIsUsedByIt) {
 
 // Counts the paints a widget receives.
 class PaintCounter : public QObject {
-public:
+  public:
     int Paints = 0;
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::Paint)

@@ -12,8 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     TChessRules board;
-    for (auto [from, to] : {std::pair{Square::E2, Square::E4}, {Square::E7, Square::E5},
-                            {Square::G1, Square::F3}})
+    for (auto [from, to] :
+         {std::pair{Square::E2, Square::E4}, {Square::E7, Square::E5}, {Square::G1, Square::F3}})
         board.MakeMove(from, to);
 
     TLineFramer framer;

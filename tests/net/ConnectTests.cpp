@@ -17,7 +17,9 @@ struct CallRow {
     QString Address;
 };
 
-void PrintTo(const CallRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const CallRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class CallOrder : public ::testing::TestWithParam<CallRow> {};
 
@@ -37,7 +39,8 @@ TEST_P(CallOrder, ClientAndListenerRaiseTheirEventsInOrder) {
     DrainPosted();
 
     EXPECT_EQ(log.Events, (Strings{"Lookup", "Connecting", "Connect", "Write"}));
-    EXPECT_EQ(pair.ServerLog.Events, (Strings{"Listen(active)", "ClientConnect#1", "Accept#1", "ClientWrite#1"}));
+    EXPECT_EQ(pair.ServerLog.Events,
+              (Strings{"Listen(active)", "ClientConnect#1", "Accept#1", "ClientWrite#1"}));
     EXPECT_TRUE(client.Active());
     EXPECT_EQ(client.Socket()->PeerAddress(), "127.0.0.1");
     EXPECT_EQ(pair.Server.WinSocket()->Connection(0)->PeerAddress(), "127.0.0.1");
@@ -72,7 +75,8 @@ TEST(NetListener, SecondCallerIsAcceptedAfterTheFirst) {
             list->Connection(bad);
             ADD_FAILURE() << "index " << bad << " was accepted";
         } catch (const std::out_of_range &e) {
-            EXPECT_EQ(std::string(e.what()), "List index out of bounds (" + std::to_string(bad) + ")");
+            EXPECT_EQ(std::string(e.what()),
+                      "List index out of bounds (" + std::to_string(bad) + ")");
         }
     }
     // The oldest leaving moves the second caller to the front.
@@ -91,7 +95,9 @@ struct FailRow {
     Strings Raised;
 };
 
-void PrintTo(const FailRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const FailRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class FailedCall : public ::testing::TestWithParam<FailRow> {};
 
@@ -108,7 +114,8 @@ TEST_P(FailedCall, ReportsTheFailureAndCanCallAgain) {
     client.SetPort(row.ToClosedPort ? ClosedPort() : pair.Port());
     try {
         client.SetActive(true);
-    } catch (const ESocketError &e) { // a failure found before any waiting reaches the caller directly
+    } catch (
+        const ESocketError &e) { // a failure found before any waiting reaches the caller directly
         raised.Messages.emplace_back(e.what());
     }
     ASSERT_TRUE(WaitUntil([&] { return !raised.Messages.empty() || log.Has("Error:3:111"); }));
@@ -125,20 +132,46 @@ TEST_P(FailedCall, ReportsTheFailureAndCanCallAgain) {
     ASSERT_TRUE(WaitUntil([&] { return client.Active(); }));
 }
 
-const char *const kUnresolved = "Windows socket error: Cannot assign requested address (99), on API 'connect'";
+const char *const kUnresolved =
+    "Windows socket error: Cannot assign requested address (99), on API 'connect'";
 
-INSTANTIATE_TEST_SUITE_P(
-    Net, FailedCall,
-    ::testing::Values(
-        FailRow{"RefusedHandled", "127.0.0.1", "", true, true, {"Lookup", "Connecting", "Error:3:111"}, {}},
-        FailRow{"RefusedUnhandled", "127.0.0.1", "", true, false, {"Lookup", "Connecting", "Error:3:111"},
-                {"Asynchronous socket error 111"}},
-        FailRow{"NameDoesNotResolve", "no-such-host.invalid", "", false, true,
-                {"Lookup", "Connecting", "Disconnect"}, {kUnresolved}},
-        FailRow{"AllZeroHost", "0.0.0.0", "", false, true, {"Lookup", "Connecting", "Disconnect"}, {kUnresolved}},
-        FailRow{"AddressNotDotted", "", "not.an.address", false, true, {"Lookup", "Connecting", "Disconnect"},
-                {kUnresolved}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Net, FailedCall,
+                         ::testing::Values(FailRow{"RefusedHandled",
+                                                   "127.0.0.1",
+                                                   "",
+                                                   true,
+                                                   true,
+                                                   {"Lookup", "Connecting", "Error:3:111"},
+                                                   {}},
+                                           FailRow{"RefusedUnhandled",
+                                                   "127.0.0.1",
+                                                   "",
+                                                   true,
+                                                   false,
+                                                   {"Lookup", "Connecting", "Error:3:111"},
+                                                   {"Asynchronous socket error 111"}},
+                                           FailRow{"NameDoesNotResolve",
+                                                   "no-such-host.invalid",
+                                                   "",
+                                                   false,
+                                                   true,
+                                                   {"Lookup", "Connecting", "Disconnect"},
+                                                   {kUnresolved}},
+                                           FailRow{"AllZeroHost",
+                                                   "0.0.0.0",
+                                                   "",
+                                                   false,
+                                                   true,
+                                                   {"Lookup", "Connecting", "Disconnect"},
+                                                   {kUnresolved}},
+                                           FailRow{"AddressNotDotted",
+                                                   "",
+                                                   "not.an.address",
+                                                   false,
+                                                   true,
+                                                   {"Lookup", "Connecting", "Disconnect"},
+                                                   {kUnresolved}}),
+                         [](const auto &info) { return std::string(info.param.Name); });
 
 struct MisuseRow {
     const char *Name;
@@ -146,7 +179,9 @@ struct MisuseRow {
     std::string Message;
 };
 
-void PrintTo(const MisuseRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const MisuseRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class Misuse : public ::testing::TestWithParam<MisuseRow> {};
 
@@ -165,7 +200,12 @@ TEST_P(Misuse, FailsWithItsText) {
 INSTANTIATE_TEST_SUITE_P(
     Net, Misuse,
     ::testing::Values(
-        MisuseRow{"NoAddress", [](LoopbackPair &) { TClientSocket c; c.SetActive(true); }, "No address specified"},
+        MisuseRow{"NoAddress",
+                  [](LoopbackPair &) {
+                      TClientSocket c;
+                      c.SetActive(true);
+                  },
+                  "No address specified"},
         MisuseRow{"HostWhileConnected",
                   [](LoopbackPair &p) { p.Clients[p.CallAndWait()]->SetHost("localhost"); },
                   "Can't change value while socket is active"},
@@ -195,7 +235,9 @@ struct DelayRow {
     std::function<TCustomWinSocket *(LoopbackPair &, size_t)> End;
 };
 
-void PrintTo(const DelayRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const DelayRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class NoSendDelay : public ::testing::TestWithParam<DelayRow> {};
 
@@ -206,13 +248,16 @@ TEST_P(NoSendDelay, ConnectionSendsWithoutBatching) {
     ASSERT_NE(end->SocketHandle(), -1);
     int noDelay = 0;
     socklen_t length = sizeof noDelay;
-    ASSERT_EQ(getsockopt(static_cast<int>(end->SocketHandle()), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
+    ASSERT_EQ(getsockopt(static_cast<int>(end->SocketHandle()), IPPROTO_TCP, TCP_NODELAY, &noDelay,
+                         &length),
+              0);
     EXPECT_NE(noDelay, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Net, NoSendDelay,
-    ::testing::Values(DelayRow{"Caller", [](LoopbackPair &p, size_t c) { return p.Clients[c]->Socket(); }},
+    ::testing::Values(DelayRow{"Caller",
+                               [](LoopbackPair &p, size_t c) { return p.Clients[c]->Socket(); }},
                       DelayRow{"Accepted",
                                [](LoopbackPair &p, size_t) -> TCustomWinSocket * {
                                    return p.Server.WinSocket()->Connection(0);

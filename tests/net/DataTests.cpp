@@ -31,7 +31,9 @@ struct FramingRow {
     Strings Chunks;
 };
 
-void PrintTo(const FramingRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const FramingRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
@@ -43,7 +45,8 @@ TEST_P(Framing, ReadsDeliverWhateverHasArrived) {
     size_t total = 0;
     for (const Strings &batch : row.Batches) {
         for (const std::string &text : batch) {
-            EXPECT_EQ(ends.Sender->SendString(QByteArray::fromStdString(text)), qint64(text.size()));
+            EXPECT_EQ(ends.Sender->SendString(QByteArray::fromStdString(text)),
+                      qint64(text.size()));
             total += text.size();
         }
         ASSERT_TRUE(WaitUntil([&] { return ends.ReceiverLog->ReceivedLength() >= total; }));
@@ -54,17 +57,26 @@ TEST_P(Framing, ReadsDeliverWhateverHasArrived) {
 
 INSTANTIATE_TEST_SUITE_P(
     Net, Framing,
-    ::testing::Values(
-        FramingRow{"TwoLinesOneReadAtListener", true, {{"Morvanti-TXT-hello\n", "Morvanti-CTR-Resign\n"}},
-                   {"Morvanti-TXT-hello\nMorvanti-CTR-Resign\n"}},
-        FramingRow{"OneLineTwoReadsAtListener", true, {{"Morvanti-MOV-"}, {"E2-E4\n"}},
-                   {"Morvanti-MOV-", "E2-E4\n"}},
-        FramingRow{"TwoLinesOneReadAtCaller", false, {{"Morvanti-MOV-E7-E5\n", "Morvanti-TXT-hi\n"}},
-                   {"Morvanti-MOV-E7-E5\nMorvanti-TXT-hi\n"}},
-        FramingRow{"OneLineTwoReadsAtCaller", false, {{"Morvanti-TXT-ha"}, {"lf\n"}},
-                   {"Morvanti-TXT-ha", "lf\n"}},
-        FramingRow{"EightBitBytesKept", true, {{std::string("\xe9\x00\xff\n", 4)}},
-                   {std::string("\xe9\x00\xff\n", 4)}}),
+    ::testing::Values(FramingRow{"TwoLinesOneReadAtListener",
+                                 true,
+                                 {{"Morvanti-TXT-hello\n", "Morvanti-CTR-Resign\n"}},
+                                 {"Morvanti-TXT-hello\nMorvanti-CTR-Resign\n"}},
+                      FramingRow{"OneLineTwoReadsAtListener",
+                                 true,
+                                 {{"Morvanti-MOV-"}, {"E2-E4\n"}},
+                                 {"Morvanti-MOV-", "E2-E4\n"}},
+                      FramingRow{"TwoLinesOneReadAtCaller",
+                                 false,
+                                 {{"Morvanti-MOV-E7-E5\n", "Morvanti-TXT-hi\n"}},
+                                 {"Morvanti-MOV-E7-E5\nMorvanti-TXT-hi\n"}},
+                      FramingRow{"OneLineTwoReadsAtCaller",
+                                 false,
+                                 {{"Morvanti-TXT-ha"}, {"lf\n"}},
+                                 {"Morvanti-TXT-ha", "lf\n"}},
+                      FramingRow{"EightBitBytesKept",
+                                 true,
+                                 {{std::string("\xe9\x00\xff\n", 4)}},
+                                 {std::string("\xe9\x00\xff\n", 4)}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(NetTransport, NothingIsSentWithoutAConnection) {
@@ -82,7 +94,9 @@ struct CloseRow {
     Strings ListenerEvents;
 };
 
-void PrintTo(const CloseRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const CloseRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 
@@ -117,8 +131,9 @@ TEST_P(Closing, LastBytesArriveBeforeTheDisconnect) {
 
 INSTANTIATE_TEST_SUITE_P(
     Net, Closing,
-    ::testing::Values(CloseRow{"CallerCloses", true, {"Disconnect"}, {"ClientRead#1", "ClientDisconnect#1"}},
-                      CloseRow{"ListenerCloses", false, {"Read", "Disconnect"}, {"ClientDisconnect#1"}}),
+    ::testing::Values(
+        CloseRow{"CallerCloses", true, {"Disconnect"}, {"ClientRead#1", "ClientDisconnect#1"}},
+        CloseRow{"ListenerCloses", false, {"Read", "Disconnect"}, {"ClientDisconnect#1"}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(NetListener, SwitchedOffDropsConnectionsWithoutDisconnectEvents) {
@@ -129,7 +144,9 @@ TEST(NetListener, SwitchedOffDropsConnectionsWithoutDisconnectEvents) {
     pair.Server.SetActive(false);
     EXPECT_FALSE(pair.Server.Active());
     EXPECT_EQ(pair.Server.WinSocket()->ConnectionCount(), 0);
-    ASSERT_TRUE(WaitUntil([&] { return pair.ClientLogs[0]->Has("Disconnect") && pair.ClientLogs[1]->Has("Disconnect"); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return pair.ClientLogs[0]->Has("Disconnect") && pair.ClientLogs[1]->Has("Disconnect");
+    }));
     DrainPosted();
     EXPECT_TRUE(pair.ServerLog.Events.empty());
 }
@@ -191,7 +208,9 @@ struct BulkRow {
     bool CloseAfterSend;
 };
 
-void PrintTo(const BulkRow &row, std::ostream *out) { *out << row.Name; }
+void PrintTo(const BulkRow &row, std::ostream *out) {
+    *out << row.Name;
+}
 
 class Bulk : public ::testing::TestWithParam<BulkRow> {};
 
@@ -211,7 +230,8 @@ TEST_P(Bulk, FourMegabytesArriveWholeAndInOrder) {
         client.SetHost("127.0.0.1");
         client.SetPort(rawServer.serverPort());
         client.SetActive(true);
-        ASSERT_TRUE(WaitUntil([&] { return client.Active() && rawServer.hasPendingConnections(); }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return client.Active() && rawServer.hasPendingConnections(); }));
         sender = client.Socket();
         readerSocket = rawServer.nextPendingConnection();
     } else {
@@ -234,7 +254,8 @@ TEST_P(Bulk, FourMegabytesArriveWholeAndInOrder) {
         << reader.Received.size() << " bytes arrived";
     EXPECT_TRUE(reader.Received == payload);
     if (row.CloseAfterSend) {
-        ASSERT_TRUE(WaitUntil([&] { return readerSocket->state() == QAbstractSocket::UnconnectedState; }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return readerSocket->state() == QAbstractSocket::UnconnectedState; }));
     } else {
         // The queue drained: the socket announces that it is writable again.
         ASSERT_TRUE(WaitUntil([&] { return !log.Events.empty(); }));
@@ -243,7 +264,8 @@ TEST_P(Bulk, FourMegabytesArriveWholeAndInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Net, Bulk,
-                         ::testing::Values(BulkRow{"FromCaller", true, false}, BulkRow{"FromListener", false, false},
+                         ::testing::Values(BulkRow{"FromCaller", true, false},
+                                           BulkRow{"FromListener", false, false},
                                            BulkRow{"FromCallerThenClose", true, true},
                                            BulkRow{"FromListenerThenClose", false, true}),
                          [](const auto &info) { return std::string(info.param.Name); });

@@ -37,7 +37,9 @@ std::string ErrorText(TErrorEvent kind, int code) {
 
 void EventLog::Watch(TClientSocket &client, const std::string &prefix) {
     auto record = [this, prefix](const char *name) {
-        return [this, prefix, name](QObject *, TCustomWinSocket *) { Events.push_back(prefix + name); };
+        return [this, prefix, name](QObject *, TCustomWinSocket *) {
+            Events.push_back(prefix + name);
+        };
     };
     client.OnLookup = record("Lookup");
     client.OnConnecting = record("Connecting");
@@ -59,7 +61,8 @@ void EventLog::Watch(TServerSocket &server, const std::string &prefix) {
     // Connection events carry the list size so that the moment of adding and removing is checked.
     auto record = [this, prefix, &server](const char *name) {
         return [this, prefix, name, &server](QObject *, TCustomWinSocket *) {
-            Events.push_back(prefix + name + "#" + std::to_string(server.WinSocket()->ConnectionCount()));
+            Events.push_back(prefix + name + "#" +
+                             std::to_string(server.WinSocket()->ConnectionCount()));
         };
     };
     server.OnListen = [this, prefix, &server](QObject *, TCustomWinSocket *) {
@@ -69,11 +72,13 @@ void EventLog::Watch(TServerSocket &server, const std::string &prefix) {
     server.OnAccept = record("Accept");
     server.OnClientDisconnect = record("ClientDisconnect");
     server.OnClientRead = [this, prefix, &server](QObject *, TCustomWinSocket *socket) {
-        Events.push_back(prefix + "ClientRead#" + std::to_string(server.WinSocket()->ConnectionCount()));
+        Events.push_back(prefix + "ClientRead#" +
+                         std::to_string(server.WinSocket()->ConnectionCount()));
         Chunks.push_back(socket->ReceiveAvailable().toStdString());
     };
     server.OnClientWrite = record("ClientWrite");
-    server.OnClientError = [this, prefix](QObject *, TCustomWinSocket *, TErrorEvent kind, int &code) {
+    server.OnClientError = [this, prefix](QObject *, TCustomWinSocket *, TErrorEvent kind,
+                                          int &code) {
         Events.push_back(prefix + "Client" + ErrorText(kind, code));
         if (ClearErrors)
             code = 0;
@@ -84,7 +89,9 @@ bool EventLog::Has(const std::string &event) const {
     return std::find(Events.begin(), Events.end(), event) != Events.end();
 }
 
-size_t EventLog::ReceivedLength() const { return Received().size(); }
+size_t EventLog::ReceivedLength() const {
+    return Received().size();
+}
 
 std::string EventLog::Received() const {
     std::string all;
@@ -103,7 +110,9 @@ RaisedErrors::RaisedErrors() {
     });
 }
 
-RaisedErrors::~RaisedErrors() { SetSocketExceptionHandler(nullptr); }
+RaisedErrors::~RaisedErrors() {
+    SetSocketExceptionHandler(nullptr);
+}
 
 LoopbackPair::LoopbackPair() {
     ServerLog.Watch(Server);
@@ -125,6 +134,8 @@ size_t LoopbackPair::Call(const QString &host) {
 size_t LoopbackPair::CallAndWait() {
     const int accepted = Server.WinSocket()->ConnectionCount();
     const size_t index = Call();
-    WaitUntil([&] { return Clients[index]->Active() && Server.WinSocket()->ConnectionCount() > accepted; });
+    WaitUntil([&] {
+        return Clients[index]->Active() && Server.WinSocket()->ConnectionCount() > accepted;
+    });
     return index;
 }

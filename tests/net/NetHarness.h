@@ -19,7 +19,7 @@ quint16 ClosedPort();
 struct EventLog {
     std::vector<std::string> Events;
     std::vector<std::string> Chunks; // what each read event received, in order
-    bool ClearErrors = true; // what an error handler leaves in ErrorCode: 0 when true
+    bool ClearErrors = true;         // what an error handler leaves in ErrorCode: 0 when true
 
     void Watch(TClientSocket &client, const std::string &prefix = "");
     void Watch(TServerSocket &server, const std::string &prefix = "");

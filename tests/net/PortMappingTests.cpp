@@ -1,7 +1,7 @@
 // Forwarding the listener's port on the router: every step and every refusal, against a fake
 // router.
-#include "tests/net/NetHarness.h"
 #include "net/PortMapper.h"
+#include "tests/net/NetHarness.h"
 
 #include <QMutex>
 #include <QSemaphore>

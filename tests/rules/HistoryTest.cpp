@@ -8,8 +8,7 @@ using Lines = std::vector<std::string>;
 const std::string Start = TChessRules::StartPosition;
 const std::string Pending = "              @9-@9";
 
-TEST(MoveList, FreshBoardHasOnePendingLine)
-{
+TEST(MoveList, FreshBoardHasOnePendingLine) {
     TChessRules board;
     EXPECT_EQ(board.GetMoveList(), Lines{"1. @9-@9"});
     EXPECT_FALSE(board.MoveBack());
@@ -18,8 +17,7 @@ TEST(MoveList, FreshBoardHasOnePendingLine)
     EXPECT_EQ(board.Position(), Start);
 }
 
-TEST(MoveList, EmptyRecordAfterSessionStart)
-{
+TEST(MoveList, EmptyRecordAfterSessionStart) {
     TChessRules board;
     board.LastMoveNumber = 0;
     EXPECT_TRUE(board.GetMoveList().empty());
@@ -37,8 +35,7 @@ struct ListCase {
 
 class MoveListTest : public testing::TestWithParam<ListCase> {};
 
-TEST_P(MoveListTest, LinesFollowTheGame)
-{
+TEST_P(MoveListTest, LinesFollowTheGame) {
     TChessRules board;
     ASSERT_TRUE(Play(board, GetParam().moves));
     EXPECT_EQ(board.GetMoveList(), GetParam().lines);
@@ -46,15 +43,16 @@ TEST_P(MoveListTest, LinesFollowTheGame)
 
 const ListCase ListCases[] = {
     {"OneWhiteMove", "E2-E4", {"1. E2-E4", Pending}},
-    {"FullMoveAndOne", "E2-E4 E7-E5 G1-F3", {"1. E2-E4", "              E7-E5", "2. G1-F3", Pending}},
+    {"FullMoveAndOne",
+     "E2-E4 E7-E5 G1-F3",
+     {"1. E2-E4", "              E7-E5", "2. G1-F3", Pending}},
     {"PendingWhiteLine", "E2-E4 E7-E5", {"1. E2-E4", "              E7-E5", "2. @9-@9"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Games, MoveListTest, testing::ValuesIn(ListCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(MoveList, NumbersOfTwoAndThreeDigitsAndLongGames)
-{
+TEST(MoveList, NumbersOfTwoAndThreeDigitsAndLongGames) {
     TChessRules board;
     SetUpBoard(board, "r3k1n1/8/8/8/8/8/8/R3K1N1", true);
     ASSERT_TRUE(PlayQuietGame(board, 620));
@@ -76,8 +74,7 @@ TEST(MoveList, NumbersOfTwoAndThreeDigitsAndLongGames)
     EXPECT_EQ(board.GetMoveList().size(), 601u);
 }
 
-TEST(Navigation, StepsBackAndForwardThroughTheRecord)
-{
+TEST(Navigation, StepsBackAndForwardThroughTheRecord) {
     RecordingBoard board;
     ASSERT_TRUE(Play(board, "E2-E4 E7-E5"));
     const std::string afterE5 = board.Position();
@@ -103,8 +100,7 @@ TEST(Navigation, StepsBackAndForwardThroughTheRecord)
     EXPECT_TRUE(board.events.size() == 2) << "navigation fires no events";
 }
 
-TEST(Navigation, RestoresCastlingRights)
-{
+TEST(Navigation, RestoresCastlingRights) {
     TChessRules board;
     SetUpBoard(board, "r3k2r/8/8/8/8/8/8/R3K2R", true, AllCastlings);
     ASSERT_TRUE(Play(board, "E1-G1 E8-E7"));
@@ -127,8 +123,7 @@ struct GotoCase {
 class GotoMoveTest : public testing::TestWithParam<GotoCase> {};
 
 // The record after 1. e4 e5 2. Nf3 ends at (2, Black).
-TEST_P(GotoMoveTest, AcceptsOnlyPointsInsideTheRecord)
-{
+TEST_P(GotoMoveTest, AcceptsOnlyPointsInsideTheRecord) {
     const GotoCase &c = GetParam();
     TChessRules board;
     ASSERT_TRUE(Play(board, "E2-E4 E7-E5 G1-F3"));
@@ -147,16 +142,16 @@ TEST_P(GotoMoveTest, AcceptsOnlyPointsInsideTheRecord)
 }
 
 const GotoCase GotoCases[] = {
-    {"First", 1, 1, true, true},       {"FirstBlack", 1, 1, false, true}, {"Last", 1, 2, false, true},
-    {"PastLast", 1, 3, true, false},   {"Zero", 1, 0, false, false},      {"BelowFirst", 2, 1, false, false},
+    {"First", 1, 1, true, true},         {"FirstBlack", 1, 1, false, true},
+    {"Last", 1, 2, false, true},         {"PastLast", 1, 3, true, false},
+    {"Zero", 1, 0, false, false},        {"BelowFirst", 2, 1, false, false},
     {"AtRaisedFirst", 2, 2, true, true}, {"Negative", 1, -5, true, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Points, GotoMoveTest, testing::ValuesIn(GotoCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Navigation, PlayingAfterSteppingBackCutsTheOldContinuation)
-{
+TEST(Navigation, PlayingAfterSteppingBackCutsTheOldContinuation) {
     TChessRules board;
     ASSERT_TRUE(Play(board, "E2-E4 E7-E5 G1-F3 B8-C6"));
     ASSERT_TRUE(board.MoveBack());
@@ -164,15 +159,15 @@ TEST(Navigation, PlayingAfterSteppingBackCutsTheOldContinuation)
     ASSERT_TRUE(Play(board, "F1-C4"));
     EXPECT_FALSE(board.MoveForward());
     // The pending entry still holds the move of the dropped continuation.
-    EXPECT_EQ(board.GetMoveList(), (Lines{"1. E2-E4", "              E7-E5", "2. F1-C4", "              B8-C6"}));
+    EXPECT_EQ(board.GetMoveList(),
+              (Lines{"1. E2-E4", "              E7-E5", "2. F1-C4", "              B8-C6"}));
     EXPECT_EQ(board.PieceAt(Square::G1), 'N');
     ASSERT_TRUE(board.MoveBack());
     ASSERT_TRUE(board.MoveForward());
     EXPECT_EQ(board.PieceAt(Square::C4), 'B');
 }
 
-TEST(Threefold, BlocksAllPlayUntilSteppedBack)
-{
+TEST(Threefold, BlocksAllPlayUntilSteppedBack) {
     RecordingBoard board;
     ASSERT_TRUE(Play(board, "G1-F3 G8-F6 F3-G1 F6-G8 G1-F3 G8-F6 F3-G1"));
     EXPECT_FALSE(board.IsThreefoldPosition());
@@ -192,8 +187,7 @@ TEST(Threefold, BlocksAllPlayUntilSteppedBack)
 
 // The point reached by a move made after stepping back still holds the repeated placement in its
 // entry until the move is recorded; that must not read as "no move left".
-TEST(Threefold, MoveAfterSteppingBackFromRepetitionIsNoStalemate)
-{
+TEST(Threefold, MoveAfterSteppingBackFromRepetitionIsNoStalemate) {
     RecordingBoard board;
     ASSERT_TRUE(Play(board, "G1-F3 G8-F6 F3-G1 F6-G8 G1-F3 G8-F6 F3-G1 F6-G8"));
     ASSERT_TRUE(board.MoveBack());
@@ -203,17 +197,19 @@ TEST(Threefold, MoveAfterSteppingBackFromRepetitionIsNoStalemate)
     EXPECT_TRUE(board.CanMove());
 }
 
-TEST(Threefold, CountsPlacementOnlyWhateverSideToMove)
-{
+TEST(Threefold, CountsPlacementOnlyWhateverSideToMove) {
     TChessRules board;
     // White loses a tempo, so the placement A1/H8 recurs with Black to move.
     SetUpBoard(board, "7k/8/8/8/8/8/8/K7", true);
     std::vector<std::string> fired;
-    board.OnThreefoldPosition = [&](TObject *) { fired.push_back(std::to_string(board.CurrentMove())); };
+    board.OnThreefoldPosition = [&](TObject *) {
+        fired.push_back(std::to_string(board.CurrentMove()));
+    };
     ASSERT_TRUE(Play(board, "A1-A2 H8-H7 A2-B1 H7-H8 B1-A1 H8-G8 A1-B1 G8-H8"));
     EXPECT_TRUE(fired.empty());
     ASSERT_TRUE(Play(board, "B1-A1"));
-    EXPECT_EQ(fired, std::vector<std::string>{"5"}) << "third placement A1/H8 counts with either side to move";
+    EXPECT_EQ(fired, std::vector<std::string>{"5"})
+        << "third placement A1/H8 counts with either side to move";
 }
 
 } // namespace

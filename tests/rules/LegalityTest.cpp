@@ -20,8 +20,7 @@ struct LegalCase {
 
 class IsLegalMoveTest : public testing::TestWithParam<LegalCase> {};
 
-TEST_P(IsLegalMoveTest, AnswersAndChangesNothing)
-{
+TEST_P(IsLegalMoveTest, AnswersAndChangesNothing) {
     const LegalCase &c = GetParam();
     RecordingBoard board;
     SetUpBoard(board, c.fen, c.white, c.castling, c.enPassant);
@@ -49,75 +48,109 @@ const LegalCase LegalCases[] = {
     {"BishopBlocked", StartFen, true, AllRights, Square::None, "C1", "E3", false},
     {"PawnDiagonalToEmpty", StartFen, true, AllRights, Square::None, "E2", "D3", false},
     {"BlackPawnDoubleStep", StartFen, false, AllRights, Square::None, "D7", "D5", true},
-    {"DoubleStepJumpsNothing", "4k3/8/8/8/8/4n3/4P3/4K3", true, NoRights, Square::None, "E2", "E4", false},
-    {"PawnCannotPushIntoPiece", "4k3/8/8/8/4p3/4P3/8/4K3", true, NoRights, Square::None, "E3", "E4", false},
+    {"DoubleStepJumpsNothing", "4k3/8/8/8/8/4n3/4P3/4K3", true, NoRights, Square::None, "E2", "E4",
+     false},
+    {"PawnCannotPushIntoPiece", "4k3/8/8/8/4p3/4P3/8/4K3", true, NoRights, Square::None, "E3", "E4",
+     false},
     {"PawnBackwards", "4k3/8/8/8/8/4P3/8/4K3", true, NoRights, Square::None, "E3", "E2", false},
     {"PawnCaptures", "4k3/8/8/8/3p4/4P3/8/4K3", true, NoRights, Square::None, "E3", "D4", true},
-    {"BlackPawnCaptures", "4k3/8/8/8/3p4/4P3/8/4K3", false, NoRights, Square::None, "D4", "E3", true},
+    {"BlackPawnCaptures", "4k3/8/8/8/3p4/4P3/8/4K3", false, NoRights, Square::None, "D4", "E3",
+     true},
     {"RookThroughPiece", "4k3/8/8/8/R2p4/8/8/4K3", true, NoRights, Square::None, "A4", "H4", false},
     {"RookTakesBlocker", "4k3/8/8/8/R2p4/8/8/4K3", true, NoRights, Square::None, "A4", "D4", true},
     {"QueenDiagonal", "4k3/8/8/8/8/8/8/Q3K3", true, NoRights, Square::None, "A1", "H8", true},
     {"QueenKnightJump", "4k3/8/8/8/8/8/8/Q3K3", true, NoRights, Square::None, "A1", "B3", false},
     // Pins and moving into attack.
     {"PinnedBishop", "4k3/4r3/8/8/8/8/4B3/4K3", true, NoRights, Square::None, "E2", "D3", false},
-    {"PinnedRookAlongPin", "4k3/4r3/8/8/8/8/4R3/4K3", true, NoRights, Square::None, "E2", "E7", true},
-    {"PinnedRookOffPin", "4k3/4r3/8/8/8/8/4R3/4K3", true, NoRights, Square::None, "E2", "D2", false},
+    {"PinnedRookAlongPin", "4k3/4r3/8/8/8/8/4R3/4K3", true, NoRights, Square::None, "E2", "E7",
+     true},
+    {"PinnedRookOffPin", "4k3/4r3/8/8/8/8/4R3/4K3", true, NoRights, Square::None, "E2", "D2",
+     false},
     {"KingNextToKing", "8/8/8/3k4/8/3K4/8/8", true, NoRights, Square::None, "D3", "D4", false},
     {"KingDiagonalToKing", "8/8/8/3k4/8/3K4/8/8", true, NoRights, Square::None, "D3", "E4", false},
     {"KingAwayFromKing", "8/8/8/3k4/8/3K4/8/8", true, NoRights, Square::None, "D3", "C3", true},
     {"KingIntoPawnAttack", "7k/8/8/8/3p4/8/4K3/8", true, NoRights, Square::None, "E2", "E3", false},
     {"KingBesidePawn", "7k/8/8/8/3p4/8/4K3/8", true, NoRights, Square::None, "E2", "D3", true},
-    {"KingIntoKnightAttack", "8/8/8/8/8/5n2/8/4K2k", true, NoRights, Square::None, "E1", "D2", false},
-    {"KingOutOfKnightCheck", "8/8/8/8/8/5n2/8/4K2k", true, NoRights, Square::None, "E1", "F2", true},
-    {"KingAlongCheckingRay", "4k3/8/8/8/8/8/8/r3K3", true, NoRights, Square::None, "E1", "F1", false},
-    {"IgnoresCheckOtherMove", "4k3/8/8/8/8/8/P7/r3K3", true, NoRights, Square::None, "A2", "A3", false},
+    {"KingIntoKnightAttack", "8/8/8/8/8/5n2/8/4K2k", true, NoRights, Square::None, "E1", "D2",
+     false},
+    {"KingOutOfKnightCheck", "8/8/8/8/8/5n2/8/4K2k", true, NoRights, Square::None, "E1", "F2",
+     true},
+    {"KingAlongCheckingRay", "4k3/8/8/8/8/8/8/r3K3", true, NoRights, Square::None, "E1", "F1",
+     false},
+    {"IgnoresCheckOtherMove", "4k3/8/8/8/8/8/P7/r3K3", true, NoRights, Square::None, "A2", "A3",
+     false},
     {"BlockCheck", "4k3/8/8/8/8/8/1R6/r3K3", true, NoRights, Square::None, "B2", "B1", true},
     // Castling conditions.
     {"WhiteKingSide", Castles, true, AllRights, Square::None, "E1", "G1", true},
     {"WhiteQueenSide", Castles, true, AllRights, Square::None, "E1", "C1", true},
     {"BlackKingSide", Castles, false, AllRights, Square::None, "E8", "G8", true},
     {"BlackQueenSide", Castles, false, AllRights, Square::None, "E8", "C8", true},
-    {"RightCleared", Castles, true, CastleSet{CanStillCastle::WhiteQueenSide}, Square::None, "E1", "G1", false},
-    {"OtherRightKept", Castles, true, CastleSet{CanStillCastle::WhiteQueenSide}, Square::None, "E1", "C1", true},
-    {"BlackRightCleared", Castles, false, CastleSet{CanStillCastle::BlackKingSide}, Square::None, "E8", "C8", false},
+    {"RightCleared", Castles, true, CastleSet{CanStillCastle::WhiteQueenSide}, Square::None, "E1",
+     "G1", false},
+    {"OtherRightKept", Castles, true, CastleSet{CanStillCastle::WhiteQueenSide}, Square::None, "E1",
+     "C1", true},
+    {"BlackRightCleared", Castles, false, CastleSet{CanStillCastle::BlackKingSide}, Square::None,
+     "E8", "C8", false},
     {"WhileInCheck", "4k3/4r3/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "G1", false},
-    {"QueenSideWhileInCheck", "4k3/4r3/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1", false},
-    {"CrossingAttacked", "4k3/5r2/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "G1", false},
-    {"CrossingAttackedOtherSideFine", "4k3/5r2/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1", true},
-    {"LandingAttacked", "4k3/6r1/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "G1", false},
-    {"QueenSideCrossingAttacked", "4k3/3r4/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1", false},
-    {"BOneAttackedIsFine", "4k3/1r6/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1", true},
-    {"BEightAttackedIsFine", "r3k2r/8/8/8/8/8/1R6/4K3", false, AllRights, Square::None, "E8", "C8", true},
+    {"QueenSideWhileInCheck", "4k3/4r3/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1",
+     false},
+    {"CrossingAttacked", "4k3/5r2/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "G1",
+     false},
+    {"CrossingAttackedOtherSideFine", "4k3/5r2/8/8/8/8/8/R3K2R", true, AllRights, Square::None,
+     "E1", "C1", true},
+    {"LandingAttacked", "4k3/6r1/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "G1",
+     false},
+    {"QueenSideCrossingAttacked", "4k3/3r4/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1",
+     "C1", false},
+    {"BOneAttackedIsFine", "4k3/1r6/8/8/8/8/8/R3K2R", true, AllRights, Square::None, "E1", "C1",
+     true},
+    {"BEightAttackedIsFine", "r3k2r/8/8/8/8/8/1R6/4K3", false, AllRights, Square::None, "E8", "C8",
+     true},
     {"BOneOccupied", "4k3/8/8/8/8/8/8/RN2K2R", true, AllRights, Square::None, "E1", "C1", false},
     {"FOneOccupied", "4k3/8/8/8/8/8/8/R3KB1R", true, AllRights, Square::None, "E1", "G1", false},
     {"NoRookOnCorner", "4k3/8/8/8/8/8/8/R3K3", true, AllRights, Square::None, "E1", "G1", false},
-    {"EnemyRookOnCorner", "4k3/8/8/8/8/8/8/R3K2r", true, AllRights, Square::None, "E1", "G1", false},
-    {"BlackCrossingAttackedByBishop", "r3k2r/8/8/8/8/B7/8/4K3", false, AllRights, Square::None, "E8", "G8", false},
-    {"BlackOtherSideFine", "r3k2r/8/8/8/8/B7/8/4K3", false, AllRights, Square::None, "E8", "C8", true},
-    {"KingTwoSquaresElsewhere", "4k3/8/8/8/8/8/8/R2K3R", true, AllRights, Square::None, "D1", "F1", false},
+    {"EnemyRookOnCorner", "4k3/8/8/8/8/8/8/R3K2r", true, AllRights, Square::None, "E1", "G1",
+     false},
+    {"BlackCrossingAttackedByBishop", "r3k2r/8/8/8/8/B7/8/4K3", false, AllRights, Square::None,
+     "E8", "G8", false},
+    {"BlackOtherSideFine", "r3k2r/8/8/8/8/B7/8/4K3", false, AllRights, Square::None, "E8", "C8",
+     true},
+    {"KingTwoSquaresElsewhere", "4k3/8/8/8/8/8/8/R2K3R", true, AllRights, Square::None, "D1", "F1",
+     false},
     // En passant, both ways; judged with the captured pawn gone.
     {"WhiteTakesEnPassant", "4k3/8/8/3pP3/8/8/8/4K3", true, NoRights, Square::D6, "E5", "D6", true},
-    {"WhiteNeedsTheSquare", "4k3/8/8/3pP3/8/8/8/4K3", true, NoRights, Square::None, "E5", "D6", false},
+    {"WhiteNeedsTheSquare", "4k3/8/8/3pP3/8/8/8/4K3", true, NoRights, Square::None, "E5", "D6",
+     false},
     {"WhiteWrongFile", "4k3/8/8/3pP3/8/8/8/4K3", true, NoRights, Square::D6, "E5", "F6", false},
-    {"BlackTakesEnPassant", "4k3/8/8/8/3Pp3/8/8/4K3", false, NoRights, Square::D3, "E4", "D3", true},
-    {"BlackNeedsTheSquare", "4k3/8/8/8/3Pp3/8/8/4K3", false, NoRights, Square::None, "E4", "D3", false},
-    {"WhiteExposesKingOnRank", "8/8/8/K2pP2r/8/8/8/7k", true, NoRights, Square::D6, "E5", "D6", false},
-    {"WhitePushStillShields", "8/8/8/K2pP2r/8/8/8/7k", true, NoRights, Square::D6, "E5", "E6", true},
-    {"BlackExposesKingOnRank", "7K/8/8/8/k2Pp2R/8/8/8", false, NoRights, Square::D3, "E4", "D3", false},
-    {"WhiteTakesCheckingPawn", "4k3/8/8/2Pp4/4K3/8/8/8", true, NoRights, Square::D6, "C5", "D6", true},
-    {"BlackTakesCheckingPawn", "8/8/8/4k3/3Pp3/8/8/4K3", false, NoRights, Square::D3, "E4", "D3", true},
+    {"BlackTakesEnPassant", "4k3/8/8/8/3Pp3/8/8/4K3", false, NoRights, Square::D3, "E4", "D3",
+     true},
+    {"BlackNeedsTheSquare", "4k3/8/8/8/3Pp3/8/8/4K3", false, NoRights, Square::None, "E4", "D3",
+     false},
+    {"WhiteExposesKingOnRank", "8/8/8/K2pP2r/8/8/8/7k", true, NoRights, Square::D6, "E5", "D6",
+     false},
+    {"WhitePushStillShields", "8/8/8/K2pP2r/8/8/8/7k", true, NoRights, Square::D6, "E5", "E6",
+     true},
+    {"BlackExposesKingOnRank", "7K/8/8/8/k2Pp2R/8/8/8", false, NoRights, Square::D3, "E4", "D3",
+     false},
+    {"WhiteTakesCheckingPawn", "4k3/8/8/2Pp4/4K3/8/8/8", true, NoRights, Square::D6, "C5", "D6",
+     true},
+    {"BlackTakesCheckingPawn", "8/8/8/4k3/3Pp3/8/8/4K3", false, NoRights, Square::D3, "E4", "D3",
+     true},
     // Missing kings.
-    {"NoBlackKingBlackCannotMove", "r7/8/8/8/8/8/8/4K3", false, NoRights, Square::None, "A8", "A1", false},
-    {"NoWhiteKingMovementOnly", "4k3/8/8/8/8/8/8/R7", true, NoRights, Square::None, "A1", "A8", true},
-    {"NoWhiteKingStillNeedsRule", "4k3/8/8/8/8/8/8/R7", true, NoRights, Square::None, "A1", "B3", false},
+    {"NoBlackKingBlackCannotMove", "r7/8/8/8/8/8/8/4K3", false, NoRights, Square::None, "A8", "A1",
+     false},
+    {"NoWhiteKingMovementOnly", "4k3/8/8/8/8/8/8/R7", true, NoRights, Square::None, "A1", "A8",
+     true},
+    {"NoWhiteKingStillNeedsRule", "4k3/8/8/8/8/8/8/R7", true, NoRights, Square::None, "A1", "B3",
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(ByPiece, IsLegalMoveTest, testing::ValuesIn(LegalCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// Every position of the table: the move list and CanMove must agree with all 64 x 64 IsLegalMove answers.
-TEST(LegalMoves, MatchExhaustiveScanOnEveryTablePosition)
-{
+// Every position of the table: the move list and CanMove must agree with all 64 x 64 IsLegalMove
+// answers.
+TEST(LegalMoves, MatchExhaustiveScanOnEveryTablePosition) {
     for (const LegalCase &c : LegalCases) {
         TChessRules board;
         SetUpBoard(board, c.fen, c.white, c.castling, c.enPassant);
@@ -131,8 +164,7 @@ TEST(LegalMoves, MatchExhaustiveScanOnEveryTablePosition)
     }
 }
 
-TEST(LegalMoves, StartPositionHasTwenty)
-{
+TEST(LegalMoves, StartPositionHasTwenty) {
     TChessRules board;
     EXPECT_EQ(board.LegalMoves().size(), 20u);
     EXPECT_TRUE(board.CanMove());
@@ -147,8 +179,7 @@ struct AttackCase {
 
 class KingAttackTest : public testing::TestWithParam<AttackCase> {};
 
-TEST_P(KingAttackTest, SeesAttackersOnUnchangedBoard)
-{
+TEST_P(KingAttackTest, SeesAttackersOnUnchangedBoard) {
     const AttackCase &c = GetParam();
     TChessRules board;
     SetUpBoard(board, c.fen, true);
@@ -190,8 +221,7 @@ const AttackCase AttackCases[] = {
 INSTANTIATE_TEST_SUITE_P(Attackers, KingAttackTest, testing::ValuesIn(AttackCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(KingAttack, TrialRelocatesTheMovingPieceOnly)
-{
+TEST(KingAttack, TrialRelocatesTheMovingPieceOnly) {
     TChessRules board;
     SetUpBoard(board, "4k3/8/8/8/8/8/4R3/4K3", true);
     EXPECT_TRUE(board.BlackInCheckAfter(Square::E2, Square::E4));
@@ -207,9 +237,9 @@ TEST(KingAttack, TrialRelocatesTheMovingPieceOnly)
 
 namespace {
 
-// Squares off the board (None, or a value past H1) never pass a movement rule and never index the board.
-TEST(OffBoard, RulesRefuseSquaresOutsideTheBoard)
-{
+// Squares off the board (None, or a value past H1) never pass a movement rule and never index the
+// board.
+TEST(OffBoard, RulesRefuseSquaresOutsideTheBoard) {
     RecordingBoard board;
     SetUpBoard(board, "4k3/8/8/8/8/8/8/QN2K3", true);
     const Square outside[] = {Square::None, static_cast<Square>(65), static_cast<Square>(255)};

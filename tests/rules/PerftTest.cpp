@@ -17,14 +17,17 @@ struct PerftCase {
 };
 
 const PerftCase PerftCases[] = {
-    {"Start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", true, AllCastlings, {20, 400, 8902, 197281}},
+    {"Start",
+     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR",
+     true,
+     AllCastlings,
+     {20, 400, 8902, 197281}},
     {"RookEndgame", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8", true, CastleSet{}, {14, 191, 2812, 43238}},
 };
 
 class PerftTest : public testing::TestWithParam<PerftCase> {};
 
-TEST_P(PerftTest, CountsMatchPublishedFigures)
-{
+TEST_P(PerftTest, CountsMatchPublishedFigures) {
     const PerftCase &c = GetParam();
     TChessRules board;
     SetUpBoard(board, c.fen, c.white, c.castling);
@@ -42,8 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, PerftTest, testing::ValuesIn(PerftCases),
 
 // At every node the move list must equal the exhaustive 64 x 64 IsLegalMove scan and CanMove must
 // agree with it; counts leaves on the way.
-std::uint64_t CheckedWalk(TChessRules &board, int depth, int &mismatches)
-{
+std::uint64_t CheckedWalk(TChessRules &board, int depth, int &mismatches) {
     std::vector<std::pair<Square, Square>> scanned;
     for (int from = 1; from <= 64; ++from)
         for (int to = 1; to <= 64; ++to)
@@ -64,8 +66,7 @@ std::uint64_t CheckedWalk(TChessRules &board, int depth, int &mismatches)
     return leaves;
 }
 
-TEST(PerftSelfCheck, MoveListAndCanMoveAgreeWithExhaustiveScan)
-{
+TEST(PerftSelfCheck, MoveListAndCanMoveAgreeWithExhaustiveScan) {
     for (const PerftCase &c : PerftCases) {
         TChessRules board;
         SetUpBoard(board, c.fen, c.white, c.castling);
@@ -81,8 +82,10 @@ TEST(PerftSelfCheck, MoveListAndCanMoveAgreeWithExhaustiveScan)
     const std::uint64_t twoPly[] = {2039, 0};
     for (int i = 0; i < 2; ++i) {
         TChessRules board;
-        SetUpBoard(board, tricky[i], whites[i], i == 0 ? AllCastlings : CastleSet{CanStillCastle::BlackKingSide,
-                                                                              CanStillCastle::BlackQueenSide});
+        SetUpBoard(board, tricky[i], whites[i],
+                   i == 0
+                       ? AllCastlings
+                       : CastleSet{CanStillCastle::BlackKingSide, CanStillCastle::BlackQueenSide});
         int mismatches = 0;
         const std::uint64_t leaves = CheckedWalk(board, 2, mismatches);
         if (twoPly[i] != 0) {
@@ -92,8 +95,7 @@ TEST(PerftSelfCheck, MoveListAndCanMoveAgreeWithExhaustiveScan)
     }
 }
 
-TEST(PerftDivide, SortedByMoveTextAndSumsToTotal)
-{
+TEST(PerftDivide, SortedByMoveTextAndSumsToTotal) {
     TChessRules board;
     const auto divide = PerftDivide(board, 2);
     ASSERT_EQ(divide.size(), 20u);

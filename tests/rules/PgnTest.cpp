@@ -80,7 +80,8 @@ std::vector<std::string> MoveTokens(const std::string &pgn) {
     std::vector<std::string> tokens;
     std::istringstream in(body);
     for (std::string token; in >> token;) {
-        if (!moveNumber(token) && token != "1-0" && token != "0-1" && token != "1/2-1/2" && token != "*")
+        if (!moveNumber(token) && token != "1-0" && token != "0-1" && token != "1/2-1/2" &&
+            token != "*")
             tokens.push_back(token);
     }
     return tokens;

@@ -14,8 +14,7 @@ struct LoadCase {
 
 class LoadPositionTest : public testing::TestWithParam<LoadCase> {};
 
-TEST_P(LoadPositionTest, PlacesLettersAndRepaintsOnce)
-{
+TEST_P(LoadPositionTest, PlacesLettersAndRepaintsOnce) {
     RecordingBoard board;
     board.LoadPosition("8");
     board.SetWhiteToMove(false);
@@ -43,8 +42,7 @@ const LoadCase LoadCases[] = {
 INSTANTIATE_TEST_SUITE_P(Strings, LoadPositionTest, testing::ValuesIn(LoadCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(BoardState, FreshBoardIsAStartedGame)
-{
+TEST(BoardState, FreshBoardIsAStartedGame) {
     TChessRules board;
     EXPECT_EQ(board.Position(), Start);
     EXPECT_TRUE(board.WhiteToMove());
@@ -64,8 +62,7 @@ struct EnPassantWrite {
 
 class EnPassantWriterTest : public testing::TestWithParam<EnPassantWrite> {};
 
-TEST_P(EnPassantWriterTest, AcceptsOnlyRanksThreeAndSix)
-{
+TEST_P(EnPassantWriterTest, AcceptsOnlyRanksThreeAndSix) {
     TChessRules board;
     board.SetEnPassant(Square::D6);
     board.SetEnPassant(GetParam().written);
@@ -73,18 +70,23 @@ TEST_P(EnPassantWriterTest, AcceptsOnlyRanksThreeAndSix)
 }
 
 const EnPassantWrite EnPassantWrites[] = {
-    {"E3", Square::E3, Square::E3}, {"A3", Square::A3, Square::A3}, {"H3", Square::H3, Square::H3},
-    {"E6", Square::E6, Square::E6}, {"A6", Square::A6, Square::A6}, {"H6", Square::H6, Square::H6},
-    {"E4Ignored", Square::E4, Square::D6}, {"E5Ignored", Square::E5, Square::D6},
-    {"H7Ignored", Square::H7, Square::D6}, {"A2Ignored", Square::A2, Square::D6},
+    {"E3", Square::E3, Square::E3},
+    {"A3", Square::A3, Square::A3},
+    {"H3", Square::H3, Square::H3},
+    {"E6", Square::E6, Square::E6},
+    {"A6", Square::A6, Square::A6},
+    {"H6", Square::H6, Square::H6},
+    {"E4Ignored", Square::E4, Square::D6},
+    {"E5Ignored", Square::E5, Square::D6},
+    {"H7Ignored", Square::H7, Square::D6},
+    {"A2Ignored", Square::A2, Square::D6},
     {"NoneIgnored", Square::None, Square::D6},
 };
 
 INSTANTIATE_TEST_SUITE_P(Writes, EnPassantWriterTest, testing::ValuesIn(EnPassantWrites),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(BoardState, WritersStoreWithoutSideEffects)
-{
+TEST(BoardState, WritersStoreWithoutSideEffects) {
     RecordingBoard board;
     ASSERT_TRUE(Play(board, "E2-E4 E7-E5"));
     board.paints.clear();
@@ -97,8 +99,7 @@ TEST(BoardState, WritersStoreWithoutSideEffects)
     EXPECT_TRUE(board.paints.empty());
 }
 
-TEST(BoardState, ResetGameRestartsButKeepsRecordEntriesAndPromotionPiece)
-{
+TEST(BoardState, ResetGameRestartsButKeepsRecordEntriesAndPromotionPiece) {
     RecordingBoard board;
     board.promoteTo = 'n';
     SetUpBoard(board, "8/4P2k/8/8/8/8/8/4K3", true);
@@ -127,8 +128,7 @@ struct SquareCase {
 
 class SquareArithmeticTest : public testing::TestWithParam<SquareCase> {};
 
-TEST_P(SquareArithmeticTest, SquareAtFileOfRankOfAgree)
-{
+TEST_P(SquareArithmeticTest, SquareAtFileOfRankOfAgree) {
     const SquareCase &c = GetParam();
     EXPECT_EQ(TChessRules::SquareAt(c.file, c.rank), c.square);
     if (c.square != Square::None) {
@@ -138,15 +138,14 @@ TEST_P(SquareArithmeticTest, SquareAtFileOfRankOfAgree)
 }
 
 const SquareCase SquareCases[] = {
-    {1, 8, Square::A8}, {8, 8, Square::H8}, {1, 7, Square::A7}, {8, 1, Square::H1}, {1, 1, Square::A1},
-    {5, 2, Square::E2}, {4, 6, Square::D6}, {0, 4, Square::None}, {3, 9, Square::None},
-    {9, 1, Square::None}, {1, 0, Square::None}, {-1, -1, Square::None},
+    {1, 8, Square::A8},   {8, 8, Square::H8},   {1, 7, Square::A7},   {8, 1, Square::H1},
+    {1, 1, Square::A1},   {5, 2, Square::E2},   {4, 6, Square::D6},   {0, 4, Square::None},
+    {3, 9, Square::None}, {9, 1, Square::None}, {1, 0, Square::None}, {-1, -1, Square::None},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, SquareArithmeticTest, testing::ValuesIn(SquareCases));
 
-TEST(SquareArithmetic, OrdinalsFollowBoardOrder)
-{
+TEST(SquareArithmetic, OrdinalsFollowBoardOrder) {
     EXPECT_EQ(Ord(Square::None), 0);
     EXPECT_EQ(Ord(Square::A8), 1);
     EXPECT_EQ(Ord(Square::H8), 8);
@@ -163,8 +162,7 @@ TEST(SquareArithmetic, OrdinalsFollowBoardOrder)
     }
 }
 
-TEST(SquareArithmetic, CastleSetBitsAndOperations)
-{
+TEST(SquareArithmetic, CastleSetBitsAndOperations) {
     EXPECT_EQ(sizeof(CastleSet), 1u);
     EXPECT_EQ(CastleSet{CanStillCastle::WhiteKingSide}.Bits(), 1);
     EXPECT_EQ(CastleSet{CanStillCastle::WhiteQueenSide}.Bits(), 2);
@@ -187,22 +185,20 @@ struct ColorCase {
 
 class PieceColorTest : public testing::TestWithParam<ColorCase> {};
 
-TEST_P(PieceColorTest, ClassifiesLetterOnSquare)
-{
+TEST_P(PieceColorTest, ClassifiesLetterOnSquare) {
     TChessRules board;
     board.LoadPosition(std::string(1, GetParam().letter));
     EXPECT_EQ(board.PieceColor(Square::A8), GetParam().color);
     EXPECT_EQ(TChessRules::ColorOfLetter(GetParam().letter), GetParam().color);
 }
 
-const ColorCase ColorCases[] = {{' ', ColorNone}, {'K', ColorWhite}, {'P', ColorWhite}, {'B', ColorWhite},
-                                {'R', ColorWhite}, {'q', ColorBlack}, {'b', ColorBlack}, {'r', ColorBlack},
-                                {'n', ColorBlack}};
+const ColorCase ColorCases[] = {{' ', ColorNone},  {'K', ColorWhite}, {'P', ColorWhite},
+                                {'B', ColorWhite}, {'R', ColorWhite}, {'q', ColorBlack},
+                                {'b', ColorBlack}, {'r', ColorBlack}, {'n', ColorBlack}};
 
 INSTANTIATE_TEST_SUITE_P(Letters, PieceColorTest, testing::ValuesIn(ColorCases));
 
-TEST(PieceColor, RangeBoundaries)
-{
+TEST(PieceColor, RangeBoundaries) {
     EXPECT_EQ(TChessRules::ColorOfLetter('A'), ColorNone);
     EXPECT_EQ(TChessRules::ColorOfLetter('S'), ColorNone);
     EXPECT_EQ(TChessRules::ColorOfLetter('a'), ColorNone);

@@ -2,22 +2,20 @@
 
 #include <map>
 
-Square Sq(std::string_view name)
-{
+Square Sq(std::string_view name) {
     if (name.size() != 2)
         return Square::None;
     return TChessRules::SquareAt(name[0] - 'A' + 1, name[1] - '0');
 }
 
-std::string Name(Square sq)
-{
+std::string Name(Square sq) {
     if (sq == Square::None)
         return "--";
-    return {static_cast<char>('A' + TChessRules::FileOf(sq) - 1), static_cast<char>('0' + TChessRules::RankOf(sq))};
+    return {static_cast<char>('A' + TChessRules::FileOf(sq) - 1),
+            static_cast<char>('0' + TChessRules::RankOf(sq))};
 }
 
-std::string Placement(std::string_view fenBoard)
-{
+std::string Placement(std::string_view fenBoard) {
     std::string out;
     for (char c : fenBoard) {
         if (c >= '1' && c <= '8')
@@ -28,8 +26,8 @@ std::string Placement(std::string_view fenBoard)
     return out;
 }
 
-void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove, CastleSet castling, Square enPassant)
-{
+void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove, CastleSet castling,
+                Square enPassant) {
     board.ResetGame();
     board.LoadPosition(Placement(fenBoard));
     board.SetWhiteToMove(whiteToMove);
@@ -37,8 +35,7 @@ void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove,
     board.SetEnPassant(enPassant);
 }
 
-bool Play(TChessRules &board, std::string_view moves)
-{
+bool Play(TChessRules &board, std::string_view moves) {
     for (std::size_t at = 0; at + 5 <= moves.size();) {
         if (!board.MakeMove(Sq(moves.substr(at, 2)), Sq(moves.substr(at + 3, 2))))
             return false;
@@ -47,8 +44,7 @@ bool Play(TChessRules &board, std::string_view moves)
     return true;
 }
 
-bool PlayQuietGame(TChessRules &board, int halfMoves)
-{
+bool PlayQuietGame(TChessRules &board, int halfMoves) {
     std::map<std::string, int> seen{{board.Position(), 1}};
     for (int i = 0; i < halfMoves; ++i) {
         const int number = board.CurrentMove();
@@ -75,11 +71,11 @@ bool PlayQuietGame(TChessRules &board, int halfMoves)
     return true;
 }
 
-RecordingBoard::RecordingBoard()
-{
+RecordingBoard::RecordingBoard() {
     const auto move = [this](const char *what) {
         return [this, what](TObject *sender, Square from, Square to) {
-            events.push_back(std::string(what) + " " + Name(from) + "-" + Name(to) + (sender == this ? "" : " ?"));
+            events.push_back(std::string(what) + " " + Name(from) + "-" + Name(to) +
+                             (sender == this ? "" : " ?"));
         };
     };
     OnLegalMove = move("Legal");
@@ -100,26 +96,23 @@ RecordingBoard::RecordingBoard()
     OnThreefoldPosition = [this](TObject *) { events.push_back("Threefold"); };
 }
 
-void RecordingBoard::DrawSquare(Square sq)
-{
+void RecordingBoard::DrawSquare(Square sq) {
     paints.push_back("Square " + Name(sq));
 }
 
-void RecordingBoard::DrawPiece(Square sq, char Piece)
-{
+void RecordingBoard::DrawPiece(Square sq, char Piece) {
     paints.push_back("Piece " + Name(sq) + " " + Piece);
 }
 
-void RecordingBoard::RedrawChangedSquares(const std::string &oldPosition)
-{
+void RecordingBoard::RedrawChangedSquares(const std::string &oldPosition) {
     std::string changed;
     for (int i = 1; i <= 64; ++i)
-        if (oldPosition[static_cast<std::size_t>(i - 1)] != Position()[static_cast<std::size_t>(i - 1)])
+        if (oldPosition[static_cast<std::size_t>(i - 1)] !=
+            Position()[static_cast<std::size_t>(i - 1)])
             changed += (changed.empty() ? "" : " ") + Name(static_cast<Square>(i));
     paints.push_back("Changed " + changed);
 }
 
-void RecordingBoard::RepaintBoard()
-{
+void RecordingBoard::RepaintBoard() {
     paints.push_back("Board");
 }

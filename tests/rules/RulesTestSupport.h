@@ -13,8 +13,8 @@ std::string Name(Square sq);
 // Board part of a FEN text ("8/2p5/...") as a 64-letter position string.
 std::string Placement(std::string_view fenBoard);
 // Loads a placement and the side to move, castling rights and en-passant square onto a fresh game.
-void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove, CastleSet castling = {},
-           Square enPassant = Square::None);
+void SetUpBoard(TChessRules &board, std::string_view fenBoard, bool whiteToMove,
+                CastleSet castling = {}, Square enPassant = Square::None);
 // Plays "E2-E4 E7-E5 ..." and answers whether every move was accepted.
 bool Play(TChessRules &board, std::string_view moves);
 
@@ -24,7 +24,7 @@ bool PlayQuietGame(TChessRules &board, int halfMoves);
 
 // A board that writes every event and every repaint request into lists, in order.
 class RecordingBoard : public TChessRules {
-public:
+  public:
     RecordingBoard();
     void DrawSquare(Square sq) override;
     void DrawPiece(Square sq, char Piece) override;

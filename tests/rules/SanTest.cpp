@@ -1,5 +1,5 @@
-#include "tests/rules/RulesTestSupport.h"
 #include "board/core/Notation.h"
+#include "tests/rules/RulesTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "tests/session/SessionFixture.h"
 #include "app/PeerLink.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QHostInfo>
 #include <QTcpServer>

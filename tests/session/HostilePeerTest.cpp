@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 45},
         // Before the first game of a connection there is nothing to move in.
-        LineRow{"MoveBeforeAnyGame", "Morvanti-MOV-E2-E4\n", {}, Start, "White turn ...", false, 45},
+        LineRow{
+            "MoveBeforeAnyGame", "Morvanti-MOV-E2-E4\n", {}, Start, "White turn ...", false, 45},
         LineRow{"MoveWithoutDash", "Morvanti-MOV-E2E4\n", {}, Start, "", false, 45},
         LineRow{"EmptyMove", "Morvanti-MOV-\n", {}, Start, "", false, 45},
         LineRow{

@@ -74,7 +74,8 @@ struct TMatedListener : TGame {
     void Mate() {
         Drag(Caller->ChessBrd1, "D8", "H4");
         ASSERT_TRUE(WaitUntil([&] { return Listener.Boxes.Notices().size() == 1; }));
-        EXPECT_EQ(Listener.Boxes.Notices().front(), QStringLiteral("Black check mate ..., White loss!!!"));
+        EXPECT_EQ(Listener.Boxes.Notices().front(),
+                  QStringLiteral("Black check mate ..., White loss!!!"));
     }
 };
 
@@ -87,7 +88,9 @@ TEST(Interruption, NewGameAndFirstMoveArriveWhileTheMateNoticeIsOpen) {
         EXPECT_TRUE(WaitUntil([&] { return game.Listener->Link->Queued() == 4; }));
     });
     game.Mate();
-    ASSERT_TRUE(WaitUntil([&] { return game.Listener->ChessBrd1->Position() == game.Caller->ChessBrd1->Position(); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return game.Listener->ChessBrd1->Position() == game.Caller->ChessBrd1->Position();
+    }));
     EXPECT_FALSE(game.Listener->ChessBrd1->WhiteToMove());
     EXPECT_FALSE(game.Listener->Game.PlayWhite);
     EXPECT_TRUE(game.Listener.BoardEnabled());
@@ -99,7 +102,8 @@ TEST(Interruption, StepGrantedAfterTheMateNoticeKeepsTheMateInTheRecord) {
     TMatedListener game;
     game.Listener.Boxes.Script.Answer(true, {}, [&] {
         game.Caller->BitBtn1Click();
-        EXPECT_TRUE(WaitUntil([&] { return game.Listener->Link->Queued() == 2; })); // Resign, AskBack
+        EXPECT_TRUE(
+            WaitUntil([&] { return game.Listener->Link->Queued() == 2; })); // Resign, AskBack
         EXPECT_TRUE(game.Listener.Boxes.Confirms().isEmpty());
     });
     game.Listener.Boxes.Script.Answer(true); // the back step, asked once the notice is closed
@@ -120,7 +124,8 @@ TEST(Interruption, PeerFloodingWhileTheBoardIsBusyIsCutOff) {
         for (std::size_t i = 0; i <= TPeerLink::MaxQueued; ++i)
             flood += "Morvanti-CTR-New\n";
         game.Caller->Link->Current()->SendString(flood);
-        EXPECT_TRUE(WaitUntil([&] { return !game.Listener.Connected() && !game.Caller.Connected(); }));
+        EXPECT_TRUE(
+            WaitUntil([&] { return !game.Listener.Connected() && !game.Caller.Connected(); }));
         EXPECT_EQ(game.Listener->Link->Queued(), 0u);
     });
     game.Mate();
@@ -156,7 +161,8 @@ TEST_P(Flood, OpensOneBoxOfItsKind) {
     for (int i = 0; i < count; ++i)
         flood += "Morvanti-CTR-" + row.line + "\n";
     peer.Send(flood);
-    ASSERT_TRUE(WaitUntil([&] { return window.Boxes.Log().size() == 1 && window.Messages().contains("flooded"); }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return window.Boxes.Log().size() == 1 && window.Messages().contains("flooded"); }));
     ASSERT_TRUE(peer.Sync(QStringLiteral("after")));
     EXPECT_EQ(window.Boxes.Log().size(), 1);
     EXPECT_EQ(window->Link->Queued(), 0u);
@@ -164,14 +170,14 @@ TEST_P(Flood, OpensOneBoxOfItsKind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Flood,
-    ::testing::Values(
-        FloodRow{"AskBack", "AskBack", ShownBox::Kind::Confirm,
-                 "Your opponent ask to move backward. Agree?", "Morvanti-CTR-BackFail"},
-        FloodRow{"WardAskOff", "WardAskOff", ShownBox::Kind::Confirm,
-                 "Your opponent ask to disable navigation buttons. Agree?",
-                 "Morvanti-CTR-WardOffFail"},
-        FloodRow{"ForwardFail", "ForwardFail", ShownBox::Kind::Refusal,
-                 "Forward move request is refused!", ""}),
+    ::testing::Values(FloodRow{"AskBack", "AskBack", ShownBox::Kind::Confirm,
+                               "Your opponent ask to move backward. Agree?",
+                               "Morvanti-CTR-BackFail"},
+                      FloodRow{"WardAskOff", "WardAskOff", ShownBox::Kind::Confirm,
+                               "Your opponent ask to disable navigation buttons. Agree?",
+                               "Morvanti-CTR-WardOffFail"},
+                      FloodRow{"ForwardFail", "ForwardFail", ShownBox::Kind::Refusal,
+                               "Forward move request is refused!", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Interruption, CrossedNewGamesSettleOppositeColours) {
@@ -180,9 +186,8 @@ TEST(Interruption, CrossedNewGamesSettleOppositeColours) {
     // Both press before either has heard of the other's game.
     pair.Listener->BitBtn3Click();
     pair.Caller->BitBtn3Click();
-    ASSERT_TRUE(WaitUntil([&] {
-        return pair.Listener->Game.PlayWhite != pair.Caller->Game.PlayWhite;
-    }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Listener->Game.PlayWhite != pair.Caller->Game.PlayWhite; }));
     EXPECT_TRUE(pair.Listener->Game.PlayWhite); // the side that accepted the call
     EXPECT_TRUE(pair.Listener.BoardEnabled());
     EXPECT_FALSE(pair.Caller.BoardEnabled());
@@ -194,7 +199,8 @@ TEST(Interruption, StepBeforeAnyGameStartsNoClock) {
     ASSERT_TRUE(pair.Connect());
     pair.Listener.Boxes.AnswerConfirm(true);
     pair.Caller->BitBtn1Click();
-    ASSERT_TRUE(WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         EXPECT_FALSE((*w)->Timer1->Enabled());
         EXPECT_FALSE(w->BoardEnabled());

@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, PreciseTimerTicks,
                          ::testing::Values(TickRow{"EarlyWakeUp", 1000, {999}, 0},
                                            TickRow{"OnTime", 1000, {1000, 1000, 1000}, 3},
                                            TickRow{"LateWakeUpCatchesUp", 1000, {3500}, 3},
-                                           TickRow{"NoDriftFromLateTicks", 1000, {1300, 1300, 400}, 3},
+                                           TickRow{
+                                               "NoDriftFromLateTicks", 1000, {1300, 1300, 400}, 3},
                                            TickRow{"ZeroIntervalIsOneMillisecond", 0, {5}, 5}),
                          [](const auto &info) { return std::string(info.param.name); });
 

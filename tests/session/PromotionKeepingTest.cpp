@@ -1,8 +1,8 @@
 // The promotion choice between programs and with peers that lack it, games kept as PGN, and the
 // tray's notices while the window is away.
-#include "tests/components/FakeTrayShell.h"
 #include "app/GameAutosave.h"
 #include "app/PeerLink.h"
+#include "tests/components/FakeTrayShell.h"
 #include "tests/session/SessionFixture.h"
 
 #include <QAction>
@@ -68,7 +68,8 @@ TEST(Promotion, TwoProgramsPlayAKnightPromotionThatMatesAndKeepTheGameOnce) {
     ASSERT_TRUE(PlayMoves(pair, KnightMateLine));
     pair.Caller.Boxes.Script.Answer(true, QStringLiteral("N"));
     Drag(pair.Caller->ChessBrd1, "E2", "F1");
-    ASSERT_TRUE(WaitUntil([&] { return pair.Listener->Game.Outcome && pair.Caller->Game.Outcome; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return pair.Listener->Game.Outcome && pair.Caller->Game.Outcome; }));
 
     EXPECT_EQ(pair.Caller.Boxes.Promotions(), QStringList{"Black"});
     EXPECT_TRUE(pair.Listener.Boxes.Promotions().isEmpty());
@@ -277,7 +278,8 @@ TEST_P(AwayNotices, TellTheFourEventsOnlyWhileTheWindowIsAway) {
 INSTANTIATE_TEST_SUITE_P(Rows, AwayNotices,
                          testing::Values(TAwayRow{"Active", TWindowState::Active, false, 0},
                                          TAwayRow{"Inactive", TWindowState::Inactive, true, 4},
-                                         TAwayRow{"HiddenInTheTray", TWindowState::Hidden, true, 0}),
+                                         TAwayRow{"HiddenInTheTray", TWindowState::Hidden, true,
+                                                  0}),
                          [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -30,9 +30,10 @@ int Seconds() {
 }
 
 const char *const Garbage[] = {
-    "Morvanti-MOV-A1-A1", "Morvanti-MOV-E2E4", "Morvanti-MOV-Z9-Z8", "Morvanti-MOV-E7-E5X",
-    "Morvanti-CTR-new", "Morvanti-CTR-Resign ", "Morvanti-CTR-4", "Morvanti-CTR-$FFFFFFFFF",
-    "Morvanti-XYZ-New", "Morvanta-CTR-New", "Morvanti", "", "Morvanti-CTR-", "\xff\xfe\x01",
+    "Morvanti-MOV-A1-A1", "Morvanti-MOV-E2E4",    "Morvanti-MOV-Z9-Z8", "Morvanti-MOV-E7-E5X",
+    "Morvanti-CTR-new",   "Morvanti-CTR-Resign ", "Morvanti-CTR-4",     "Morvanti-CTR-$FFFFFFFFF",
+    "Morvanti-XYZ-New",   "Morvanta-CTR-New",     "Morvanti",           "",
+    "Morvanti-CTR-",      "\xff\xfe\x01",
 };
 
 class TRandomSession {
@@ -97,8 +98,9 @@ class TRandomSession {
         if (!w.Boxes.Script.Open().empty() || w->ChessBrd1->IsDragging())
             return;
         const int action = Pick(12);
-        static const char *const names[] = {"new", "resign", "move", "move", "move", "held move",
-                                            "ask back", "ask forward", "switch", "chat", "tick", "flag"};
+        static const char *const names[] = {"new",    "resign",    "move",     "move",
+                                            "move",   "held move", "ask back", "ask forward",
+                                            "switch", "chat",      "tick",     "flag"};
         Say(Who(w), names[action]);
         switch (action) {
         case 0:
@@ -152,7 +154,8 @@ class TRandomSession {
         const auto moves = w->ChessBrd1->LegalMoves();
         if (moves.empty())
             return;
-        const auto [from, to] = moves[static_cast<std::size_t>(Pick(static_cast<int>(moves.size())))];
+        const auto [from, to] =
+            moves[static_cast<std::size_t>(Pick(static_cast<int>(moves.size())))];
         Say(Who(w), "picks up " + TChessRules::SquareName(from));
         const std::string fromName = TChessRules::SquareName(from);
         const std::string toName = TChessRules::SquareName(to);
@@ -254,7 +257,8 @@ class TPairSession final : public TRandomSession {
             return Pair.Listener.Messages().contains(marker) &&
                    Pair.Caller.Messages().contains(marker) && Pair.Listener->Link->Queued() == 0 &&
                    Pair.Caller->Link->Queued() == 0;
-        })) << "lines lost at step " << Steps;
+        })) << "lines lost at step "
+            << Steps;
         Settle(10);
         if (!Pair.Listener.Connected() || !Pair.Caller.Connected())
             return;
@@ -272,7 +276,8 @@ class TPairSession final : public TRandomSession {
         ASSERT_EQ(recordA, recordB) << "records differ at step " << Steps;
         ++Compared;
         if (Pair.Listener->Game.Running() && Pair.Caller->Game.Running()) {
-            ASSERT_NE(Pair.Listener->Game.PlayWhite, Pair.Caller->Game.PlayWhite) << "step " << Steps;
+            ASSERT_NE(Pair.Listener->Game.PlayWhite, Pair.Caller->Game.PlayWhite)
+                << "step " << Steps;
         }
     }
 };
@@ -317,18 +322,21 @@ class TRawSession final : public TRandomSession {
     }
 
     QByteArray RandomLine() {
-        static const char *const Words[] = {"Resign", "New", "AskBack", "AskForward", "BackFail",
-                                            "ForwardFail", "Back", "Forward", "WardAskOff",
-                                            "WardAskOn", "WardOffFail", "WardOnFail", "WardOff",
-                                            "WardOn", "45", "5", "4", "Features Promotion",
-                                            "Promote N", "Promote Q", "Promote K"};
+        static const char *const Words[] = {"Resign",     "New",         "AskBack",
+                                            "AskForward", "BackFail",    "ForwardFail",
+                                            "Back",       "Forward",     "WardAskOff",
+                                            "WardAskOn",  "WardOffFail", "WardOnFail",
+                                            "WardOff",    "WardOn",      "45",
+                                            "5",          "4",           "Features Promotion",
+                                            "Promote N",  "Promote Q",   "Promote K"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
         case 1: {
             const auto moves = Window->ChessBrd1->LegalMoves();
             if (!moves.empty() && Chance(70)) {
-                const auto [from, to] = moves[static_cast<std::size_t>(Pick(static_cast<int>(moves.size())))];
+                const auto [from, to] =
+                    moves[static_cast<std::size_t>(Pick(static_cast<int>(moves.size())))];
                 return QByteArray::fromStdString("Morvanti-MOV-" + TChessRules::SquareName(from) +
                                                  "-" + TChessRules::SquareName(to) + "\n");
             }

@@ -3,10 +3,10 @@
 // conditions, simulated drags and a raw socket that plays a peer.
 #include "app/Main.h"
 #include "app/PreciseTimer.h"
-#include "tests/common/ScriptedDialogs.h"
 #include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
 #include "net/ScktComp.h"
+#include "tests/common/ScriptedDialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>

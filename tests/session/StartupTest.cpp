@@ -1,9 +1,9 @@
 #include "app/BoardwickApplication.h"
 #include "app/PreciseTimer.h"
-#include "tests/session/SessionFixture.h"
 #include "app/Unit1.h"
 #include "components/TrayIcon.h"
 #include "net/SocketError.h"
+#include "tests/session/SessionFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -375,7 +375,8 @@ INSTANTIATE_TEST_SUITE_P(
             "LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
         ResolverRow{"EmptyList", QStringList{}, {{"198.51.100.5", true}}, "198.51.100.5", true},
         ResolverRow{"DoesNotResolve", std::nullopt, {{"198.51.100.5", true}}, "198.51.100.5", true},
-        ResolverRow{"NoUsableInterface", std::nullopt, {{"127.0.0.1", true}}, "No network..", false}),
+        ResolverRow{
+            "NoUsableInterface", std::nullopt, {{"127.0.0.1", true}}, "No network..", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {

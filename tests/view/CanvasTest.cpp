@@ -9,8 +9,7 @@ namespace {
 using Points = std::set<std::pair<int, int>>;
 
 // Pixels of the canvas that differ from the white it was filled with.
-Points Marked(const TCanvas &canvas)
-{
+Points Marked(const TCanvas &canvas) {
     Points marked;
     for (int y = 0; y < canvas.Height(); ++y)
         for (int x = 0; x < canvas.Width(); ++x)
@@ -19,8 +18,7 @@ Points Marked(const TCanvas &canvas)
     return marked;
 }
 
-TCanvas WhiteCanvas(int w, int h)
-{
+TCanvas WhiteCanvas(int w, int h) {
     TCanvas canvas;
     canvas.SetSize(w, h);
     canvas.BrushColor = clWhite;
@@ -30,8 +28,7 @@ TCanvas WhiteCanvas(int w, int h)
 
 } // namespace
 
-TEST(Canvas, LinesLeaveOutTheirEndPixel)
-{
+TEST(Canvas, LinesLeaveOutTheirEndPixel) {
     struct Case {
         const char *name;
         QPoint from, to;
@@ -55,8 +52,7 @@ TEST(Canvas, LinesLeaveOutTheirEndPixel)
     }
 }
 
-TEST(Canvas, ClipRegionSaveAndRestore)
-{
+TEST(Canvas, ClipRegionSaveAndRestore) {
     TCanvas canvas = WhiteCanvas(10, 10);
     canvas.Save();
     canvas.IntersectClipRect(QRect(2, 2, 6, 6));
@@ -74,8 +70,7 @@ TEST(Canvas, ClipRegionSaveAndRestore)
     EXPECT_EQ(canvas.BrushColor, clWhite);
 }
 
-TEST(Canvas, PenOutlivesRestoreButBrushAndFontDoNot)
-{
+TEST(Canvas, PenOutlivesRestoreButBrushAndFontDoNot) {
     TCanvas canvas = WhiteCanvas(4, 4);
     canvas.BrushColor = clGray;
     canvas.Font.Height = -12;
@@ -91,8 +86,7 @@ TEST(Canvas, PenOutlivesRestoreButBrushAndFontDoNot)
     EXPECT_EQ(canvas.Pen.Mode, TPenMode::pmXor);
 }
 
-TEST(Canvas, PenModesAndStyles)
-{
+TEST(Canvas, PenModesAndStyles) {
     struct Case {
         const char *name;
         TPen pen;
@@ -126,8 +120,7 @@ TEST(Canvas, PenModesAndStyles)
     }
 }
 
-TEST(Canvas, TilesStartAtTheCornerAndStayInsideTheClip)
-{
+TEST(Canvas, TilesStartAtTheCornerAndStayInsideTheClip) {
     QImage tile(3, 2, QImage::Format_RGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
@@ -143,8 +136,7 @@ TEST(Canvas, TilesStartAtTheCornerAndStayInsideTheClip)
         }
 }
 
-TEST(Canvas, TextLeavesTheBackgroundBetweenStrokes)
-{
+TEST(Canvas, TextLeavesTheBackgroundBetweenStrokes) {
     TCanvas canvas = WhiteCanvas(40, 20);
     canvas.BrushColor = clGray;
     canvas.FillRect(QRect(0, 0, 40, 20));
@@ -166,8 +158,7 @@ TEST(Canvas, TextLeavesTheBackgroundBetweenStrokes)
     EXPECT_GT(canvas.TextHeight(QStringLiteral("0")), 10);
 }
 
-TEST(Canvas, ResizingKeepsThePixelsThatStillFit)
-{
+TEST(Canvas, ResizingKeepsThePixelsThatStillFit) {
     TCanvas canvas = WhiteCanvas(5, 5);
     canvas.BrushColor = clRed;
     canvas.FillRect(QRect(1, 1, 1, 1));

@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
-
-inline std::string Name(Square sq)
-{
+inline std::string Name(Square sq) {
     if (sq == Square::None)
         return "-";
     return {static_cast<char>('A' + TChessRules::FileOf(sq) - 1),
             static_cast<char>('0' + TChessRules::RankOf(sq))};
 }
 
-inline const char *StateName(TDragState state)
-{
+inline const char *StateName(TDragState state) {
     switch (state) {
-    case TDragState::dsDragEnter: return "enter";
-    case TDragState::dsDragLeave: return "leave";
-    case TDragState::dsDragMove: return "move";
+    case TDragState::dsDragEnter:
+        return "enter";
+    case TDragState::dsDragLeave:
+        return "leave";
+    case TDragState::dsDragMove:
+        return "move";
     }
     return "?";
 }
@@ -33,8 +33,7 @@ struct DragBench {
     TChessBrd *board = nullptr;
     std::vector<std::string> events;
 
-    DragBench()
-    {
+    DragBench() {
         host.resize(330, 340);
         board = new TChessBrd(&host); // owned by host
         ConfigureMainBoard(*board);
@@ -45,8 +44,7 @@ struct DragBench {
 
     QPoint Centre(Square sq) const { return board->SquareRect(sq).center(); }
 
-    void Record()
-    {
+    void Record() {
         TChessBrd &b = *board;
         auto sq = [&b](int x, int y) { return Name(b.PointToSquare(x, y)); };
         auto button = [](TMouseButton m) { return m == TMouseButton::mbLeft ? "L" : "R"; };
@@ -67,9 +65,9 @@ struct DragBench {
         };
         b.OnEndDrag = [this, &b](TObject *sender, TObject *target, int x, int y) {
             EXPECT_EQ(sender, static_cast<TObject *>(&b));
-            const std::string who = target == nullptr                        ? "nil"
+            const std::string who = target == nullptr                      ? "nil"
                                     : target == static_cast<TObject *>(&b) ? "board"
-                                                                            : "other";
+                                                                           : "other";
             events.push_back("end " + who + " " + std::to_string(x) + "," + std::to_string(y));
         };
         b.OnIllegalMove = [this](TObject *, Square s) { events.push_back("illegal " + Name(s)); };
@@ -85,5 +83,6 @@ struct DragBench {
     void Move(QPoint p) { QTest::mouseMove(board, p); }
 };
 
-inline std::string EndAt(QPoint p) { return "end board " + std::to_string(p.x()) + "," + std::to_string(p.y()); }
-
+inline std::string EndAt(QPoint p) {
+    return "end board " + std::to_string(p.x()) + "," + std::to_string(p.y());
+}

@@ -6,22 +6,19 @@
 
 namespace {
 
-QImage SquareImage(const TChessBrd &board, Square sq)
-{
+QImage SquareImage(const TChessBrd &board, Square sq) {
     return board.Canvas().Surface().copy(board.SquareRect(sq));
 }
 
 // An unchanged board of the main window's configuration in a given position.
-std::unique_ptr<TChessBrd> Reference(const std::string &position)
-{
+std::unique_ptr<TChessBrd> Reference(const std::string &position) {
     auto board = std::make_unique<TChessBrd>();
     ConfigureMainBoard(*board);
     board->SetPosition(position);
     return board;
 }
 
-Qt::CursorShape PointerShape()
-{
+Qt::CursorShape PointerShape() {
     const QCursor *cursor = QGuiApplication::overrideCursor();
     return cursor == nullptr ? Qt::BitmapCursor : cursor->shape();
 }
@@ -30,8 +27,7 @@ Qt::CursorShape PointerShape()
 
 // The dragged piece floats over the parent at the pointer less half a square; its square shows
 // empty, drawn once, and the board is not redrawn while the pointer moves.
-TEST(BoardDragFeedback, OverlayFollowsThePointerAndTheOriginIsDrawnOnce)
-{
+TEST(BoardDragFeedback, OverlayFollowsThePointerAndTheOriginIsDrawnOnce) {
     DragBench t;
     std::string emptied = TChessRules::StartPosition;
     emptied[Ord(Square::C7) - 1] = ' ';
@@ -61,8 +57,7 @@ TEST(BoardDragFeedback, OverlayFollowsThePointerAndTheOriginIsDrawnOnce)
     EXPECT_EQ(SquareImage(*t.board, Square::C7), before);
 }
 
-TEST(BoardDragFeedback, PointerShowsWhereTheDropWouldBeTaken)
-{
+TEST(BoardDragFeedback, PointerShowsWhereTheDropWouldBeTaken) {
     struct Case {
         const char *where;
         QPoint point;
@@ -89,8 +84,7 @@ TEST(BoardDragFeedback, PointerShowsWhereTheDropWouldBeTaken)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST(BoardDragFeedback, ModalWindowCancelsTheDrag)
-{
+TEST(BoardDragFeedback, ModalWindowCancelsTheDrag) {
     for (bool active : {false, true}) {
         DragBench t;
         t.Press(Qt::LeftButton, t.Centre(Square::G1));
@@ -109,13 +103,13 @@ TEST(BoardDragFeedback, ModalWindowCancelsTheDrag)
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
         dialog.close();
         EXPECT_EQ(t.board->Position(), TChessRules::StartPosition);
-        EXPECT_EQ(t.board->Canvas().Surface(), Reference(TChessRules::StartPosition)->Canvas().Surface());
+        EXPECT_EQ(t.board->Canvas().Surface(),
+                  Reference(TChessRules::StartPosition)->Canvas().Surface());
     }
 }
 
 // A box opened by a move event during the drop belongs to a finished drag.
-TEST(BoardDragFeedback, ModalBoxFromTheMateEventCancelsNothing)
-{
+TEST(BoardDragFeedback, ModalBoxFromTheMateEventCancelsNothing) {
     DragBench t;
     ASSERT_TRUE(t.board->MakeMove(Square::F2, Square::F3));
     ASSERT_TRUE(t.board->MakeMove(Square::E7, Square::E5));
@@ -133,15 +127,14 @@ TEST(BoardDragFeedback, ModalBoxFromTheMateEventCancelsNothing)
     t.Move(t.Centre(Square::H4));
     t.Release(Qt::LeftButton, t.Centre(Square::H4));
     const std::vector<std::string> expected = {
-        "down L D8",     "start",   "over enter H4", "over move H4", "over leave H4",
-        "drop H4", "legal D8-H4",   "check",        "mate",         EndAt(t.Centre(Square::H4))};
+        "down L D8", "start",       "over enter H4", "over move H4", "over leave H4",
+        "drop H4",   "legal D8-H4", "check",         "mate",         EndAt(t.Centre(Square::H4))};
     EXPECT_EQ(t.events, expected);
 }
 
 // When the position changes under an accepted drop the move is refused; the piece must not
 // vanish from the screen.
-TEST(BoardDragFeedback, RefusedDropDrawsThePieceBack)
-{
+TEST(BoardDragFeedback, RefusedDropDrawsThePieceBack) {
     DragBench t;
     t.board->OnDragDrop = [&](TObject *, TObject *, int, int) {
         t.events.push_back("drop");
@@ -150,16 +143,20 @@ TEST(BoardDragFeedback, RefusedDropDrawsThePieceBack)
     t.Press(Qt::LeftButton, t.Centre(Square::E2));
     t.Move(t.Centre(Square::E4));
     t.Release(Qt::LeftButton, t.Centre(Square::E4));
-    const std::vector<std::string> expected = {"down L E2",     "start", "over enter E4",
-                                               "over move E4", "over leave E4", "drop",
+    const std::vector<std::string> expected = {"down L E2",
+                                               "start",
+                                               "over enter E4",
+                                               "over move E4",
+                                               "over leave E4",
+                                               "drop",
                                                EndAt(t.Centre(Square::E4))};
     EXPECT_EQ(t.events, expected);
     EXPECT_EQ(t.board->Position(), TChessRules::StartPosition);
-    EXPECT_EQ(t.board->Canvas().Surface(), Reference(TChessRules::StartPosition)->Canvas().Surface());
+    EXPECT_EQ(t.board->Canvas().Surface(),
+              Reference(TChessRules::StartPosition)->Canvas().Surface());
 }
 
-TEST(BoardDragFeedback, OnlyOneDragAtATime)
-{
+TEST(BoardDragFeedback, OnlyOneDragAtATime) {
     DragBench first;
     DragBench second;
     first.Press(Qt::LeftButton, first.Centre(Square::E2));
@@ -173,8 +170,7 @@ TEST(BoardDragFeedback, OnlyOneDragAtATime)
     EXPECT_EQ(first.board->DragFromSquare(), Square::E2) << "kept after the drag";
 }
 
-TEST(BoardDragFeedback, DragObjectFromStartDragIsTheSource)
-{
+TEST(BoardDragFeedback, DragObjectFromStartDragIsTheSource) {
     DragBench t;
     TDragObject object;
     TObject *seen = nullptr;
@@ -190,8 +186,7 @@ TEST(BoardDragFeedback, DragObjectFromStartDragIsTheSource)
     EXPECT_EQ(t.board->Position(), TChessRules::StartPosition);
 }
 
-TEST(BoardDragFeedback, BoardDestroyedMidDragTakesItsFloatingPieceAlong)
-{
+TEST(BoardDragFeedback, BoardDestroyedMidDragTakesItsFloatingPieceAlong) {
     DragBench t;
     t.Press(Qt::LeftButton, t.Centre(Square::E2));
     t.Move(t.Centre(Square::E4));
@@ -207,15 +202,15 @@ TEST(BoardDragFeedback, BoardDestroyedMidDragTakesItsFloatingPieceAlong)
 }
 
 // Whatever stops a drag half-way, the piece ends up drawn on its square and the drag is gone.
-TEST(BoardDragFeedback, InterruptedDragsPutThePieceBack)
-{
+TEST(BoardDragFeedback, InterruptedDragsPutThePieceBack) {
     struct Case {
         const char *name;
         std::function<void(DragBench &)> interrupt;
         std::vector<std::string> tail;
     };
     const std::vector<Case> cases = {
-        {"board disabled", [](DragBench &t) { t.board->setEnabled(false); },
+        {"board disabled",
+         [](DragBench &t) { t.board->setEnabled(false); },
          {"illegal E2", "end nil 0,0"}},
         {"board hidden", [](DragBench &t) { t.board->hide(); }, {"illegal E2", "end nil 0,0"}},
         {"drop accepted by a handler but refused as a move",
@@ -242,7 +237,8 @@ TEST(BoardDragFeedback, InterruptedDragsPutThePieceBack)
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << c.name;
         EXPECT_FALSE(t.board->DragImageWidget()->isVisible()) << c.name;
         EXPECT_EQ(t.board->Position(), TChessRules::StartPosition) << c.name;
-        EXPECT_EQ(t.board->Canvas().Surface(), Reference(TChessRules::StartPosition)->Canvas().Surface())
+        EXPECT_EQ(t.board->Canvas().Surface(),
+                  Reference(TChessRules::StartPosition)->Canvas().Surface())
             << c.name;
     }
 }

@@ -4,7 +4,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-
 struct DragCase {
     const char *name;
     std::function<void(DragBench &)> act;
@@ -12,8 +11,7 @@ struct DragCase {
     std::string positionAfter; // empty: unchanged start position
 };
 
-TEST(BoardDrag, EventOrderOfEveryEnding)
-{
+TEST(BoardDrag, EventOrderOfEveryEnding) {
     const QPoint up10(0, -10);
     const std::vector<DragCase> cases = {
         {"legal drop",
@@ -24,8 +22,9 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E4));
          },
          [](DragBench &t) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter E2", "over move E2", "over move E4",
-                     "over leave E4", "drop E4", "legal E2-E4", EndAt(t.Centre(Square::E4))};
+             return {"down L E2",    "start",        "over enter E2",
+                     "over move E2", "over move E4", "over leave E4",
+                     "drop E4",      "legal E2-E4",  EndAt(t.Centre(Square::E4))};
          },
          "rnbqkbnrpppppppp                    P           PPPP PPPRNBQKBNR"},
         {"drop on the origin",
@@ -36,8 +35,8 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E2));
          },
          [](DragBench &t) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter E2", "over move E2", "over move E2",
-                     "over leave E2", "drop E2", EndAt(t.Centre(Square::E2))};
+             return {"down L E2",    "start",         "over enter E2", "over move E2",
+                     "over move E2", "over leave E2", "drop E2",       EndAt(t.Centre(Square::E2))};
          },
          ""},
         {"illegal drop",
@@ -47,8 +46,8 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E5));
          },
          [](DragBench &) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter E5", "over move E5", "over leave E5",
-                     "illegal E2", "end nil 0,0"};
+             return {"down L E2",     "start",      "over enter E5", "over move E5",
+                     "over leave E5", "illegal E2", "end nil 0,0"};
          },
          ""},
         {"drop on the frame",
@@ -58,8 +57,8 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, QPoint(10, 100));
          },
          [](DragBench &) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter -", "over move -", "over leave -",
-                     "illegal E2", "end nil 0,0"};
+             return {"down L E2",    "start",      "over enter -", "over move -",
+                     "over leave -", "illegal E2", "end nil 0,0"};
          },
          ""},
         {"drop outside the board",
@@ -70,8 +69,8 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, QPoint(-6, 100));
          },
          [](DragBench &) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter E3", "over move E3", "over leave -",
-                     "illegal E2", "end nil 0,0"};
+             return {"down L E2",    "start",      "over enter E3", "over move E3",
+                     "over leave -", "illegal E2", "end nil 0,0"};
          },
          ""},
         {"click without moving",
@@ -100,8 +99,13 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E2) + QPoint(0, -5));
          },
          [&](DragBench &t) -> std::vector<std::string> {
-             return {"down L E2", "start", "over enter E2", "over move E2", "over leave E2",
-                     "drop E2", EndAt(t.Centre(Square::E2) + QPoint(0, -5))};
+             return {"down L E2",
+                     "start",
+                     "over enter E2",
+                     "over move E2",
+                     "over leave E2",
+                     "drop E2",
+                     EndAt(t.Centre(Square::E2) + QPoint(0, -5))};
          },
          ""},
         {"right-button drag lasts until the left click",
@@ -114,8 +118,9 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E4));
          },
          [](DragBench &t) -> std::vector<std::string> {
-             return {"down R E2", "start", "over enter E2", "over move E2", "over move E4",
-                     "over leave E4", "drop E4", "legal E2-E4", EndAt(t.Centre(Square::E4))};
+             return {"down R E2",    "start",        "over enter E2",
+                     "over move E2", "over move E4", "over leave E4",
+                     "drop E4",      "legal E2-E4",  EndAt(t.Centre(Square::E4))};
          },
          "rnbqkbnrpppppppp                    P           PPPP PPPRNBQKBNR"},
         {"disabled board takes nothing",
@@ -131,7 +136,9 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Press(Qt::LeftButton, t.Centre(Square::E4));
              t.Release(Qt::LeftButton, t.Centre(Square::E4));
          },
-         [](DragBench &) -> std::vector<std::string> { return {"down L E4", "click", "up L"}; },
+         [](DragBench &) -> std::vector<std::string> {
+             return {"down L E4", "click", "up L"};
+         },
          ""},
         {"automatic drag mode: a left press begins a drag, the press handler stays out",
          [&](DragBench &t) {
@@ -151,7 +158,9 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Press(Qt::LeftButton, QPoint(5, 5));
              t.Release(Qt::LeftButton, QPoint(5, 5));
          },
-         [](DragBench &) -> std::vector<std::string> { return {"down L -", "click", "up L"}; },
+         [](DragBench &) -> std::vector<std::string> {
+             return {"down L -", "click", "up L"};
+         },
          ""},
         {"piece of the side not to move only goes home",
          [&](DragBench &t) {
@@ -164,10 +173,11 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
              t.Release(Qt::LeftButton, t.Centre(Square::E7));
          },
          [](DragBench &t) -> std::vector<std::string> {
-             return {"down L E7",     "start",        "over enter E5", "over move E5",
-                     "over leave E5", "illegal E7",   "end nil 0,0",   "down L E7",
-                     "start",         "over enter E6", "over move E6", "over move E7",
-                     "over leave E7", "drop E7",      EndAt(t.Centre(Square::E7))};
+             return {"down L E7",     "start",         "over enter E5",
+                     "over move E5",  "over leave E5", "illegal E7",
+                     "end nil 0,0",   "down L E7",     "start",
+                     "over enter E6", "over move E6",  "over move E7",
+                     "over leave E7", "drop E7",       EndAt(t.Centre(Square::E7))};
          },
          ""},
     };
@@ -175,7 +185,8 @@ TEST(BoardDrag, EventOrderOfEveryEnding)
         DragBench bench;
         c.act(bench);
         EXPECT_EQ(bench.events, c.expected(bench)) << c.name;
-        const std::string after = c.positionAfter.empty() ? TChessRules::StartPosition : c.positionAfter;
+        const std::string after =
+            c.positionAfter.empty() ? TChessRules::StartPosition : c.positionAfter;
         EXPECT_EQ(bench.board->Position(), after) << c.name;
         EXPECT_FALSE(bench.board->IsDragging()) << c.name;
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << c.name;

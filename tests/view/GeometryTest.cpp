@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
-TEST(BoardGeometry, NewBoardKeepsItsSizeThroughPaint)
-{
+TEST(BoardGeometry, NewBoardKeepsItsSizeThroughPaint) {
     TChessBrd board;
     EXPECT_EQ(board.Width(), 368);
     EXPECT_EQ(board.Height(), 368);
@@ -20,8 +19,7 @@ TEST(BoardGeometry, NewBoardKeepsItsSizeThroughPaint)
 }
 
 // Every order of the main window's settings must settle on the same board.
-TEST(BoardGeometry, MainWindowConfigurationInAnyOrderGives296With31PixelSquares)
-{
+TEST(BoardGeometry, MainWindowConfigurationInAnyOrderGives296With31PixelSquares) {
     const std::vector<ConfigStep> steps = MainBoardSteps();
     std::vector<std::size_t> order(steps.size());
     std::iota(order.begin(), order.end(), 0);
@@ -58,11 +56,14 @@ struct SizeCase {
     int side;
 };
 
-TEST(BoardGeometry, SizeRuleCases)
-{
+TEST(BoardGeometry, SizeRuleCases) {
     const std::vector<SizeCase> cases = {
-        {"owner sets 300 x 300", [](TChessBrd &b) { b.SetBounds(0, 0, 300, 300); b.Paint(); }, 31,
-         296},
+        {"owner sets 300 x 300",
+         [](TChessBrd &b) {
+             b.SetBounds(0, 0, 300, 300);
+             b.Paint();
+         },
+         31, 296},
         {"square 31 on 368 settles at 35",
          [](TChessBrd &b) {
              b.SetSizeOfSquare(31);
@@ -89,10 +90,18 @@ TEST(BoardGeometry, SizeRuleCases)
              b.Paint();
          },
          41, 348},
-        {"uneven sides use their mean", [](TChessBrd &b) { b.SetBounds(0, 0, 400, 300); b.Paint(); },
+        {"uneven sides use their mean",
+         [](TChessBrd &b) {
+             b.SetBounds(0, 0, 400, 300);
+             b.Paint();
+         },
          37, 344},
         {"too small for any square keeps one pixel",
-         [](TChessBrd &b) { b.SetBounds(0, 0, 20, 20); b.Paint(); }, 1, 56},
+         [](TChessBrd &b) {
+             b.SetBounds(0, 0, 20, 20);
+             b.Paint();
+         },
+         1, 56},
         {"square size 0 is one pixel",
          [](TChessBrd &b) {
              b.SetSizeOfSquare(0);
@@ -122,8 +131,7 @@ TEST(BoardGeometry, SizeRuleCases)
     }
 }
 
-TEST(BoardGeometry, PointToSquare)
-{
+TEST(BoardGeometry, PointToSquare) {
     struct Case {
         int x, y;
         bool whiteOnTop;
@@ -131,13 +139,16 @@ TEST(BoardGeometry, PointToSquare)
     };
     // Main window board: frame 24, squares 31, area 24..271.
     const std::vector<Case> cases = {
-        {24, 24, false, Square::A8},   {271, 271, false, Square::H1}, {24, 24, true, Square::H1},
-        {271, 271, true, Square::A8},  {23, 24, false, Square::None}, {24, 23, false, Square::None},
+        {24, 24, false, Square::A8},     {271, 271, false, Square::H1},
+        {24, 24, true, Square::H1},      {271, 271, true, Square::A8},
+        {23, 24, false, Square::None},   {24, 23, false, Square::None},
         {272, 271, false, Square::None}, {271, 272, false, Square::None},
-        {0, 0, false, Square::None},   {295, 295, true, Square::None}, {-5, 100, false, Square::None},
-        {55, 24, false, Square::B8},   {54, 54, false, Square::A8},  {55, 55, false, Square::B7},
-        {163, 225, false, Square::E2}, {163, 225, true, Square::D7}, {54, 271, false, Square::A1},
-        {271, 24, false, Square::H8},  {271, 24, true, Square::A1},
+        {0, 0, false, Square::None},     {295, 295, true, Square::None},
+        {-5, 100, false, Square::None},  {55, 24, false, Square::B8},
+        {54, 54, false, Square::A8},     {55, 55, false, Square::B7},
+        {163, 225, false, Square::E2},   {163, 225, true, Square::D7},
+        {54, 271, false, Square::A1},    {271, 24, false, Square::H8},
+        {271, 24, true, Square::A1},
     };
     TChessBrd board;
     ConfigureMainBoard(board);
@@ -152,8 +163,7 @@ TEST(BoardGeometry, PointToSquare)
     EXPECT_EQ(fresh.PointToSquare(63, 24), Square::A8);
 }
 
-TEST(BoardGeometry, SquareCellsInBothOrientationsMatchPointToSquare)
-{
+TEST(BoardGeometry, SquareCellsInBothOrientationsMatchPointToSquare) {
     TChessBrd board;
     ConfigureMainBoard(board);
     for (bool flipped : {false, true}) {
@@ -174,8 +184,7 @@ TEST(BoardGeometry, SquareCellsInBothOrientationsMatchPointToSquare)
     EXPECT_TRUE(board.SquareRect(Square::None).isEmpty());
 }
 
-TEST(BoardGeometry, ResizeLimitsStayOrdered)
-{
+TEST(BoardGeometry, ResizeLimitsStayOrdered) {
     struct Case {
         int min, max; // assigned in this order
         int expectMin, expectMax;
@@ -194,8 +203,7 @@ TEST(BoardGeometry, ResizeLimitsStayOrdered)
     EXPECT_EQ(board.ResizeMaxSize(), 100);
 }
 
-TEST(BoardGeometry, ResizeGestureGrowsAndClamps)
-{
+TEST(BoardGeometry, ResizeGestureGrowsAndClamps) {
     QWidget host;
     host.resize(1300, 1300);
     TChessBrd board(&host);
@@ -238,8 +246,7 @@ TEST(BoardGeometry, ResizeGestureGrowsAndClamps)
     EXPECT_EQ(board.Cursor(), crHandPoint);
 }
 
-TEST(BoardGeometry, NoResizeGestureWhenNotResizable)
-{
+TEST(BoardGeometry, NoResizeGestureWhenNotResizable) {
     QWidget host;
     host.resize(1300, 1300);
     TChessBrd board(&host);
@@ -257,8 +264,7 @@ TEST(BoardGeometry, NoResizeGestureWhenNotResizable)
     EXPECT_FALSE(board.Resizing());
 }
 
-TEST(BoardGeometry, ResizeFromSetterRepaintsThroughThePlatform)
-{
+TEST(BoardGeometry, ResizeFromSetterRepaintsThroughThePlatform) {
     QWidget host;
     host.resize(600, 600);
     TChessBrd board(&host);

@@ -8,11 +8,12 @@
 namespace {
 
 // A point inside a square that no grid line crosses.
-QPoint Inside(const TChessBrd &board, Square sq) { return board.SquareRect(sq).center(); }
+QPoint Inside(const TChessBrd &board, Square sq) {
+    return board.SquareRect(sq).center();
+}
 
 // Bounding box of the pixels of one colour inside an area.
-QRect PixelsOf(const TChessBrd &board, const QRect &area, QColor colour)
-{
+QRect PixelsOf(const TChessBrd &board, const QRect &area, QColor colour) {
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
@@ -21,32 +22,30 @@ QRect PixelsOf(const TChessBrd &board, const QRect &area, QColor colour)
     return box;
 }
 
-QImage Crop(const TChessBrd &board, const QRect &area) { return board.Canvas().Surface().copy(area); }
+QImage Crop(const TChessBrd &board, const QRect &area) {
+    return board.Canvas().Surface().copy(area);
+}
 
 // Records what the rules ask the view to draw, and draws it.
 class RecordingBoard : public TChessBrd {
-public:
+  public:
     std::vector<std::string> draws;
-    void DrawSquare(Square sq) override
-    {
+    void DrawSquare(Square sq) override {
         draws.push_back("square " + Name(sq));
         TChessBrd::DrawSquare(sq);
     }
-    void DrawPiece(Square sq, char piece) override
-    {
+    void DrawPiece(Square sq, char piece) override {
         draws.push_back("piece " + Name(sq) + " " + std::string(1, piece));
         TChessBrd::DrawPiece(sq, piece);
     }
-    static std::string Name(Square sq)
-    {
+    static std::string Name(Square sq) {
         return {static_cast<char>('A' + FileOf(sq) - 1), static_cast<char>('0' + RankOf(sq))};
     }
 };
 
 } // namespace
 
-TEST(BoardPaint, TopLeftSquareIsLightInBothOrientations)
-{
+TEST(BoardPaint, TopLeftSquareIsLightInBothOrientations) {
     TChessBrd board;
     ConfigureMainBoard(board);
     ClearPieces(board);
@@ -59,8 +58,7 @@ TEST(BoardPaint, TopLeftSquareIsLightInBothOrientations)
     }
 }
 
-TEST(BoardPaint, GridLinesAreBlackWhateverTheLineStyleAndFramesFollowIt)
-{
+TEST(BoardPaint, GridLinesAreBlackWhateverTheLineStyleAndFramesFollowIt) {
     struct Case {
         const char *name;
         TPen pen;
@@ -87,13 +85,13 @@ TEST(BoardPaint, GridLinesAreBlackWhateverTheLineStyleAndFramesFollowIt)
         for (QPoint p : {QPoint(0, 0), QPoint(295, 0), QPoint(295, 295), QPoint(0, 295),
                          QPoint(150, 0), QPoint(0, 150), QPoint(23, 23), QPoint(272, 23),
                          QPoint(272, 272), QPoint(23, 272), QPoint(150, 272)})
-            EXPECT_EQ(PixelAt(board, p.x(), p.y()), frame) << c.name << " " << p.x() << "," << p.y();
+            EXPECT_EQ(PixelAt(board, p.x(), p.y()), frame)
+                << c.name << " " << p.x() << "," << p.y();
         EXPECT_EQ(PixelAt(board, 1, 1), ResolveColor(clInactiveBorder)) << c.name;
     }
 }
 
-TEST(BoardPaint, ScreenShowsTheSurface)
-{
+TEST(BoardPaint, ScreenShowsTheSurface) {
     QWidget host;
     host.resize(320, 340);
     TChessBrd board(&host);
@@ -113,8 +111,7 @@ struct InsetCase {
 
 // Every pixel of a lone piece's image rectangle shows the sheet's piece pixel where the sheet's
 // mask is not pure white and the empty board elsewhere, overlapping neighbours when too large.
-TEST(BoardPaint, PieceIsDrawnThroughItsMaskAtTheInset)
-{
+TEST(BoardPaint, PieceIsDrawnThroughItsMaskAtTheInset) {
     const std::vector<InsetCase> cases = {
         {"Size32 on 31", StandardSet::Size32, 296, 0},
         {"Size32 on 40", StandardSet::Size32, 368, 4},
@@ -139,7 +136,8 @@ TEST(BoardPaint, PieceIsDrawnThroughItsMaskAtTheInset)
             ASSERT_FALSE(sheet.isNull()) << c.name;
             const int cell = sheet.height() / 4;
             ASSERT_EQ(board.PieceSize(), cell);
-            const int kind = static_cast<int>(std::string("pnbrqk").find(static_cast<char>(tolower(letter))));
+            const int kind =
+                static_cast<int>(std::string("pnbrqk").find(static_cast<char>(tolower(letter))));
             const int row = letter == 'N' ? 0 : 2;
             const QPoint origin = board.SquareRect(Square::D4).topLeft() + QPoint(c.inset, c.inset);
             int opaque = 0;
@@ -148,8 +146,9 @@ TEST(BoardPaint, PieceIsDrawnThroughItsMaskAtTheInset)
                     const QRgb maskPixel = sheet.pixel(kind * cell + x, (row + 1) * cell + y);
                     const bool shows = (maskPixel & 0xFFFFFF) != 0xFFFFFF;
                     opaque += shows ? 1 : 0;
-                    const QColor expected = shows ? sheet.pixelColor(kind * cell + x, row * cell + y)
-                                                  : PixelAt(empty, origin.x() + x, origin.y() + y);
+                    const QColor expected = shows
+                                                ? sheet.pixelColor(kind * cell + x, row * cell + y)
+                                                : PixelAt(empty, origin.x() + x, origin.y() + y);
                     ASSERT_EQ(PixelAt(board, origin.x() + x, origin.y() + y), expected)
                         << c.name << " " << letter << " at " << x << "," << y;
                 }
@@ -158,8 +157,7 @@ TEST(BoardPaint, PieceIsDrawnThroughItsMaskAtTheInset)
     }
 }
 
-TEST(BoardPaint, WestLabelOfTheTopRowStartsAt9And36)
-{
+TEST(BoardPaint, WestLabelOfTheTopRowStartsAt9And36) {
     TChessBrd board;
     ConfigureMainBoard(board);
     const TChessBrd::TLabelOffsets offsets = board.LabelOffsets();
@@ -176,8 +174,7 @@ TEST(BoardPaint, WestLabelOfTheTopRowStartsAt9And36)
 }
 
 // The label of a rank or file appears in the mirrored place when the board is turned.
-TEST(BoardPaint, LabelsFollowTheOrientation)
-{
+TEST(BoardPaint, LabelsFollowTheOrientation) {
     TChessBrd upright, flipped;
     for (TChessBrd *b : {&upright, &flipped}) {
         ConfigureMainBoard(*b);
@@ -199,8 +196,7 @@ TEST(BoardPaint, LabelsFollowTheOrientation)
     }
 }
 
-TEST(BoardPaint, NoLabelsButFrameAndLinesWhenCoordsAreEmpty)
-{
+TEST(BoardPaint, NoLabelsButFrameAndLinesWhenCoordsAreEmpty) {
     TChessBrd board;
     ConfigureMainBoard(board);
     ClearPieces(board);
@@ -218,8 +214,7 @@ TEST(BoardPaint, NoLabelsButFrameAndLinesWhenCoordsAreEmpty)
 }
 
 // Pictures repeat from the control's top-left corner, so a texture runs on across squares.
-TEST(BoardPaint, TiledPicturesAreAnchoredAtTheControlsCorner)
-{
+TEST(BoardPaint, TiledPicturesAreAnchoredAtTheControlsCorner) {
     QImage dark(7, 5, QImage::Format_RGB32), light(3, 11, QImage::Format_RGB32),
         frame(13, 4, QImage::Format_RGB32);
     for (QImage *picture : {&dark, &light, &frame})
@@ -239,7 +234,8 @@ TEST(BoardPaint, TiledPicturesAreAnchoredAtTheControlsCorner)
         const QRect area = board.SquareRect(sq);
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
-                ASSERT_EQ(PixelAt(board, x, y), picture.pixelColor(x % picture.width(), y % picture.height()))
+                ASSERT_EQ(PixelAt(board, x, y),
+                          picture.pixelColor(x % picture.width(), y % picture.height()))
                     << x << "," << y;
     }
     for (QPoint p : {QPoint(5, 7), QPoint(280, 100), QPoint(100, 290)})
@@ -250,8 +246,7 @@ TEST(BoardPaint, TiledPicturesAreAnchoredAtTheControlsCorner)
               QColor(128, 128, 128));
 }
 
-TEST(BoardPaint, CustomPieceSetNeedsThreeToTwo)
-{
+TEST(BoardPaint, CustomPieceSetNeedsThreeToTwo) {
     struct Case {
         const char *name;
         QImage sheet;
@@ -299,8 +294,7 @@ TEST(BoardPaint, CustomPieceSetNeedsThreeToTwo)
 
 // Stepping back redraws exactly the squares that changed and leaves the same picture as a
 // fresh paint of that position.
-TEST(BoardPaint, RedrawChangedSquaresTouchesOnlyChangedSquares)
-{
+TEST(BoardPaint, RedrawChangedSquaresTouchesOnlyChangedSquares) {
     RecordingBoard board;
     ConfigureMainBoard(board);
     TChessBrd reference;
@@ -317,8 +311,7 @@ TEST(BoardPaint, RedrawChangedSquaresTouchesOnlyChangedSquares)
     EXPECT_TRUE(board.draws.empty());
 }
 
-TEST(BoardPaint, PlayedMoveDrawsOnlyItsSquares)
-{
+TEST(BoardPaint, PlayedMoveDrawsOnlyItsSquares) {
     struct Case {
         const char *name;
         std::string position;
@@ -338,13 +331,33 @@ TEST(BoardPaint, PlayedMoveDrawsOnlyItsSquares)
     promo[Ord(Square::H8) - 1] = 'k';
     promo[Ord(Square::B7) - 1] = 'P';
     const std::vector<Case> cases = {
-        {"pawn push", TChessRules::StartPosition, true, Square::E2, Square::E4, Square::None,
+        {"pawn push",
+         TChessRules::StartPosition,
+         true,
+         Square::E2,
+         Square::E4,
+         Square::None,
          {"square E2", "square E4", "piece E4 P"}},
-        {"castling", castle, true, Square::E1, Square::G1, Square::None,
+        {"castling",
+         castle,
+         true,
+         Square::E1,
+         Square::G1,
+         Square::None,
          {"square E1", "square G1", "piece G1 K", "square H1", "piece F1 R"}},
-        {"en passant", ep, true, Square::E5, Square::D6, Square::D6,
+        {"en passant",
+         ep,
+         true,
+         Square::E5,
+         Square::D6,
+         Square::D6,
          {"square E5", "square D6", "piece D6 P", "square D5"}},
-        {"promotion", promo, true, Square::B7, Square::B8, Square::None,
+        {"promotion",
+         promo,
+         true,
+         Square::B7,
+         Square::B8,
+         Square::None,
          {"square B7", "square B8", "piece B8 P", "square B8", "piece B8 Q"}},
     };
     for (const Case &c : cases) {

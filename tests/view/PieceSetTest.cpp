@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(PieceSheets, BuiltInSheetsLoadWithTheirSizes)
-{
+TEST(PieceSheets, BuiltInSheetsLoadWithTheirSizes) {
     struct Case {
         StandardSet size;
         int width, height, colours; // size of the palette
@@ -27,8 +26,7 @@ TEST(PieceSheets, BuiltInSheetsLoadWithTheirSizes)
     }
 }
 
-TEST(PieceSheets, AcceptanceOfPictures)
-{
+TEST(PieceSheets, AcceptanceOfPictures) {
     struct Case {
         const char *name;
         const QImage *picture;
@@ -38,9 +36,9 @@ TEST(PieceSheets, AcceptanceOfPictures)
         tall(200, 300, QImage::Format_RGB32), tiny(3, 2, QImage::Format_RGB32),
         line(1, 0, QImage::Format_RGB32);
     const std::vector<Case> cases = {
-        {"none", nullptr, false, false},       {"empty", &empty, false, false},
-        {"300 x 200", &wide, true, true},      {"300 x 201", &odd, true, false},
-        {"200 x 300", &tall, true, false},     {"3 x 2", &tiny, true, true},
+        {"none", nullptr, false, false},   {"empty", &empty, false, false},
+        {"300 x 200", &wide, true, true},  {"300 x 201", &odd, true, false},
+        {"200 x 300", &tall, true, false}, {"3 x 2", &tiny, true, true},
         {"1 x 0", &line, false, false},
     };
     for (const Case &c : cases) {
@@ -49,8 +47,7 @@ TEST(PieceSheets, AcceptanceOfPictures)
     }
 }
 
-TEST(PieceSheets, ImageIndexFollowsTheLetterOrder)
-{
+TEST(PieceSheets, ImageIndexFollowsTheLetterOrder) {
     TChessBrd board;
     const std::string letters = "PNBRQKpnbrqk";
     for (std::size_t i = 0; i < letters.size(); ++i)
@@ -60,8 +57,7 @@ TEST(PieceSheets, ImageIndexFollowsTheLetterOrder)
 }
 
 // Only pure white in a mask lets the board through; the cells come from their own places.
-TEST(PieceSheets, MaskIsTransparentOnlyForPureWhite)
-{
+TEST(PieceSheets, MaskIsTransparentOnlyForPureWhite) {
     QImage sheet = MakeTestSheet(10);
     const QColor maskShades[] = {QColor(255, 255, 255), QColor(254, 255, 255),
                                  QColor(128, 128, 128), QColor(255, 255, 254), QColor(0, 0, 0)};

@@ -8,8 +8,7 @@
 
 namespace {
 
-bool Save(QWidget &host, const QString &path)
-{
+bool Save(QWidget &host, const QString &path) {
     host.repaint();
     QApplication::processEvents();
     const bool saved = host.grab().save(path);
@@ -19,8 +18,7 @@ bool Save(QWidget &host, const QString &path)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: view_screenshots OUTPUT_FOLDER\n");

@@ -1,7 +1,6 @@
 #include "tests/view/ViewTestSupport.h"
 
-std::vector<ConfigStep> MainBoardSteps()
-{
+std::vector<ConfigStep> MainBoardSteps() {
     TFont font;
     font.Name = "Arial";
     font.Height = -9;
@@ -13,14 +12,16 @@ std::vector<ConfigStep> MainBoardSteps()
         {"border colour", [](TChessBrd &b) { b.SetBorderColor(clInactiveBorder); }},
         {"font", [font](TChessBrd &b) { b.SetCoordFont(font); }},
         {"coords", [](TChessBrd &b) { b.SetDisplayCoords(CoordSet::All()); }},
-        {"resize", [](TChessBrd &b) {
+        {"resize",
+         [](TChessBrd &b) {
              b.SetResizable(false);
              b.SetResizeMinSize(100);
              b.SetResizeMaxSize(1000);
          }},
         {"border", [](TChessBrd &b) { b.SetSizeOfBorder(24); }},
         {"square", [](TChessBrd &b) { b.SetSizeOfSquare(31); }},
-        {"square colours", [](TChessBrd &b) {
+        {"square colours",
+         [](TChessBrd &b) {
              b.SetSquareColorDark(clGray);
              b.SetSquareColorLight(clWhite);
          }},
@@ -29,20 +30,17 @@ std::vector<ConfigStep> MainBoardSteps()
     };
 }
 
-void ConfigureMainBoard(TChessBrd &board)
-{
+void ConfigureMainBoard(TChessBrd &board) {
     for (const ConfigStep &step : MainBoardSteps())
         step.Apply(board);
     board.Paint();
 }
 
-QColor TestSheetColour(int colour, int kind)
-{
+QColor TestSheetColour(int colour, int kind) {
     return QColor(40 + 30 * kind, colour == 0 ? 200 : 20, 100 + 20 * colour);
 }
 
-QImage MakeTestSheet(int cell)
-{
+QImage MakeTestSheet(int cell) {
     QImage sheet(6 * cell, 4 * cell, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     for (int colour = 0; colour < 2; ++colour)
@@ -58,9 +56,10 @@ QImage MakeTestSheet(int cell)
     return sheet;
 }
 
-QColor PixelAt(const TChessBrd &board, int x, int y)
-{
+QColor PixelAt(const TChessBrd &board, int x, int y) {
     return board.Canvas().Surface().pixelColor(x, y);
 }
 
-void ClearPieces(TChessBrd &board) { board.SetPosition(std::string(64, ' ')); }
+void ClearPieces(TChessBrd &board) {
+    board.SetPosition(std::string(64, ' '));
+}

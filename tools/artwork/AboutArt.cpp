@@ -11,8 +11,8 @@ namespace {
 constexpr int KnightKind = 1;
 
 // Scale and narrowing shared by the two stacked words so they read as one face.
-QPainterPath SetWord(const QPainterPath& word, qreal scale, qreal narrow, qreal left, qreal baseLine)
-{
+QPainterPath SetWord(const QPainterPath &word, qreal scale, qreal narrow, qreal left,
+                     qreal baseLine) {
     QTransform place;
     place.translate(left - word.boundingRect().left() * scale * narrow, baseLine);
     place.scale(scale * narrow, scale);
@@ -21,8 +21,7 @@ QPainterPath SetWord(const QPainterPath& word, qreal scale, qreal narrow, qreal 
 
 } // namespace
 
-QImage DrawProductName(const FontFiles& fonts)
-{
+QImage DrawProductName(const FontFiles &fonts) {
     const QPainterPath initial = TextOutline(fonts.SerifBold, QStringLiteral("B"));
     const QPainterPath upper = TextOutline(fonts.SansBold, QStringLiteral("oard"));
     const QPainterPath lower = TextOutline(fonts.SansBold, QStringLiteral("wick"));
@@ -31,11 +30,13 @@ QImage DrawProductName(const FontFiles& fonts)
     constexpr qreal wordsLeft = 66;
     constexpr qreal narrow = 0.88;
     constexpr qreal wordHeight = 30;
-    const qreal heightScale = wordHeight / std::max(upper.boundingRect().height(), lower.boundingRect().height());
-    const qreal wordScale = std::min({heightScale, (110.0 - wordsLeft) / (lower.boundingRect().width() * narrow),
-                                      (140.0 - wordsLeft) / (upper.boundingRect().width() * narrow)});
+    const qreal heightScale =
+        wordHeight / std::max(upper.boundingRect().height(), lower.boundingRect().height());
+    const qreal wordScale =
+        std::min({heightScale, (110.0 - wordsLeft) / (lower.boundingRect().width() * narrow),
+                  (140.0 - wordsLeft) / (upper.boundingRect().width() * narrow)});
 
-    return DrawSupersampled(141, 109, 4, [&](QPainter& p) {
+    return DrawSupersampled(141, 109, 4, [&](QPainter &p) {
         p.setPen(Qt::NoPen);
         p.fillPath(FitIntoBox(initial, QRectF(0, 8, 66, 88)), QColor(0, 0, 128));
         p.fillPath(SetWord(upper, wordScale, narrow, wordsLeft, 52), QColor(0, 0, 0));
@@ -43,9 +44,8 @@ QImage DrawProductName(const FontFiles& fonts)
     });
 }
 
-QImage DrawAboutPicture(const ChessGlyphs& glyphs)
-{
-    const QImage drawn = DrawSupersampled(100, 100, 8, [&](QPainter& p) {
+QImage DrawAboutPicture(const ChessGlyphs &glyphs) {
+    const QImage drawn = DrawSupersampled(100, 100, 8, [&](QPainter &p) {
         p.fillRect(QRectF(0, 0, 100, 100), Qt::white);
         for (int row = 0; row < 3; ++row) {
             for (int column = 0; column < 10; ++column) {

@@ -8,14 +8,12 @@ constexpr int FileHeaderBytes = 14;
 constexpr int InfoHeaderBytes = 40;
 constexpr int PixelsPerMetre = 2835; // 72 dots per inch
 
-void PutU16(QByteArray& out, int value)
-{
+void PutU16(QByteArray &out, int value) {
     out.append(static_cast<char>(value & 0xFF));
     out.append(static_cast<char>((value >> 8) & 0xFF));
 }
 
-void PutU32(QByteArray& out, std::uint32_t value)
-{
+void PutU32(QByteArray &out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.append(static_cast<char>((value >> shift) & 0xFF));
     }
@@ -23,13 +21,11 @@ void PutU32(QByteArray& out, std::uint32_t value)
 
 } // namespace
 
-int BmpRowBytes(int width, int bitsPerPixel)
-{
+int BmpRowBytes(int width, int bitsPerPixel) {
     return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-QByteArray EncodeBmp(const IndexedPicture& picture, int bitsPerPixel)
-{
+QByteArray EncodeBmp(const IndexedPicture &picture, int bitsPerPixel) {
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8) {
         throw std::invalid_argument("BMP depth must be 1, 4 or 8 bits per pixel");
     }
@@ -82,7 +78,8 @@ QByteArray EncodeBmp(const IndexedPicture& picture, int bitsPerPixel)
     for (int y = picture.Height - 1; y >= 0; --y) {
         QByteArray row(rowBytes, '\0');
         for (int x = 0; x < picture.Width; ++x) {
-            const int shift = 8 - bitsPerPixel * (x % perByte + 1); // leftmost pixel in the high bits
+            const int shift =
+                8 - bitsPerPixel * (x % perByte + 1); // leftmost pixel in the high bits
             row[x / perByte] = static_cast<char>(static_cast<std::uint8_t>(row[x / perByte]) |
                                                  (picture.At(x, y) << shift));
         }

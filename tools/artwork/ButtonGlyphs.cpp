@@ -13,8 +13,7 @@ constexpr int Supersample = 4;
 const QColor Ink(32, 32, 32);
 
 // New Game: a small board with a green "plus" badge.
-void PaintNewGame(QPainter& p)
-{
+void PaintNewGame(QPainter &p) {
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 4; ++column) {
             p.fillRect(QRectF(1 + 3 * column, 4 + 3 * row, 3, 3),
@@ -33,8 +32,7 @@ void PaintNewGame(QPainter& p)
 }
 
 // Resign Game: a white flag on a pole.
-void PaintResign(QPainter& p)
-{
+void PaintResign(QPainter &p) {
     p.setPen(QPen(QColor(90, 60, 30), 1.4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(3, 1.5), QPointF(3, 15));
     QPainterPath flag;
@@ -49,8 +47,7 @@ void PaintResign(QPainter& p)
 }
 
 // Connect: two arrows passing each other, as lines go both ways.
-void PaintConnect(QPainter& p)
-{
+void PaintConnect(QPainter &p) {
     const QColor blue(0, 70, 170);
     p.setPen(QPen(blue, 1.8, Qt::SolidLine, Qt::FlatCap));
     p.drawLine(QPointF(1, 5), QPointF(10, 5));
@@ -62,8 +59,7 @@ void PaintConnect(QPainter& p)
 }
 
 // About: the usual information sign.
-void PaintAbout(QPainter& p)
-{
+void PaintAbout(QPainter &p) {
     p.setPen(QPen(QColor(10, 50, 140), 1));
     p.setBrush(QColor(40, 100, 210));
     p.drawEllipse(QPointF(8, 8), 7, 7);
@@ -73,8 +69,7 @@ void PaintAbout(QPainter& p)
     p.drawRect(QRectF(6.9, 6.8, 2.2, 5.8));
 }
 
-void PaintTriangle(QPainter& p, bool pointsLeft)
-{
+void PaintTriangle(QPainter &p, bool pointsLeft) {
     const qreal tip = pointsLeft ? 1.5 : 7.5;
     const qreal base = pointsLeft ? 7 : 2;
     p.setPen(Qt::NoPen);
@@ -84,16 +79,14 @@ void PaintTriangle(QPainter& p, bool pointsLeft)
 
 } // namespace
 
-const std::vector<GlyphDef>& ButtonGlyphDefs()
-{
+const std::vector<GlyphDef> &ButtonGlyphDefs() {
     static const std::vector<GlyphDef> defs = {{"BitBtn1", 9},  {"BitBtn2", 9},  {"BitBtn3", 16},
-                                                 {"BitBtn4", 16}, {"BitBtn5", 16}, {"BitBtn6", 16}};
+                                               {"BitBtn4", 16}, {"BitBtn5", 16}, {"BitBtn6", 16}};
     return defs;
 }
 
-QImage DrawButtonGlyph(const GlyphDef& def)
-{
-    const auto draw = [&def](QPainter& p) {
+QImage DrawButtonGlyph(const GlyphDef &def) {
+    const auto draw = [&def](QPainter &p) {
         if (std::strcmp(def.ButtonName, "BitBtn1") == 0) {
             PaintTriangle(p, true);
         } else if (std::strcmp(def.ButtonName, "BitBtn2") == 0) {

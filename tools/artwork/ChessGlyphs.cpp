@@ -7,8 +7,7 @@
 namespace {
 
 // Unicode orders the figures king, queen, rook, bishop, knight, pawn.
-char16_t FigureCode(char16_t firstOfSet, int kind)
-{
+char16_t FigureCode(char16_t firstOfSet, int kind) {
     static constexpr int fromKing[6] = {5, 4, 3, 2, 1, 0};
     return static_cast<char16_t>(firstOfSet + fromKing[kind]);
 }
@@ -19,8 +18,8 @@ constexpr qreal DesignPixels = 1000.0; // outlines are scaled by the caller; thi
 
 } // namespace
 
-ChessGlyphs::ChessGlyphs(const QString& fontPath) : font(fontPath, DesignPixels, QFont::PreferNoHinting)
-{
+ChessGlyphs::ChessGlyphs(const QString &fontPath)
+    : font(fontPath, DesignPixels, QFont::PreferNoHinting) {
     if (!font.isValid()) {
         throw std::runtime_error("cannot read font file " + fontPath.toStdString());
     }
@@ -31,18 +30,15 @@ ChessGlyphs::ChessGlyphs(const QString& fontPath) : font(fontPath, DesignPixels,
     }
 }
 
-QPainterPath ChessGlyphs::Outline(char16_t codePoint) const
-{
+QPainterPath ChessGlyphs::Outline(char16_t codePoint) const {
     const QList<quint32> indexes = font.glyphIndexesForString(QString(QChar(codePoint)));
     return font.pathForGlyph(indexes.value(0));
 }
 
-QPainterPath ChessGlyphs::Hollow(int kind) const
-{
+QPainterPath ChessGlyphs::Hollow(int kind) const {
     return Outline(FigureCode(WhiteKing, kind));
 }
 
-QPainterPath ChessGlyphs::Solid(int kind) const
-{
+QPainterPath ChessGlyphs::Solid(int kind) const {
     return Outline(FigureCode(BlackKing, kind));
 }

@@ -9,12 +9,11 @@
 
 namespace {
 
-qreal PolygonArea(const QPolygonF& polygon)
-{
+qreal PolygonArea(const QPolygonF &polygon) {
     qreal twice = 0;
     for (int i = 0; i < polygon.size(); ++i) {
-        const QPointF& a = polygon[i];
-        const QPointF& b = polygon[(i + 1) % polygon.size()];
+        const QPointF &a = polygon[i];
+        const QPointF &b = polygon[(i + 1) % polygon.size()];
         twice += a.x() * b.y() - b.x() * a.y();
     }
     return std::abs(twice) / 2;
@@ -22,10 +21,9 @@ qreal PolygonArea(const QPolygonF& polygon)
 
 } // namespace
 
-QPainterPath OuterContour(const QPainterPath& outline)
-{
+QPainterPath OuterContour(const QPainterPath &outline) {
     QPolygonF largest;
-    for (const QPolygonF& polygon : outline.toSubpathPolygons()) {
+    for (const QPolygonF &polygon : outline.toSubpathPolygons()) {
         if (PolygonArea(polygon) > PolygonArea(largest)) {
             largest = polygon;
         }
@@ -36,9 +34,8 @@ QPainterPath OuterContour(const QPainterPath& outline)
     return contour;
 }
 
-void PaintFigure(QPainter& painter, const ChessGlyphs& glyphs, int kind, bool white, const QRectF& box, bool mirrored,
-                 qreal outlineWidth)
-{
+void PaintFigure(QPainter &painter, const ChessGlyphs &glyphs, int kind, bool white,
+                 const QRectF &box, bool mirrored, qreal outlineWidth) {
     // Both figures share one placement so that White's outline and Black's body line up.
     QPainterPath hollow = glyphs.Hollow(kind);
     QPainterPath solid = glyphs.Solid(kind);
@@ -53,17 +50,20 @@ void PaintFigure(QPainter& painter, const ChessGlyphs& glyphs, int kind, bool wh
     const QPainterPath placedFrame = FitIntoBox(frame, box);
     QTransform place;
     place.translate(placedFrame.boundingRect().left(), placedFrame.boundingRect().top());
-    place.scale(placedFrame.boundingRect().width() / bounds.width(), placedFrame.boundingRect().height() / bounds.height());
+    place.scale(placedFrame.boundingRect().width() / bounds.width(),
+                placedFrame.boundingRect().height() / bounds.height());
     place.translate(-bounds.left(), -bounds.top());
 
     painter.save();
     painter.setPen(Qt::NoPen);
-    const QPainterPath body = place.map(OuterContour(hollow)).united(place.map(OuterContour(solid)));
+    const QPainterPath body =
+        place.map(OuterContour(hollow)).united(place.map(OuterContour(solid)));
     if (white) {
         painter.fillPath(body, Qt::white);
         painter.fillPath(place.map(hollow), Qt::black);
         if (outlineWidth > 0) {
-            painter.strokePath(place.map(hollow), QPen(Qt::black, outlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.strokePath(place.map(hollow), QPen(Qt::black, outlineWidth, Qt::SolidLine,
+                                                       Qt::RoundCap, Qt::RoundJoin));
         }
     } else {
         painter.fillPath(body, Qt::white);

@@ -10,28 +10,28 @@
 
 namespace {
 
-QString FindIn(const QStringList& dirs, const QString& name)
-{
-    for (const QString& dir : dirs) {
+QString FindIn(const QStringList &dirs, const QString &name) {
+    for (const QString &dir : dirs) {
         const QString path = QDir(dir).filePath(name);
         if (QFile::exists(path)) {
             return path;
         }
     }
-    throw std::runtime_error("font file " + name.toStdString() + " not found (package fonts-dejavu-core)");
+    throw std::runtime_error("font file " + name.toStdString() +
+                             " not found (package fonts-dejavu-core)");
 }
 
 } // namespace
 
-FontFiles FindFontFiles(const QString& dir)
-{
+FontFiles FindFontFiles(const QString &dir) {
     const QStringList dirs =
-        dir.isEmpty() ? QStringList{"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/dejavu"} : QStringList{dir};
-    return {FindIn(dirs, "DejaVuSans.ttf"), FindIn(dirs, "DejaVuSans-Bold.ttf"), FindIn(dirs, "DejaVuSerif-Bold.ttf")};
+        dir.isEmpty() ? QStringList{"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/dejavu"}
+                      : QStringList{dir};
+    return {FindIn(dirs, "DejaVuSans.ttf"), FindIn(dirs, "DejaVuSans-Bold.ttf"),
+            FindIn(dirs, "DejaVuSerif-Bold.ttf")};
 }
 
-QPainterPath TextOutline(const QString& fontFile, const QString& text)
-{
+QPainterPath TextOutline(const QString &fontFile, const QString &text) {
     const QRawFont font(fontFile, 200.0, QFont::PreferNoHinting);
     if (!font.isValid()) {
         throw std::runtime_error("cannot read font file " + fontFile.toStdString());
@@ -47,8 +47,7 @@ QPainterPath TextOutline(const QString& fontFile, const QString& text)
     return outline;
 }
 
-QPainterPath FitIntoBox(const QPainterPath& outline, const QRectF& box, qreal minWidthRatio)
-{
+QPainterPath FitIntoBox(const QPainterPath &outline, const QRectF &box, qreal minWidthRatio) {
     const QRectF bounds = outline.boundingRect();
     if (bounds.isEmpty()) {
         return outline;

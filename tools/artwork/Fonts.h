@@ -13,11 +13,11 @@ struct FontFiles {
 
 // Looks in dir, or in the usual Debian folders when dir is empty. Throws std::runtime_error
 // naming the missing file when one is not found.
-FontFiles FindFontFiles(const QString& dir = {});
+FontFiles FindFontFiles(const QString &dir = {});
 
 // The outline of text set in a font file, with its base line at y = 0.
-QPainterPath TextOutline(const QString& fontFile, const QString& text);
+QPainterPath TextOutline(const QString &fontFile, const QString &text);
 
 // Scales outline (keeping its shape, then narrowing it down to minWidthRatio if still too wide)
 // so that it fits box, and places it centred horizontally, its bottom on the box's bottom.
-QPainterPath FitIntoBox(const QPainterPath& outline, const QRectF& box, qreal minWidthRatio = 1.0);
+QPainterPath FitIntoBox(const QPainterPath &outline, const QRectF &box, qreal minWidthRatio = 1.0);

@@ -10,11 +10,10 @@ constexpr int KnightKind = 1;
 
 } // namespace
 
-QImage DrawProgramIcon(const ChessGlyphs& glyphs, int size)
-{
+QImage DrawProgramIcon(const ChessGlyphs &glyphs, int size) {
     // Drawn on a 32-unit grid; small sizes get a bolder outline so the knight stays readable.
     const qreal outline = size <= 16 ? 1.6 : size <= 32 ? 0.9 : 0.5;
-    return DrawSupersampled(size, size, size <= 48 ? 8 : 4, [&](QPainter& p) {
+    return DrawSupersampled(size, size, size <= 48 ? 8 : 4, [&](QPainter &p) {
         p.scale(size / 32.0, size / 32.0);
         for (int row = 0; row < 4; ++row) {
             for (int column = 0; column < 4; ++column) {
@@ -29,7 +28,6 @@ QImage DrawProgramIcon(const ChessGlyphs& glyphs, int size)
     });
 }
 
-QImage DrawWindowIcon(const ChessGlyphs& glyphs)
-{
+QImage DrawWindowIcon(const ChessGlyphs &glyphs) {
     return QuantiseToPalette(DrawProgramIcon(glyphs, 32), StandardPalette16());
 }

@@ -17,7 +17,9 @@ struct IndexedPicture {
     IndexedPicture(int width, int height, QVector<QRgb> palette, std::uint8_t fill);
 
     std::uint8_t At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
-    void Set(int x, int y, std::uint8_t index) { Pixels[static_cast<std::size_t>(y) * Width + x] = index; }
+    void Set(int x, int y, std::uint8_t index) {
+        Pixels[static_cast<std::size_t>(y) * Width + x] = index;
+    }
 };
 
 // The standard 16-colour palette in its usual order; black is 0, silver 7, grey 8, white 15.
@@ -26,4 +28,4 @@ QVector<QRgb> StandardPalette16();
 QVector<QRgb> BlackWhitePalette();
 
 // Index of an exact colour in a palette; -1 if it is not there.
-int PaletteIndexOf(const QVector<QRgb>& palette, QRgb colour);
+int PaletteIndexOf(const QVector<QRgb> &palette, QRgb colour);

@@ -17,8 +17,7 @@ struct Tones {
     std::uint8_t Black, Grey, Silver, White;
 };
 
-Tones TonesFor(const SheetDef& def)
-{
+Tones TonesFor(const SheetDef &def) {
     if (def.BitsPerPixel == 1) {
         return {0, 0, 0, 1};
     }
@@ -33,21 +32,20 @@ struct CellCoverage {
 };
 
 // Paints each outline separately: joined into one path, even-odd filling would cancel overlaps.
-QImage FillSamples(const std::vector<QPainterPath>& paths, const QTransform& toSamples, int samples)
-{
+QImage FillSamples(const std::vector<QPainterPath> &paths, const QTransform &toSamples,
+                   int samples) {
     QImage image(samples, samples, QImage::Format_Grayscale8);
     image.fill(255);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const QPainterPath& path : paths) {
+    for (const QPainterPath &path : paths) {
         painter.fillPath(toSamples.map(path), Qt::black);
     }
     return image;
 }
 
 // Samples not reachable from the border through blank samples: the figure with its holes filled.
-std::vector<bool> Silhouette(const QImage& drawn)
-{
+std::vector<bool> Silhouette(const QImage &drawn) {
     const int n = drawn.width();
     std::vector<bool> outside(static_cast<std::size_t>(n) * n, false);
     std::vector<int> stack;
@@ -69,19 +67,22 @@ std::vector<bool> Silhouette(const QImage& drawn)
         stack.pop_back();
         const int x = at % n;
         const int y = at / n;
-        if (x > 0) visit(x - 1, y);
-        if (x + 1 < n) visit(x + 1, y);
-        if (y > 0) visit(x, y - 1);
-        if (y + 1 < n) visit(x, y + 1);
+        if (x > 0)
+            visit(x - 1, y);
+        if (x + 1 < n)
+            visit(x + 1, y);
+        if (y > 0)
+            visit(x, y - 1);
+        if (y + 1 < n)
+            visit(x, y + 1);
     }
     std::vector<bool> inside(outside.size());
     std::transform(outside.begin(), outside.end(), inside.begin(), [](bool o) { return !o; });
     return inside;
 }
 
-CellCoverage Cover(const std::vector<QPainterPath>& ink, const std::vector<QPainterPath>& others,
-                   const QTransform& toSamples, int cellSize)
-{
+CellCoverage Cover(const std::vector<QPainterPath> &ink, const std::vector<QPainterPath> &others,
+                   const QTransform &toSamples, int cellSize) {
     const int samples = cellSize * Supersample;
     const QImage inkSamples = FillSamples(ink, toSamples, samples);
     std::vector<QPainterPath> all = ink;
@@ -110,24 +111,25 @@ CellCoverage Cover(const std::vector<QPainterPath>& ink, const std::vector<QPain
     return cover;
 }
 
-std::uint8_t PieceTone(float ink, const SheetDef& def, const Tones& tones)
-{
+std::uint8_t PieceTone(float ink, const SheetDef &def, const Tones &tones) {
     if (def.BitsPerPixel == 1) {
         return ink >= 0.5f ? tones.Black : tones.White;
     }
     if (def.UseSilver) {
-        return ink >= 0.7f ? tones.Black : ink >= 0.4f ? tones.Grey : ink >= 0.15f ? tones.Silver : tones.White;
+        return ink >= 0.7f    ? tones.Black
+               : ink >= 0.4f  ? tones.Grey
+               : ink >= 0.15f ? tones.Silver
+                              : tones.White;
     }
     return ink >= 0.6f ? tones.Black : ink >= 0.25f ? tones.Grey : tones.White;
 }
 
 // Grey marks the soft edge of a silhouette where the depth allows it; both tones are opaque.
-std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetDef& def, const Tones& tones)
-{
+std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetDef &def, const Tones &tones) {
     const bool soft = def.BitsPerPixel != 1;
     std::uint8_t tone = inside >= (soft ? 0.6f : 0.4f) ? tones.Black
-                        : soft && inside >= 0.15f    ? tones.Grey
-                                                     : tones.White;
+                        : soft && inside >= 0.15f      ? tones.Grey
+                                                       : tones.White;
     if (tone == tones.White && piece != tones.White) {
         tone = soft ? tones.Grey : tones.Black; // a drawn piece pixel must never be masked out
     }
@@ -136,8 +138,7 @@ std::uint8_t MaskTone(float inside, std::uint8_t piece, const SheetDef& def, con
 
 // A soft pixel enclosed by opaque ones (a notch narrower than a pixel) is made solid, so grey
 // only ever marks where the silhouette meets the transparent background or the cell's border.
-void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, const Tones& tones)
-{
+void HardenEnclosedEdges(IndexedPicture &sheet, int left, int top, int cell, const Tones &tones) {
     std::vector<std::pair<int, int>> enclosed;
     for (int y = 0; y < cell; ++y) {
         for (int x = 0; x < cell; ++x) {
@@ -158,7 +159,7 @@ void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, con
             }
         }
     }
-    for (const auto& [x, y] : enclosed) {
+    for (const auto &[x, y] : enclosed) {
         sheet.Set(left + x, top + y, tones.Black);
     }
 }
@@ -166,16 +167,19 @@ void HardenEnclosedEdges(IndexedPicture& sheet, int left, int top, int cell, con
 // Black's light pixels belong to the figure's inner lines. Where the silhouette (shaped by both
 // figures) reaches beyond Black's own, light pixels join the outside and would show as specks on
 // the board: every light pixel reachable from the outside through light pixels becomes background.
-void ClearLightFringe(IndexedPicture& sheet, int left, int top, int cell, const SheetDef& def, const Tones& tones)
-{
-    auto transparent = [&](int x, int y) { return sheet.At(left + x, top + cell + y) == tones.White; };
+void ClearLightFringe(IndexedPicture &sheet, int left, int top, int cell, const SheetDef &def,
+                      const Tones &tones) {
+    auto transparent = [&](int x, int y) {
+        return sheet.At(left + x, top + cell + y) == tones.White;
+    };
     auto light = [&](int x, int y) {
         const std::uint8_t tone = sheet.At(left + x, top + y);
-        return !transparent(x, y) && (tone == tones.White || (def.UseSilver && tone == tones.Silver));
+        return !transparent(x, y) &&
+               (tone == tones.White || (def.UseSilver && tone == tones.Silver));
     };
     auto touchesOutside = [&](int x, int y) {
         const int around[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-        return std::any_of(std::begin(around), std::end(around), [&](const int* p) {
+        return std::any_of(std::begin(around), std::end(around), [&](const int *p) {
             return p[0] < 0 || p[1] < 0 || p[0] >= cell || p[1] >= cell || transparent(p[0], p[1]);
         });
     };
@@ -197,7 +201,7 @@ void ClearLightFringe(IndexedPicture& sheet, int left, int top, int cell, const 
         sheet.Set(left + x, top + y, tones.White);
         sheet.Set(left + x, top + cell + y, tones.White);
         const int around[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-        for (const auto& [nx, ny] : around) {
+        for (const auto &[nx, ny] : around) {
             if (nx >= 0 && ny >= 0 && nx < cell && ny < cell && light(nx, ny)) {
                 fringe.emplace_back(nx, ny);
             }
@@ -207,21 +211,20 @@ void ClearLightFringe(IndexedPicture& sheet, int left, int top, int cell, const 
 
 } // namespace
 
-const SheetDef (&BuiltInSheets())[4]
-{
+const SheetDef (&BuiltInSheets())[4] {
     static const SheetDef sheets[4] = {{"Size32.bmp", 32, 4, false},
-                                        {"Size40.bmp", 40, 4, true},
-                                        {"Size64.bmp", 64, 1, false},
-                                        {"Size80.bmp", 80, 1, false}};
+                                       {"Size40.bmp", 40, 4, true},
+                                       {"Size64.bmp", 64, 1, false},
+                                       {"Size80.bmp", 80, 1, false}};
     return sheets;
 }
 
-IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetDef& def)
-{
+IndexedPicture RenderPieceSheet(const ChessGlyphs &glyphs, const SheetDef &def) {
     const int cell = def.CellSize;
     const Tones tones = TonesFor(def);
     IndexedPicture sheet(6 * cell, 4 * cell,
-                         def.BitsPerPixel == 1 ? BlackWhitePalette() : StandardPalette16(), tones.White);
+                         def.BitsPerPixel == 1 ? BlackWhitePalette() : StandardPalette16(),
+                         tones.White);
 
     // One scale for all figures keeps their relative heights; all stand on the same base line.
     QRectF bounds[6];
@@ -237,7 +240,7 @@ IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetDef& def)
     const qreal outlineBoost = cell / 64.0;
 
     for (int kind = 0; kind < 6; ++kind) {
-        const QRectF& box = bounds[kind];
+        const QRectF &box = bounds[kind];
         const qreal scale = kindScale[kind] * (cell - 2 * margin) / extent;
         QTransform toCell;
         toCell.translate((cell - box.width() * scale) / 2 - box.left() * scale,
@@ -263,7 +266,8 @@ IndexedPicture RenderPieceSheet(const ChessGlyphs& glyphs, const SheetDef& def)
                     const std::uint8_t piece =
                         cover.Inside[at] > 0 ? PieceTone(cover.Ink[at], def, tones) : tones.White;
                     sheet.Set(left + x, top + y, piece);
-                    sheet.Set(left + x, top + cell + y, MaskTone(cover.Inside[at], piece, def, tones));
+                    sheet.Set(left + x, top + cell + y,
+                              MaskTone(cover.Inside[at], piece, def, tones));
                 }
             }
             if (colour == 1) {

@@ -2,11 +2,10 @@
 
 #include <limits>
 
-QImage QuantiseToPalette(const QImage& picture, const QVector<QRgb>& palette)
-{
+QImage QuantiseToPalette(const QImage &picture, const QVector<QRgb> &palette) {
     QImage out = picture.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x) {
             const QRgb pixel = line[x];
             if (qAlpha(pixel) < 128) {

@@ -9,14 +9,16 @@
 #include <cstdio>
 #include <exception>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char *argv[]) {
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription("Draws Boardwick's piece sheets, glyphs, icons and About artwork.");
+    parser.setApplicationDescription(
+        "Draws Boardwick's piece sheets, glyphs, icons and About artwork.");
     parser.addHelpOption();
-    parser.addOption({"out", "Folder to write into (its pieces/, glyphs/, icons/, about/).", "DIR"});
-    parser.addOption({"fonts", "Folder with DejaVuSans.ttf, DejaVuSans-Bold.ttf, DejaVuSerif-Bold.ttf.", "DIR"});
+    parser.addOption(
+        {"out", "Folder to write into (its pieces/, glyphs/, icons/, about/).", "DIR"});
+    parser.addOption(
+        {"fonts", "Folder with DejaVuSans.ttf, DejaVuSans-Bold.ttf, DejaVuSerif-Bold.ttf.", "DIR"});
     parser.process(app);
 
     if (!parser.isSet("out")) {
@@ -24,11 +26,12 @@ int main(int argc, char* argv[])
         return 2;
     }
     try {
-        const QStringList written = WriteAllArtwork(parser.value("out"), FindFontFiles(parser.value("fonts")));
-        for (const QString& file : written) {
+        const QStringList written =
+            WriteAllArtwork(parser.value("out"), FindFontFiles(parser.value("fonts")));
+        for (const QString &file : written) {
             std::printf("%s\n", qPrintable(file));
         }
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         std::fprintf(stderr, "boardwick-artwork: %s\n", error.what());
         return 1;
     }

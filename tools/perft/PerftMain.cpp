@@ -7,8 +7,7 @@
 #include <iostream>
 
 // Counts the leaves of the legal move tree of a position, per root move and in total.
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     PerftArgs args;
     std::string error;
     if (!ParsePerftArgs(argc, argv, args, error)) {
