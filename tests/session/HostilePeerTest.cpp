@@ -3,6 +3,9 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iostream>
+
 using namespace session_test;
 
 namespace {
@@ -177,10 +180,14 @@ TEST(HostilePeer, MebibyteWithoutLineFeedIsDropped) {
 TEST(HostilePeer, BinaryGarbageLeavesTheSessionWorking) {
     TWindow window;
     TRawPeer peer(window);
-    auto *random = QRandomGenerator::global();
+    const char *given = std::getenv("BOARDWICK_SEED");
+    const quint32 seed = given ? static_cast<quint32>(std::strtoul(given, nullptr, 10))
+                               : QRandomGenerator::global()->generate();
+    std::cout << "seed " << seed << " (BOARDWICK_SEED)" << std::endl;
+    QRandomGenerator random(seed);
     QByteArray garbage(256 * 1024, '\0');
     for (auto &byte : garbage)
-        byte = static_cast<char>(random->bounded(256));
+        byte = static_cast<char>(random.bounded(256));
     peer.Send(garbage);
     peer.Send("\n");
     ASSERT_TRUE(peer.Sync(QStringLiteral("sync")));
