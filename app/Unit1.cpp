@@ -54,7 +54,7 @@ TForm1::TForm1(QWidget *parent, TDialogs *dialogs) : QDialog(parent) {
         ownDialogs_ = std::make_unique<TQtDialogs>(this);
         dialogs = ownDialogs_.get();
     }
-    Dialogs = dialogs;
+    dialogs_ = dialogs;
     InitBoardwickResources();
     BuildLayout();
 }
@@ -122,14 +122,14 @@ void TForm1::Label5DblClick(QObject *) {
     if (GameInProgress && GameInProgress())
         return;
     QString text;
-    if (!Dialogs->InputQuery(QStringLiteral("Time Setting"), QStringLiteral("Insert time"), text,
-                             TimeInputLength))
+    if (!dialogs_->InputQuery(QStringLiteral("Time Setting"), QStringLiteral("Insert time"), text,
+                              TimeInputLength))
         return;
     int minutes = 0;
     try {
         minutes = StrToInt(text);
     } catch (const EConvertError &failure) {
-        Dialogs->ShowException(failure);
+        dialogs_->ShowException(failure);
         return;
     }
     if (SetTimePerSide)

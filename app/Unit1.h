@@ -45,5 +45,5 @@ class TForm1 : public QDialog {
     void BuildLayout();
 
     std::unique_ptr<TDialogs> ownDialogs_;
-    TDialogs *Dialogs;
+    TDialogs *dialogs_;
 };

@@ -23,8 +23,8 @@ TTrayMessage MessageOf(QSystemTrayIcon::ActivationReason reason) {
 
 } // namespace
 
-TSystemTrayShell::TSystemTrayShell() : Icon(std::make_unique<QSystemTrayIcon>()) {
-    connect(Icon.get(), &QSystemTrayIcon::activated, this,
+TSystemTrayShell::TSystemTrayShell() : icon_(std::make_unique<QSystemTrayIcon>()) {
+    connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (OnMessage)
                     OnMessage(MessageOf(reason));
@@ -42,20 +42,20 @@ bool TSystemTrayShell::Add(const TTrayIconData &data) {
     if (!QSystemTrayIcon::isSystemTrayAvailable() || data.Icon.isNull())
         return false;
     Apply(data);
-    Icon->show();
-    ShownForMessage = false;
+    icon_->show();
+    shownForMessage_ = false;
     return true;
 }
 
 bool TSystemTrayShell::Modify(const TTrayIconData &data) {
     Apply(data);
-    return Icon->isVisible();
+    return icon_->isVisible();
 }
 
 bool TSystemTrayShell::Delete() {
-    const bool wasShown = Icon->isVisible() && !ShownForMessage;
-    Icon->hide();
-    ShownForMessage = false;
+    const bool wasShown = icon_->isVisible() && !shownForMessage_;
+    icon_->hide();
+    shownForMessage_ = false;
     return wasShown;
 }
 
@@ -67,24 +67,24 @@ void TSystemTrayShell::ShowMessage(const TTrayIconData &data, const QString &tit
                                    const QString &message) {
     if (!QSystemTrayIcon::isSystemTrayAvailable() || data.Icon.isNull())
         return;
-    if (!Icon->isVisible()) {
+    if (!icon_->isVisible()) {
         Apply(data);
-        Icon->show();
-        ShownForMessage = true;
+        icon_->show();
+        shownForMessage_ = true;
         QTimer::singleShot(MessageMilliseconds, this, [this] {
-            if (ShownForMessage)
-                Icon->hide();
-            ShownForMessage = false;
+            if (shownForMessage_)
+                icon_->hide();
+            shownForMessage_ = false;
         });
     }
-    Icon->showMessage(title, message, QSystemTrayIcon::Information, MessageMilliseconds);
+    icon_->showMessage(title, message, QSystemTrayIcon::Information, MessageMilliseconds);
 }
 
 QRect TSystemTrayShell::IconGeometry() const {
-    return Icon->isVisible() ? Icon->geometry() : QRect();
+    return icon_->isVisible() ? icon_->geometry() : QRect();
 }
 
 void TSystemTrayShell::Apply(const TTrayIconData &data) {
-    Icon->setIcon(data.Icon);
-    Icon->setToolTip(data.HasTip ? data.Tip : QString());
+    icon_->setIcon(data.Icon);
+    icon_->setToolTip(data.HasTip ? data.Tip : QString());
 }

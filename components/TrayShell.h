@@ -59,6 +59,6 @@ class TSystemTrayShell final : public QObject, public TTrayShell {
   private:
     void Apply(const TTrayIconData &data);
 
-    std::unique_ptr<QSystemTrayIcon> Icon;
-    bool ShownForMessage = false; // visible only while a message shows
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    bool shownForMessage_ = false; // visible only while a message shows
 };

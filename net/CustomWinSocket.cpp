@@ -13,9 +13,9 @@ constexpr qsizetype MaxCandidates = 6;
 }
 
 TCustomWinSocket::TCustomWinSocket(QObject *parent)
-    : QObject(parent), AttemptTimer_(new QTimer(this)) {
-    AttemptTimer_->setSingleShot(true);
-    connect(AttemptTimer_, &QTimer::timeout, this, &TCustomWinSocket::AttemptTimedOut);
+    : QObject(parent), attemptTimer_(new QTimer(this)) {
+    attemptTimer_->setSingleShot(true);
+    connect(attemptTimer_, &QTimer::timeout, this, &TCustomWinSocket::AttemptTimedOut);
 }
 
 TCustomWinSocket::~TCustomWinSocket() {
@@ -50,7 +50,7 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
     }
     if (generation != generation_ || state_ != TState::Connecting)
         return;
-    Candidates_.clear();
+    candidates_.clear();
     // A few addresses at most, so that the whole call stays bounded by a few attempts.
     for (const QHostAddress &address :
          addresses.first(std::min<qsizetype>(addresses.size(), MaxCandidates))) {
@@ -58,31 +58,31 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
         // ourselves.
         if (!address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
             address != QHostAddress(QHostAddress::AnyIPv6))
-            Candidates_.append(UnmappedAddress(address));
+            candidates_.append(UnmappedAddress(address));
     }
-    if (Candidates_.isEmpty()) {
+    if (candidates_.isEmpty()) {
         state_ = TState::Closed;
         ++generation_;
         Notify(TNotice::Disconnect);
         throw WinSocketError(EADDRNOTAVAIL, "connect");
     }
-    NextCandidate_ = 0;
-    CallPort_ = port;
+    nextCandidate_ = 0;
+    callPort_ = port;
     StartAttempt();
 }
 
 void TCustomWinSocket::StartAttempt() {
     auto *socket = new QTcpSocket(this);
     Attach(socket);
-    const QHostAddress address = Candidates_[NextCandidate_++];
-    if (NextCandidate_ < Candidates_.size())
-        AttemptTimer_->start(AttemptTimeoutMs_);
-    socket->connectToHost(address, CallPort_);
+    const QHostAddress address = candidates_[nextCandidate_++];
+    if (nextCandidate_ < candidates_.size())
+        attemptTimer_->start(attemptTimeoutMs_);
+    socket->connectToHost(address, callPort_);
 }
 
 // The attempt gives way to the next address; the event order stays that of a single connect.
 void TCustomWinSocket::AttemptTimedOut() {
-    if (state_ == TState::Connecting && NextCandidate_ < Candidates_.size())
+    if (state_ == TState::Connecting && nextCandidate_ < candidates_.size())
         StartAttempt();
 }
 
@@ -115,7 +115,7 @@ void TCustomWinSocket::Attach(QTcpSocket *socket) {
 // detach lets the socket write out what is still queued before it closes, then it frees itself.
 void TCustomWinSocket::Detach(bool graceful) {
     ++generation_;
-    AttemptTimer_->stop();
+    attemptTimer_->stop();
     if (!socket_)
         return;
     QTcpSocket *socket = socket_;
@@ -177,7 +177,7 @@ int TCustomWinSocket::Fail(TErrorEvent kind, int code) {
 }
 
 void TCustomWinSocket::HandleConnected() {
-    AttemptTimer_->stop();
+    attemptTimer_->stop();
     if (socket_)
         SendWithoutDelay(socket_);
     Post([this] {
@@ -224,7 +224,7 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
     const int code = ErrnoForSocketError(error);
     const bool pendingOutput = socket_ && socket_->bytesToWrite() > 0;
     Post([this, code, pendingOutput] {
-        if (state_ == TState::Connecting && NextCandidate_ < Candidates_.size()) {
+        if (state_ == TState::Connecting && nextCandidate_ < candidates_.size()) {
             StartAttempt();
             return;
         }

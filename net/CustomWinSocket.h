@@ -40,8 +40,8 @@ class TCustomWinSocket : public QObject {
     // one connect or one connect failure (the last attempt's). An empty list is the all-zero
     // address.
     void ConnectTo(const QList<QHostAddress> &addresses, quint16 port);
-    int AttemptTimeout() const { return AttemptTimeoutMs_; }
-    void SetAttemptTimeout(int ms) { AttemptTimeoutMs_ = ms; }
+    int AttemptTimeout() const { return attemptTimeoutMs_; }
+    void SetAttemptTimeout(int ms) { attemptTimeoutMs_ = ms; }
     // Takes over a connection accepted by a listener.
     void Adopt(QTcpSocket *socket);
     // Closes an open connection and raises the disconnect notice before returning; gives up a call
@@ -90,10 +90,10 @@ class TCustomWinSocket : public QObject {
     quint64 generation_ = 0;
     QByteArray received_;
     bool writeBacklog_ = false;
-    QList<QHostAddress> Candidates_; // addresses of the call in progress, in the resolver's order
-    qsizetype NextCandidate_ = 0;
-    quint16 CallPort_ = 0;
+    QList<QHostAddress> candidates_; // addresses of the call in progress, in the resolver's order
+    qsizetype nextCandidate_ = 0;
+    quint16 callPort_ = 0;
     // Qt bounds a single connect by itself (30 s); this bounds each attempt that has a successor.
-    int AttemptTimeoutMs_ = 5000;
-    QTimer *AttemptTimer_; // child
+    int attemptTimeoutMs_ = 5000;
+    QTimer *attemptTimer_; // child
 };

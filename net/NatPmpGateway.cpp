@@ -67,34 +67,34 @@ QString LocalAddressTowards(in_addr_t gateway) {
 } // namespace
 
 TNatPmpGateway::TNatPmpGateway(QHostAddress gateway, int replyMs)
-    : Gateway_(std::move(gateway)), ReplyMs_(replyMs) {}
+    : gateway_(std::move(gateway)), replyMs_(replyMs) {}
 
 TNatPmpGateway::~TNatPmpGateway() = default;
 
 TGatewayReply TNatPmpGateway::Discover(QString &lanAddress) {
-    Session_.reset();
+    session_.reset();
     auto session = std::make_unique<TSession>();
-    const bool forced = Gateway_.protocol() == QAbstractSocket::IPv4Protocol;
-    const in_addr_t forcedAddress = forced ? htonl(Gateway_.toIPv4Address()) : 0;
+    const bool forced = gateway_.protocol() == QAbstractSocket::IPv4Protocol;
+    const in_addr_t forcedAddress = forced ? htonl(gateway_.toIPv4Address()) : 0;
     if (const int result = initnatpmp(&session->Handle, forced ? 1 : 0, forcedAddress); result < 0)
         return Failure(result);
-    Session_ = std::move(session);
+    session_ = std::move(session);
     QString external;
     if (TGatewayReply asked = ExternalAddress(external); !asked.Ok()) {
-        Session_.reset();
+        session_.reset();
         return asked;
     }
-    lanAddress = LocalAddressTowards(Session_->Handle.gateway);
+    lanAddress = LocalAddressTowards(session_->Handle.gateway);
     return {};
 }
 
 TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
-    if (!Session_)
+    if (!session_)
         return {NoGateway, QStringLiteral("no gateway")};
     natpmpresp_t reply{};
-    if (const int sent = sendpublicaddressrequest(&Session_->Handle); sent < 0)
+    if (const int sent = sendpublicaddressrequest(&session_->Handle); sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(Session_->Handle, reply, ReplyMs_); result < 0)
+    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
         return Failure(result);
     address = QHostAddress(ntohl(reply.pnu.publicaddress.addr.s_addr)).toString();
     return {};
@@ -102,15 +102,15 @@ TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
 
 TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, int lifetime,
                                   quint16 &granted) {
-    if (!Session_)
+    if (!session_)
         return {NoGateway, QStringLiteral("no gateway")};
     natpmpresp_t reply{};
     if (const int sent =
-            sendnewportmappingrequest(&Session_->Handle, NATPMP_PROTOCOL_TCP, internalPort,
+            sendnewportmappingrequest(&session_->Handle, NATPMP_PROTOCOL_TCP, internalPort,
                                       externalPort, static_cast<uint32_t>(lifetime));
         sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(Session_->Handle, reply, ReplyMs_); result < 0)
+    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
         return Failure(result);
     granted = reply.pnu.newportmapping.mappedpublicport;
     return {};
@@ -141,17 +141,17 @@ TGatewayReply TNatPmpGateway::DeleteMapping(quint16 port) {
 }
 
 void TGatewayChain::Add(std::unique_ptr<TPortGateway> gateway) {
-    Ways_.push_back(std::move(gateway));
+    ways_.push_back(std::move(gateway));
 }
 
 TGatewayReply TGatewayChain::Discover(QString &lanAddress) {
-    Found_ = nullptr;
+    found_ = nullptr;
     TGatewayReply last{NoGateway, QStringLiteral("no way to ask a router")};
     QStringList failures;
-    for (const auto &way : Ways_) {
+    for (const auto &way : ways_) {
         last = way->Discover(lanAddress);
         if (last.Ok()) {
-            Found_ = way.get();
+            found_ = way.get();
             return last;
         }
         failures << last.Text;

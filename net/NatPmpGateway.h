@@ -25,9 +25,9 @@ class TNatPmpGateway : public TPortGateway {
   private:
     struct TSession;
     TGatewayReply Ask(quint16 internalPort, quint16 externalPort, int lifetime, quint16 &granted);
-    QHostAddress Gateway_;
-    int ReplyMs_;
-    std::unique_ptr<TSession> Session_;
+    QHostAddress gateway_;
+    int replyMs_;
+    std::unique_ptr<TSession> session_;
 };
 
 // Tries each way in order at discovery and then keeps to the first that found a router.
@@ -43,9 +43,9 @@ class TGatewayChain : public TPortGateway {
 
   private:
     template <class F> TGatewayReply Delegate(F &&call) {
-        return Found_ ? call(*Found_) : TGatewayReply{-1, QStringLiteral("no gateway")};
+        return found_ ? call(*found_) : TGatewayReply{-1, QStringLiteral("no gateway")};
     }
 
-    std::vector<std::unique_ptr<TPortGateway>> Ways_;
-    TPortGateway *Found_ = nullptr;
+    std::vector<std::unique_ptr<TPortGateway>> ways_;
+    TPortGateway *found_ = nullptr;
 };

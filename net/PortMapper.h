@@ -26,8 +26,8 @@ class TPortMapper : public QObject {
     // Removes the forwarding in the background and ends the worker; returns at once. Stopped is
     // emitted once the removal is done.
     void Stop();
-    TPortMapStatus Status() const { return Status_; }
-    bool Stopped() const { return Stopped_; }
+    TPortMapStatus Status() const { return status_; }
+    bool Stopped() const { return stopped_; }
 
     // Description shown in the router's list of forwardings.
     static constexpr const char *Description = "Boardwick chess";
@@ -41,11 +41,11 @@ class TPortMapper : public QObject {
   private:
     void Take(const TPortMapStatus &status);
 
-    quint16 Port_;
-    std::unique_ptr<TPortGateway> Gateway_; // handed to the worker at Start
-    std::unique_ptr<QThread> Thread_;
-    TPortMapperWorker *Worker_ = nullptr; // lives on Thread_, deleted when it finishes
-    std::shared_ptr<std::atomic<bool>> Cancelled_;
-    TPortMapStatus Status_;
-    bool Stopped_ = false;
+    quint16 port_;
+    std::unique_ptr<TPortGateway> gateway_; // handed to the worker at Start
+    std::unique_ptr<QThread> thread_;
+    TPortMapperWorker *worker_ = nullptr; // lives on thread_, deleted when it finishes
+    std::shared_ptr<std::atomic<bool>> cancelled_;
+    TPortMapStatus status_;
+    bool stopped_ = false;
 };

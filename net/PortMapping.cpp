@@ -14,38 +14,38 @@ QString Detail(const TGatewayReply &reply) {
 
 TPortMapping::TPortMapping(TPortGateway &gateway, quint16 port, QString description,
                            std::function<bool()> cancelled)
-    : Gateway_(gateway), Port_(port), Description_(std::move(description)),
-      Cancelled_(std::move(cancelled)) {}
+    : gateway_(gateway), port_(port), description_(std::move(description)),
+      cancelled_(std::move(cancelled)) {}
 
 TMappingRequest TPortMapping::Request() const {
-    return {Port_, Status_.LanAddress, Port_, Description_, LeaseSeconds};
+    return {port_, status_.LanAddress, port_, description_, LeaseSeconds};
 }
 
 const TPortMapStatus &TPortMapping::Fail(const QString &reason) {
-    Status_.State = TPortMapStatus::TState::Failed;
-    Status_.ExternalAddress.clear();
-    Status_.Reason = reason;
-    return Status_;
+    status_.State = TPortMapStatus::TState::Failed;
+    status_.ExternalAddress.clear();
+    status_.Reason = reason;
+    return status_;
 }
 
 const TPortMapStatus &TPortMapping::Start() {
-    Status_ = {TPortMapStatus::TState::Discovering, {}, {}, {}};
-    if (Cancelled_())
+    status_ = {TPortMapStatus::TState::Discovering, {}, {}, {}};
+    if (cancelled_())
         return Fail(QStringLiteral("Stopped"));
-    if (const TGatewayReply found = Gateway_.Discover(Status_.LanAddress); !found.Ok())
+    if (const TGatewayReply found = gateway_.Discover(status_.LanAddress); !found.Ok())
         return Fail(
             QStringLiteral("No router offering port forwarding (UPnP or NAT-PMP) was found (%1)")
                 .arg(Detail(found)));
-    const QString port = QString::number(Port_);
+    const QString port = QString::number(port_);
     // Some routers overwrite another machine's forwarding without a word; never take it over.
     QString holder;
-    if (Gateway_.MappingClient(Port_, holder).Ok() && !holder.isEmpty() &&
-        holder != Status_.LanAddress)
+    if (gateway_.MappingClient(port_, holder).Ok() && !holder.isEmpty() &&
+        holder != status_.LanAddress)
         return Fail(QStringLiteral("The router already forwards port %1 to another machine (%2)")
                         .arg(port, holder));
-    if (Cancelled_())
+    if (cancelled_())
         return Fail(QStringLiteral("Stopped"));
-    const TGatewayReply added = Gateway_.AddMapping(Request());
+    const TGatewayReply added = gateway_.AddMapping(Request());
     if (added.Code == ConflictInMappingEntry)
         return Fail(
             QStringLiteral("The router already forwards port %1 to another machine").arg(port));
@@ -56,39 +56,39 @@ const TPortMapStatus &TPortMapping::Start() {
         return Fail(
             QStringLiteral("The router refused to forward port %1 (%2)").arg(port, Detail(added)));
     QString external;
-    const TGatewayReply asked = Gateway_.ExternalAddress(external);
+    const TGatewayReply asked = gateway_.ExternalAddress(external);
     const QHostAddress parsed(external);
     if (!asked.Ok() || parsed.isNull() || parsed == QHostAddress(QHostAddress::AnyIPv4)) {
-        Gateway_.DeleteMapping(Port_);
+        gateway_.DeleteMapping(port_);
         return Fail(asked.Ok() ? QStringLiteral("The router did not tell its external address")
                                : QStringLiteral("The router did not tell its external address (%1)")
                                      .arg(Detail(asked)));
     }
-    if (Cancelled_()) {
-        Gateway_.DeleteMapping(Port_);
+    if (cancelled_()) {
+        gateway_.DeleteMapping(port_);
         return Fail(QStringLiteral("Stopped"));
     }
-    Status_.State = TPortMapStatus::TState::Mapped;
-    Status_.ExternalAddress = parsed.toString();
-    Status_.Reason.clear();
-    return Status_;
+    status_.State = TPortMapStatus::TState::Mapped;
+    status_.ExternalAddress = parsed.toString();
+    status_.Reason.clear();
+    return status_;
 }
 
 const TPortMapStatus &TPortMapping::Renew() {
-    if (Status_.State != TPortMapStatus::TState::Mapped)
-        return Status_;
-    if (const TGatewayReply added = Gateway_.AddMapping(Request()); !added.Ok())
+    if (status_.State != TPortMapStatus::TState::Mapped)
+        return status_;
+    if (const TGatewayReply added = gateway_.AddMapping(Request()); !added.Ok())
         return Fail(QStringLiteral("The router stopped forwarding port %1 (%2)")
-                        .arg(QString::number(Port_), Detail(added)));
+                        .arg(QString::number(port_), Detail(added)));
     QString external;
-    if (Gateway_.ExternalAddress(external).Ok() && !QHostAddress(external).isNull())
-        Status_.ExternalAddress = QHostAddress(external).toString();
-    return Status_;
+    if (gateway_.ExternalAddress(external).Ok() && !QHostAddress(external).isNull())
+        status_.ExternalAddress = QHostAddress(external).toString();
+    return status_;
 }
 
 void TPortMapping::Remove() {
-    if (Status_.State == TPortMapStatus::TState::Mapped)
-        Gateway_.DeleteMapping(Port_);
-    Status_.State = TPortMapStatus::TState::Idle;
-    Status_.ExternalAddress.clear();
+    if (status_.State == TPortMapStatus::TState::Mapped)
+        gateway_.DeleteMapping(port_);
+    status_.State = TPortMapStatus::TState::Idle;
+    status_.ExternalAddress.clear();
 }

@@ -32,15 +32,15 @@ class TPortMapping {
     const TPortMapStatus &Renew();
     // Removes the forwarding this object made, if any; the state becomes Idle.
     void Remove();
-    const TPortMapStatus &Status() const { return Status_; }
+    const TPortMapStatus &Status() const { return status_; }
 
   private:
     const TPortMapStatus &Fail(const QString &reason);
     TMappingRequest Request() const;
 
-    TPortGateway &Gateway_;
-    quint16 Port_;
-    QString Description_;
-    std::function<bool()> Cancelled_;
-    TPortMapStatus Status_;
+    TPortGateway &gateway_;
+    quint16 port_;
+    QString description_;
+    std::function<bool()> cancelled_;
+    TPortMapStatus status_;
 };

@@ -87,11 +87,11 @@ TServerClientWinSocket::TServerClientWinSocket(TServerWinSocket *server)
     : TCustomWinSocket(server), server_(server) {}
 
 TServerWinSocket::TServerWinSocket(QObject *parent)
-    : TCustomWinSocket(parent), AcceptRetry_(new QTimer(this)) {
-    AcceptRetry_->setSingleShot(true);
-    connect(AcceptRetry_, &QTimer::timeout, this, [this] {
-        if (Notifier_)
-            Notifier_->setEnabled(true); // level-triggered: a caller still queued fires it at once
+    : TCustomWinSocket(parent), acceptRetry_(new QTimer(this)) {
+    acceptRetry_->setSingleShot(true);
+    connect(acceptRetry_, &QTimer::timeout, this, [this] {
+        if (notifier_)
+            notifier_->setEnabled(true); // level-triggered: a caller still queued fires it at once
     });
 }
 
@@ -113,11 +113,14 @@ void TServerWinSocket::Listen(quint16 port) {
             throw ESocketError(QString::fromLatin1(SocketTexts::CantCreate));
         throw WinSocketError(code, failedCall);
     }
-    ListenHandle_ = handle;
-    Port_ = BoundPort(handle);
-    AcceptFailing_ = false;
-    Notifier_ = new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read, this);
-    connect(Notifier_, &QSocketNotifier::activated, this,
+    listenHandle_ = handle;
+    port_ = BoundPort(handle);
+    acceptFailing_ = false;
+    notifier_ = new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read, this);
+    // Touched once while descriptors are to be had: an accept fails when they run out, and the
+    // undefined-behaviour checker needs one of its own to check the first call on a type.
+    notifier_->setEnabled(true);
+    connect(notifier_, &QSocketNotifier::activated, this,
             [this] { RunSocketStep([this] { AcceptPending(); }); });
     if (OnListening)
         OnListening(this);
@@ -130,15 +133,15 @@ void TServerWinSocket::CloseListener() {
         connection->Drop();
         connection->deleteLater();
     }
-    AcceptRetry_->stop();
-    if (Notifier_) {
-        Notifier_->setEnabled(false);
-        Notifier_->deleteLater();
-        Notifier_ = nullptr;
+    acceptRetry_->stop();
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_->deleteLater();
+        notifier_ = nullptr;
     }
-    if (ListenHandle_ >= 0) {
-        ::close(ListenHandle_);
-        ListenHandle_ = -1;
+    if (listenHandle_ >= 0) {
+        ::close(listenHandle_);
+        listenHandle_ = -1;
     }
 }
 
@@ -149,9 +152,9 @@ TServerClientWinSocket *TServerWinSocket::Connection(int index) const {
 }
 
 void TServerWinSocket::AcceptPending() {
-    const int listener = ListenHandle_;
+    const int listener = listenHandle_;
     // A handler may switch the listener off (or on anew) while callers are still waiting.
-    while (ListenHandle_ == listener && listener >= 0) {
+    while (listenHandle_ == listener && listener >= 0) {
         const int handle = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (handle < 0) {
             const int code = errno;
@@ -167,17 +170,17 @@ void TServerWinSocket::AcceptPending() {
             ::close(handle);
             continue;
         }
-        AcceptFailing_ = false;
+        acceptFailing_ = false;
         Accept(socket.release()); // the connection takes it as a child
     }
 }
 
 void TServerWinSocket::AcceptFailed(int code) {
-    Notifier_->setEnabled(false);
-    AcceptRetry_->start(AcceptRetryMs);
-    if (AcceptFailing_)
+    notifier_->setEnabled(false);
+    acceptRetry_->start(AcceptRetryMs);
+    if (acceptFailing_)
         return;
-    AcceptFailing_ = true;
+    acceptFailing_ = true;
     if (OnListenerFailure)
         OnListenerFailure(this, eeAccept, code);
     if (code != 0)

@@ -24,8 +24,8 @@ class TServerWinSocket : public TCustomWinSocket {
     // where the system has no IPv6), announces the listener, listens with a backlog of 5. Fails
     // with "Can't listen on an open socket" while listening, or with the system's error.
     void Listen(quint16 port);
-    bool Listening() const { return ListenHandle_ >= 0; }
-    quint16 LocalPort() const { return Listening() ? Port_ : 0; }
+    bool Listening() const { return listenHandle_ >= 0; }
+    quint16 LocalPort() const { return Listening() ? port_ : 0; }
     // Frees every accepted connection without a disconnect notice, then closes the listener.
     void CloseListener();
 
@@ -41,12 +41,12 @@ class TServerWinSocket : public TCustomWinSocket {
 
     // Our own accept loop rather than QTcpServer's, which after a failed accept either pauses for
     // good or, once a queue was found empty, spins without reporting anything.
-    int ListenHandle_ = -1;
-    quint16 Port_ = 0;
-    QSocketNotifier *Notifier_ = nullptr; // child while listening
+    int listenHandle_ = -1;
+    quint16 port_ = 0;
+    QSocketNotifier *notifier_ = nullptr; // child while listening
     // A failed accept pauses the listener for a moment; it then tries again until the cause has
     // passed.
-    QTimer *AcceptRetry_;                               // child
-    bool AcceptFailing_ = false;                        // one report per spell of failures
+    QTimer *acceptRetry_;                               // child
+    bool acceptFailing_ = false;                        // one report per spell of failures
     std::vector<TServerClientWinSocket *> connections_; // owned as QObject children
 };

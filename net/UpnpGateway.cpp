@@ -27,15 +27,15 @@ QByteArray Number(int value) {
 }
 } // namespace
 
-TUpnpGateway::TUpnpGateway(int discoveryMs) : DiscoveryMs_(discoveryMs) {}
+TUpnpGateway::TUpnpGateway(int discoveryMs) : discoveryMs_(discoveryMs) {}
 
 TUpnpGateway::~TUpnpGateway() = default;
 
 TGatewayReply TUpnpGateway::Discover(QString &lanAddress) {
-    Found_.reset();
+    found_.reset();
     int error = 0;
     UPNPDev *devices =
-        upnpDiscover(DiscoveryMs_, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+        upnpDiscover(discoveryMs_, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
     if (!devices)
         return {NotFound, QStringLiteral("no UPnP device answered")};
     auto found = std::make_unique<TFound>();
@@ -46,45 +46,45 @@ TGatewayReply TUpnpGateway::Discover(QString &lanAddress) {
     if (kind != 1 && kind != 2)
         return {NotFound, QStringLiteral("no Internet gateway among the UPnP devices")};
     lanAddress = QString::fromLatin1(lan);
-    Found_ = std::move(found);
+    found_ = std::move(found);
     return {};
 }
 
 TGatewayReply TUpnpGateway::ExternalAddress(QString &address) {
-    if (!Found_)
+    if (!found_)
         return {NotFound, QStringLiteral("no gateway")};
     char text[64] = {};
     const int code =
-        UPNP_GetExternalIPAddress(Found_->Urls.controlURL, Found_->Data.first.servicetype, text);
+        UPNP_GetExternalIPAddress(found_->Urls.controlURL, found_->Data.first.servicetype, text);
     address = QString::fromLatin1(text);
     return Reply(code);
 }
 
 TGatewayReply TUpnpGateway::AddMapping(const TMappingRequest &request) {
-    if (!Found_)
+    if (!found_)
         return {NotFound, QStringLiteral("no gateway")};
     return Reply(UPNP_AddPortMapping(
-        Found_->Urls.controlURL, Found_->Data.first.servicetype,
+        found_->Urls.controlURL, found_->Data.first.servicetype,
         Number(request.ExternalPort).constData(), Number(request.InternalPort).constData(),
         request.Client.toLatin1().constData(), request.Description.toUtf8().constData(), "TCP",
         nullptr, Number(request.LeaseSeconds).constData()));
 }
 
 TGatewayReply TUpnpGateway::MappingClient(quint16 externalPort, QString &client) {
-    if (!Found_)
+    if (!found_)
         return {NotFound, QStringLiteral("no gateway")};
     char internalClient[40] = {}, internalPort[6] = {}, description[80] = {}, enabled[4] = {},
          lease[16] = {};
     const int code = UPNP_GetSpecificPortMappingEntry(
-        Found_->Urls.controlURL, Found_->Data.first.servicetype, Number(externalPort).constData(),
+        found_->Urls.controlURL, found_->Data.first.servicetype, Number(externalPort).constData(),
         "TCP", nullptr, internalClient, internalPort, description, enabled, lease);
     client = QString::fromLatin1(internalClient);
     return Reply(code);
 }
 
 TGatewayReply TUpnpGateway::DeleteMapping(quint16 externalPort) {
-    if (!Found_)
+    if (!found_)
         return {NotFound, QStringLiteral("no gateway")};
-    return Reply(UPNP_DeletePortMapping(Found_->Urls.controlURL, Found_->Data.first.servicetype,
+    return Reply(UPNP_DeletePortMapping(found_->Urls.controlURL, found_->Data.first.servicetype,
                                         Number(externalPort).constData(), "TCP", nullptr));
 }

@@ -19,6 +19,6 @@ class TUpnpGateway : public TPortGateway {
 
   private:
     struct TFound;
-    int DiscoveryMs_;
-    std::unique_ptr<TFound> Found_;
+    int discoveryMs_;
+    std::unique_ptr<TFound> found_;
 };

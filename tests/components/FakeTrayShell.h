@@ -18,25 +18,25 @@ struct FakeTrayRecord {
 class FakeTrayShell final : public TTrayShell {
   public:
     FakeTrayShell(std::shared_ptr<FakeTrayRecord> record, bool hasArea = true)
-        : Record(std::move(record)), HasArea(hasArea) {}
+        : record_(std::move(record)), hasArea_(hasArea) {}
 
-    bool HasNotificationArea() const override { return HasArea; }
+    bool HasNotificationArea() const override { return hasArea_; }
     bool Add(const TTrayIconData &data) override {
         Note("Add", data);
-        return !Record->RefuseAdd;
+        return !record_->RefuseAdd;
     }
     bool Modify(const TTrayIconData &data) override {
         Note("Modify", data);
         return true;
     }
     bool Delete() override {
-        Record->Calls << QStringLiteral("Delete");
+        record_->Calls << QStringLiteral("Delete");
         return true;
     }
     QPoint CursorPos() const override { return Cursor; }
     void ShowMessage(const TTrayIconData &, const QString &title, const QString &message) override {
-        Record->Calls << QStringLiteral("Message");
-        Record->Messages << title + QLatin1Char('|') + message;
+        record_->Calls << QStringLiteral("Message");
+        record_->Messages << title + QLatin1Char('|') + message;
     }
 
     // The desktop reporting a mouse action on the icon.
@@ -49,10 +49,10 @@ class FakeTrayShell final : public TTrayShell {
 
   private:
     void Note(const char *call, const TTrayIconData &data) {
-        Record->Calls << QString::fromLatin1(call);
-        Record->Data.push_back(data);
+        record_->Calls << QString::fromLatin1(call);
+        record_->Data.push_back(data);
     }
 
-    std::shared_ptr<FakeTrayRecord> Record;
-    bool HasArea;
+    std::shared_ptr<FakeTrayRecord> record_;
+    bool hasArea_;
 };

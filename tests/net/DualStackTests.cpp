@@ -107,26 +107,26 @@ TEST(NetCall, AnAttemptThatHangsGivesWayToTheNextAddress) {
 class DescriptorsExhausted {
   public:
     DescriptorsExhausted() {
-        ::getrlimit(RLIMIT_NOFILE, &Saved_);
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
         const int lowestFree = ::dup(0);
         ::close(lowestFree);
-        rlimit lowered = Saved_;
+        rlimit lowered = saved_;
         lowered.rlim_cur = static_cast<rlim_t>(lowestFree) + 8;
         ::setrlimit(RLIMIT_NOFILE, &lowered);
         for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
-            Taken_.push_back(fd);
+            taken_.push_back(fd);
     }
     ~DescriptorsExhausted() { Release(); }
     void Release() {
-        for (const int fd : Taken_)
+        for (const int fd : taken_)
             ::close(fd);
-        Taken_.clear();
-        ::setrlimit(RLIMIT_NOFILE, &Saved_);
+        taken_.clear();
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
     }
 
   private:
-    rlimit Saved_{};
-    std::vector<int> Taken_;
+    rlimit saved_{};
+    std::vector<int> taken_;
 };
 
 // Connects a socket made beforehand to the listener on 127.0.0.1: the kernel completes the

@@ -23,38 +23,38 @@ namespace {
 class FakeNatPmpRouter {
   public:
     FakeNatPmpRouter(const char *address, int offset, bool silent)
-        : Offset_(offset), Silent_(silent) {
-        Socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        : offset_(offset), silent_(silent) {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in at{};
         at.sin_family = AF_INET;
         ::inet_pton(AF_INET, address, &at.sin_addr);
         at.sin_port = htons(5351);
-        Bound = ::bind(Socket_, reinterpret_cast<sockaddr *>(&at), sizeof at) == 0;
-        Thread_ = std::thread([this] { Serve(); });
+        Bound = ::bind(socket_, reinterpret_cast<sockaddr *>(&at), sizeof at) == 0;
+        thread_ = std::thread([this] { Serve(); });
     }
     ~FakeNatPmpRouter() {
-        Stop_ = true;
-        Thread_.join();
-        ::close(Socket_);
+        stop_ = true;
+        thread_.join();
+        ::close(socket_);
     }
     Strings Requests() {
-        std::lock_guard lock(Lock_);
-        return Requests_;
+        std::lock_guard lock(lock_);
+        return requests_;
     }
     bool Bound = false;
 
   private:
     void Serve() {
-        while (!Stop_) {
-            pollfd ready{Socket_, POLLIN, 0};
+        while (!stop_) {
+            pollfd ready{socket_, POLLIN, 0};
             if (::poll(&ready, 1, 20) <= 0)
                 continue;
             unsigned char in[16] = {}, out[16] = {};
             sockaddr_in from{};
             socklen_t length = sizeof from;
             const ssize_t got =
-                ::recvfrom(Socket_, in, sizeof in, 0, reinterpret_cast<sockaddr *>(&from), &length);
-            if (got < 2 || Silent_)
+                ::recvfrom(socket_, in, sizeof in, 0, reinterpret_cast<sockaddr *>(&from), &length);
+            if (got < 2 || silent_)
                 continue;
             out[1] = static_cast<unsigned char>(128 + in[1]);
             size_t size = 12;
@@ -69,28 +69,28 @@ class FakeNatPmpRouter {
                     static_cast<uint32_t>(in[8] << 24 | in[9] << 16 | in[10] << 8 | in[11]);
                 Record("map " + std::to_string(internal) + " " + std::to_string(asked) + " " +
                        std::to_string(lifetime));
-                const uint16_t granted = lifetime == 0 ? 0 : static_cast<uint16_t>(asked + Offset_);
+                const uint16_t granted = lifetime == 0 ? 0 : static_cast<uint16_t>(asked + offset_);
                 std::memcpy(out + 8, in + 4, 2);
                 out[10] = static_cast<unsigned char>(granted >> 8);
                 out[11] = static_cast<unsigned char>(granted & 0xff);
                 std::memcpy(out + 12, in + 8, 4);
                 size = 16;
             }
-            ::sendto(Socket_, out, size, 0, reinterpret_cast<sockaddr *>(&from), length);
+            ::sendto(socket_, out, size, 0, reinterpret_cast<sockaddr *>(&from), length);
         }
     }
     void Record(const std::string &request) {
-        std::lock_guard lock(Lock_);
-        Requests_.push_back(request);
+        std::lock_guard lock(lock_);
+        requests_.push_back(request);
     }
 
-    int Offset_;
-    bool Silent_;
-    int Socket_ = -1;
-    std::atomic<bool> Stop_{false};
-    std::mutex Lock_;
-    Strings Requests_;
-    std::thread Thread_;
+    int offset_;
+    bool silent_;
+    int socket_ = -1;
+    std::atomic<bool> stop_{false};
+    std::mutex lock_;
+    Strings requests_;
+    std::thread thread_;
 };
 
 // A UPnP way that finds nothing, so the chain moves on.

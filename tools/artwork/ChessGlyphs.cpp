@@ -19,20 +19,20 @@ constexpr qreal DesignPixels = 1000.0; // outlines are scaled by the caller; thi
 } // namespace
 
 ChessGlyphs::ChessGlyphs(const QString &fontPath)
-    : font(fontPath, DesignPixels, QFont::PreferNoHinting) {
-    if (!font.isValid()) {
-        throw std::runtime_error("cannot read font file " + fontPath.toStdString());
+    : font_(fontPath, DesignPixels, QFont::PreferNoHinting) {
+    if (!font_.isValid()) {
+        throw std::runtime_error("cannot read font_ file " + fontPath.toStdString());
     }
     for (char16_t code = WhiteKing; code < BlackKing + 6; ++code) {
-        if (!font.supportsCharacter(QChar(code))) {
+        if (!font_.supportsCharacter(QChar(code))) {
             throw std::runtime_error("font lacks the chess figures: " + fontPath.toStdString());
         }
     }
 }
 
 QPainterPath ChessGlyphs::Outline(char16_t codePoint) const {
-    const QList<quint32> indexes = font.glyphIndexesForString(QString(QChar(codePoint)));
-    return font.pathForGlyph(indexes.value(0));
+    const QList<quint32> indexes = font_.glyphIndexesForString(QString(QChar(codePoint)));
+    return font_.pathForGlyph(indexes.value(0));
 }
 
 QPainterPath ChessGlyphs::Hollow(int kind) const {
