@@ -135,6 +135,8 @@ def game(build, net, display, artefacts, half_moves=200):
                 for attempt in range(20):
                     app.drag(source, target)
                     line = say("expect 2")
+                    while line and line.startswith(TAG + "CTR-Features"):
+                        line = say("expect 2")  # what the program understands, sent on connecting
                     if line == TAG + "MOV-" + move:
                         break
                     if line:
