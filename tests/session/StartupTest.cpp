@@ -360,16 +360,16 @@ TEST_P(LocalAddress, ShowsTheAddressToCallOrNoNetwork) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, LocalAddress,
     ::testing::Values(
-        ResolverRow{"One", QStringList{"192.168.1.7"}, {}, "192.168.1.7", true},
+        ResolverRow{"One", QStringList{"192.0.2.7"}, {}, "192.0.2.7", true},
         ResolverRow{"SeveralLastWins",
-                    QStringList{"10.0.0.1", "192.168.1.7", "172.16.0.3"},
-                    {{"10.9.9.9", true}},
-                    "172.16.0.3",
+                    QStringList{"192.0.2.1", "192.0.2.7", "203.0.113.3"},
+                    {{"198.51.100.9", true}},
+                    "203.0.113.3",
                     true},
         ResolverRow{"LoopbackGivesWayToAnInterface",
                     QStringList{"127.0.1.1"},
-                    {{"127.0.0.1", true}, {"10.0.0.5", true}},
-                    "10.0.0.5",
+                    {{"127.0.0.1", true}, {"198.51.100.5", true}},
+                    "198.51.100.5",
                     true},
         ResolverRow{
             "LoopbackWithoutInterfaceStays", QStringList{"127.0.1.1"}, {}, "127.0.1.1", true},
