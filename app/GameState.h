@@ -27,7 +27,6 @@ struct TGameState {
     bool MoverWhite = true; // side that made the move being played
     TBoardHold Hold = TBoardHold::Free;
     int MovesMade = 0;        // half-moves played on the board in this game, both sides
-    int StartMinutes = 0;     // time per side this side started its game with
     std::uint64_t Serial = 0; // moves on at every new game
     int LocalMovesMade = 0;   // moves played by local drops
     int LocalMovesSent = 0;   // of those, sent to the peer

@@ -50,7 +50,6 @@ void TMainForm::BitBtn3Click() {
         return;
     const bool playWhite = ColoursByRole(Game) ? IsServer() : true;
     BitBtn3->setEnabled(false);
-    Game.StartMinutes = TimePerSide;
     Link->SendTime(TimePerSide);
     StartGame(playWhite);
     Link->SendControl(TControlWord::New);
@@ -62,7 +61,7 @@ void TMainForm::ReceivedNew() {
     BitBtn3->setEnabled(false);
     // Crossed New Games: the listener's time holds on both sides, as its colour does.
     if (crossed && IsServer())
-        TimePerSide = Game.StartMinutes;
+        TimePerSide = Game.MinutesPerSide;
     StartGame(crossed ? IsServer() : false);
     BitBtn4->setEnabled(true);
 }

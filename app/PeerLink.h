@@ -31,7 +31,6 @@ class TPeerLink : public QObject {
 
     explicit TPeerLink(std::string tag, QObject *parent = nullptr);
 
-    const std::string &Tag() const { return messageTag_; }
 
     // The transport's listener and outgoing socket, which the window owns.
     void UseTransport(TServerSocket *listener, TClientSocket *caller);
