@@ -20,16 +20,6 @@ QMessageBox::StandardButton RunBox(QWidget *parent, QMessageBox::Icon icon, cons
 
 } // namespace
 
-void TDialogs::ShowException(const std::exception &failure) {
-    ErrorBox(FailureText(QString::fromUtf8(failure.what())));
-}
-
-QString FailureText(const QString &message) {
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
-}
-
 void TQtDialogs::Notice(const QString &text) {
     RunBox(parent_, QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
            QMessageBox::Ok);
@@ -66,11 +56,17 @@ bool TQtDialogs::InputQuery(const QString &caption, const QString &prompt, QStri
     return true;
 }
 
-char TQtDialogs::ChoosePromotion(const TChessBrd &board, bool white) {
-    return ::ChoosePromotion(parent_, board, white);
+char TQtDialogs::ChoosePromotion(bool white) {
+    return board_ ? ::ChoosePromotion(parent_, *board_, white) : 'Q';
 }
 
 QString TQtDialogs::SaveFileName(const QString &caption, const QString &suggested,
                                  const QString &filter) {
-    return QFileDialog::getSaveFileName(parent_, caption, suggested, filter);
+    // The dialog adds the extension itself, so its overwrite question names the file written.
+    QFileDialog dialog(parent_, caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pgn"));
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().constFirst()
+               : QString();
 }

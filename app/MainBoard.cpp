@@ -1,7 +1,5 @@
 #include "app/Main.h"
 
-#include "app/PeerLink.h"
-
 #include "board/ChessBrd.h"
 
 void TMainForm::BuildBoard() {
@@ -29,47 +27,7 @@ void TMainForm::BuildBoard() {
     ChessBrd1->setFocusPolicy(Qt::NoFocus);
     ChessBrd1->setEnabled(false);
 
-    ChessBrd1->OnCheck = [this](TObject *, Square, Square) { ChessBrd1Check(); };
-    ChessBrd1->OnCastle = [this](TObject *, Square, Square) { ChessBrd1Castle(); };
-    ChessBrd1->OnMate = [this](TObject *, Square, Square) { ChessBrd1Mate(); };
-    ChessBrd1->OnEndDrag = [this](TObject *, TObject *, int, int) { OnEndDrag(); };
-    // The held piece keeps received lines that would change the board waiting until it is let go.
-    ChessBrd1->OnStartDrag = [this](TObject *, TDragObject *&) {
-        if (Game.Hold == TBoardHold::Free)
-            Game.Hold = TBoardHold::PieceHeld;
-    };
-    // A drop on a legal square turns the held piece into a move in progress; moves by local drops
-    // are counted so that only a drag that moved sends a line.
-    ChessBrd1->OnLegalMove = [this](TObject *, Square, Square) {
-        Game.MoverWhite = !ChessBrd1->WhiteToMove();
-        ++Game.MovesMade;
-        if (Game.Hold == TBoardHold::PieceHeld) {
-            Game.Hold = TBoardHold::MoveInProgress;
-            Game.MoveConnection = Link->Serial();
-            ++Game.LocalMovesMade;
-            Game.LocalDraw = false;
-        }
-    };
-    // The board keeps whatever piece a handler last set, so every promotion sets one.
-    ChessBrd1->OnPromotion = [this](TObject *, Square, Square, char &piece) {
-        piece = static_cast<char>(PromotionFor() - 'A' + 'a');
-    };
-    ChessBrd1->OnStaleMate = [this](TObject *, Square, Square) {
-        DrawNotice(QStringLiteral("Stalemate, draw!!!"));
-    };
-    ChessBrd1->OnThreefoldPosition = [this](TObject *) {
-        DrawNotice(QStringLiteral("Threefold repetition, draw!!!"));
-    };
-    ChessBrd1->OnOnlyTwoKingsLeft = [this](TObject *) {
-        DrawNotice(QStringLiteral("Only two kings left, draw!!!"));
-    };
-}
-
-void TMainForm::DetachBoard() {
-    ChessBrd1->OnCheck = ChessBrd1->OnCastle = ChessBrd1->OnMate = ChessBrd1->OnLegalMove = nullptr;
-    ChessBrd1->OnStartDrag = nullptr;
-    ChessBrd1->OnPromotion = nullptr;
-    ChessBrd1->OnStaleMate = nullptr;
-    ChessBrd1->OnThreefoldPosition = ChessBrd1->OnOnlyTwoKingsLeft = nullptr;
-    ChessBrd1->OnEndDrag = nullptr;
+    // The rules' own events go to the session, which wires them itself; the drag is the view's.
+    ChessBrd1->OnStartDrag = [this](TObject *, TDragObject *&) { session_->PieceTaken(); };
+    ChessBrd1->OnEndDrag = [this](TObject *, TObject *, int, int) { session_->DragEnded(); };
 }

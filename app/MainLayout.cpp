@@ -1,12 +1,10 @@
 #include "app/Main.h"
 
-#include "app/GameAutosave.h"
-
 #include "app/Dialogs.h"
-#include "app/PeerLink.h"
-#include "app/PreciseTimer.h"
+#include "app/GameAutosave.h"
 #include "app/StatusPanels.h"
-#include "net/ScktComp.h"
+#include "app/session/SocketTransport.h"
+#include "board/ChessBrd.h"
 #include "resources/Resources.h"
 
 #include <QCloseEvent>
@@ -73,24 +71,12 @@ constexpr QRgb ClassicGrey = qRgb(212, 208, 200);
 TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      localAddresses_(std::move(seams.LocalAddresses)),
-      localInterfaces_(std::move(seams.LocalInterfaces)),
-      peerNameLookup_(std::move(seams.PeerNameLookup)), quit_(std::move(seams.Quit)),
+      dialogsUsed_(seams.Dialogs), localAddresses_(std::move(seams.LocalAddresses)),
+      localInterfaces_(std::move(seams.LocalInterfaces)), quit_(std::move(seams.Quit)),
       autosaveDir_(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
                                                   : seams.AutosaveFolder),
       alert_(std::move(seams.Alert)) {
     InitBoardwickResources();
-    if (seams.Dialogs) {
-        dialogsUsed_ = seams.Dialogs;
-    } else {
-        ownDialogs_ = std::make_unique<TQtDialogs>(this);
-        dialogsUsed_ = ownDialogs_.get();
-    }
-    // The tag is fixed before anything can fail, so lines are understood whatever start-up meets.
-    MessageTag = std::string(DefaultMessageTag);
-    Link = new TPeerLink(MessageTag, this);
-    ConnectLink();
-
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Boardwick ver 1.01"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/boardwick.png")));
@@ -104,39 +90,36 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     BuildLayout();
     BuildMoveListMenu();
     BuildBoard();
+    if (!dialogsUsed_) {
+        ownDialogs_ = std::make_unique<TQtDialogs>(this, ChessBrd1);
+        dialogsUsed_ = ownDialogs_.get();
+    }
     BuildTray(std::move(seams.TrayShell));
 
-    Timer1 = new TPreciseTimer(this);
-    Timer1->Interval = 1000;
-    Timer1->OnTimer = [this] { Timer1Timer(); };
-
-    ClientSocket = new TClientSocket(this);
-    ClientSocket->SetPort(seams.CallPort);
-    ClientSocket->SetClientType(ctNonBlocking);
-    ServerSocket = new TServerSocket(this);
-    ServerSocket->SetPort(seams.ListenPort);
-    ServerSocket->SetServerType(stNonBlocking);
-    Link->UseTransport(ServerSocket, ClientSocket);
-    ConnectSockets();
+    auto sockets = std::make_unique<TSocketTransport>(seams.ListenPort, seams.CallPort);
+    sockets_ = sockets.get();
+    TSessionSeams sessionSeams;
+    sessionSeams.LookUpName = std::move(seams.PeerNameLookup);
+    sessionSeams.KeepGame = [folder = autosaveDir_](const std::string &pgn, QString &reason) {
+        TGameAutosave autosave(folder);
+        if (autosave.Append(pgn))
+            return true;
+        reason = autosave.LastError();
+        return false;
+    };
+    session_ = std::make_unique<TSession>(*ChessBrd1, static_cast<TSessionView &>(*this), Dialogs(),
+                                          std::move(sockets), std::move(sessionSeams));
 
     FormCreate();
-    if (seams.ForwardPort && Link->Listening())
+    if (seams.ForwardPort && session_->Link().Listening())
         StartForwarding(std::move(seams.PortGateway));
 }
 
-// Children outlive this body: their events must not reach a half-destroyed window.
+// The board outlives this body: its drags must not reach a session that is gone.
 TMainForm::~TMainForm() {
-    closing_ = true;
-    DetachBoard();
-    ClientSocket->OnConnect = ClientSocket->OnDisconnect = ClientSocket->OnRead = nullptr;
-    ClientSocket->OnError = nullptr;
-    ServerSocket->OnClientConnect = ServerSocket->OnAccept = ServerSocket->OnClientDisconnect =
-        nullptr;
-    ServerSocket->OnClientRead = nullptr;
-    ServerSocket->OnClientError = nullptr;
-    Timer1->OnTimer = nullptr;
-    Link->OnArrival = Link->MayDispatch = nullptr;
-    Link->OnLine = nullptr;
+    ChessBrd1->OnStartDrag = nullptr;
+    ChessBrd1->OnEndDrag = nullptr;
+    session_.reset();
 }
 
 void TMainForm::BuildLayout() {
@@ -201,32 +184,8 @@ void TMainForm::BuildLayout() {
         setTabOrder(order[i - 1], order[i]);
 }
 
-void TMainForm::ConnectSockets() {
-    ClientSocket->OnConnect = [this](QObject *, TCustomWinSocket *s) { ClientSocketConnect(s); };
-    ClientSocket->OnDisconnect = [this](QObject *, TCustomWinSocket *s) {
-        ClientSocketDisconnect(s);
-    };
-    ClientSocket->OnRead = [this](QObject *, TCustomWinSocket *s) { ClientSocketRead(s); };
-    ClientSocket->OnError = [this](QObject *, TCustomWinSocket *s, TErrorEvent, int &code) {
-        ClientSocketError(s, code);
-    };
-    ServerSocket->OnClientConnect = [this](QObject *, TCustomWinSocket *s) {
-        ServerSocketClientConnect(s);
-    };
-    ServerSocket->OnAccept = [this](QObject *, TCustomWinSocket *s) { ServerSocketAccept(s); };
-    ServerSocket->OnClientDisconnect = [this](QObject *, TCustomWinSocket *s) {
-        ServerSocketClientDisconnect(s);
-    };
-    ServerSocket->OnClientRead = [this](QObject *, TCustomWinSocket *s) {
-        ServerSocketClientRead(s);
-    };
-    ServerSocket->OnClientError = [this](QObject *, TCustomWinSocket *s, TErrorEvent, int &code) {
-        ServerSocketClientError(s, code);
-    };
-}
-
 quint16 TMainForm::ListeningPort() const {
-    return Link->ListeningPort();
+    return session_->Link().ListeningPort();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {

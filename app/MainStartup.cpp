@@ -2,10 +2,9 @@
 
 #include "app/Dialogs.h"
 #include "app/FirstFrame.h"
-#include "app/LocalAddress.h"
-#include "app/PeerLink.h"
 #include "app/StatusPanels.h"
 #include "app/Unit1.h"
+#include "app/session/LocalAddress.h"
 #include "components/TrayIcon.h"
 #include "net/PortMapper.h"
 
@@ -20,22 +19,15 @@
 #include <QTimer>
 
 void TMainForm::FormCreate() {
-    TimePerSide = 45;
-    UpdateMove();
-    const bool listening = StartListening();
+    session_->Start();
     localAddress_ = GetLocalIPAddress();
     ShowAddress(TPortMapStatus{});
     if (localAddress_ == QLatin1String(NoNetworkText))
         BitBtn6->setEnabled(false);
-    Label6->setText(QStringLiteral("None"));
-    Label6->adjustSize();
-    if (listening)
-        StatusBar1->SetPanelText(2, QStringLiteral("Waiting for a call ..."));
 }
 
 void TMainForm::FormClose() {
-    closing_ = true;
-    Link->Shutdown();
+    session_->Close();
     // Nothing listens any more: the router must not keep pointing at this machine.
     if (portMapper_)
         portMapper_->Stop();
@@ -44,7 +36,8 @@ void TMainForm::FormClose() {
 // The router is asked in the background once the window is up and listening; the answer only
 // changes what "Your IP is" shows.
 void TMainForm::StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway) {
-    portMapper_ = new TPortMapper(Link->ListeningPort(), gateway ? gateway() : nullptr, this);
+    portMapper_ =
+        new TPortMapper(session_->Link().ListeningPort(), gateway ? gateway() : nullptr, this);
     connect(portMapper_, &TPortMapper::StatusChanged, this, &TMainForm::ShowAddress);
     QTimer::singleShot(0, portMapper_, [mapper = portMapper_] { mapper->Start(); });
 }
@@ -112,8 +105,8 @@ void TMainForm::Exit1Click() {
 
 void TMainForm::AttachAboutBox(TForm1 *box) {
     aboutBox_ = box;
-    box->GameInProgress = [this] { return Game.Running(); };
-    box->SetTimePerSide = [this](int minutes) { TimePerSide = minutes; };
+    box->GameInProgress = [this] { return session_->GameRunning(); };
+    box->SetTimePerSide = [this](int minutes) { session_->SetTimePerSide(minutes); };
 }
 
 void TMainForm::BitBtn5Click() {

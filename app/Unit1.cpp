@@ -1,7 +1,7 @@
 #include "app/Unit1.h"
 
 #include "app/Dialogs.h"
-#include "app/IntegerSyntax.h"
+#include "app/session/IntegerSyntax.h"
 #include "components/URL.h"
 #include "resources/Resources.h"
 

@@ -123,6 +123,9 @@ class TChessBrd : public QWidget, public TChessRules {
     Square DragFromSquare() const { return dragFromSquare_; }
     // A drag begun on this board is pending or active.
     bool IsDragging() const { return dragSource_ == this; }
+    // Puts a held piece back where it was taken: the drag ends as cancelled (OnEndDrag with no
+    // target) before this returns. Nothing happens when no drag is under way.
+    void CancelDrag();
     // The widget that shows the dragged piece over the parent window; null before the first drag.
     const QWidget *DragImageWidget() const;
 
@@ -183,7 +186,6 @@ class TChessBrd : public QWidget, public TChessRules {
     bool AskDragOver(const QPoint &pos, TDragState State);
     bool IsBoardUnder(const QPoint &pos) const;
     void ForgetDrag();
-    void CancelDrag();
     // DropCancelled, then OnEndDrag with no target; the drag is already forgotten.
     void EndCancelled();
     void ShowDragImage(int X, int Y);

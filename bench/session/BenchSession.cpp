@@ -28,7 +28,7 @@ class TSilentDialogs final : public TDialogs {
         text = QStringLiteral("127.0.0.1");
         return true;
     }
-    char ChoosePromotion(const TChessBrd &, bool) override { return ++Shown, 'Q'; }
+    char ChoosePromotion(bool) override { return ++Shown, 'Q'; }
     QString SaveFileName(const QString &, const QString &, const QString &) override {
         return ++Shown, QString();
     }

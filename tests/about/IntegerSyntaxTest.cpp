@@ -1,5 +1,5 @@
 // The integer syntax shared by the hidden time setting and the peer protocol.
-#include "app/IntegerSyntax.h"
+#include "app/session/IntegerSyntax.h"
 
 #include <gtest/gtest.h>
 

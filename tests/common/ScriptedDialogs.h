@@ -113,7 +113,7 @@ class ScriptedDialogs final : public TDialogs {
     }
 
     // The promotion chooser: caption "Promotion", text the mover's colour ("White" or "Black").
-    char ChoosePromotion(const TChessBrd &, bool white) override {
+    char ChoosePromotion(bool white) override {
         const QString colour = white ? QStringLiteral("White") : QStringLiteral("Black");
         Record(ShownBox::Kind::Promotion, QStringLiteral("Promotion"), colour);
         const ScriptedAnswer answer = RunLoops ? RunBox(ShownBox::Kind::Promotion, colour) : Next();

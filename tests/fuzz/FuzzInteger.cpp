@@ -1,5 +1,5 @@
 // The integer syntax either gives a number or refuses with its message; it never crashes.
-#include "app/IntegerSyntax.h"
+#include "app/session/IntegerSyntax.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Bytes from a peer, split into reads at arbitrary points, go through the framing, the line
 // parser and the move text into the rules of a game in progress: no crash, bounded memory,
 // and the board only ever changes by legal moves.
-#include "app/LineFramer.h"
-#include "app/MoveText.h"
-#include "app/PeerProtocol.h"
+#include "app/session/LineFramer.h"
+#include "app/session/MoveText.h"
+#include "app/session/PeerProtocol.h"
 #include "board/core/ChessRules.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // How a game's end is judged: the final position first, then what the session saw.
-#include "app/GameEnd.h"
+#include "app/session/GameEnd.h"
 #include "board/core/ChessRules.h"
 
 #include <gtest/gtest.h>

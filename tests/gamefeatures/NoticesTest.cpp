@@ -1,4 +1,4 @@
-#include "app/Notices.h"
+#include "app/session/Notices.h"
 
 #include <gtest/gtest.h>
 

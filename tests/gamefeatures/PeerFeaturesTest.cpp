@@ -1,4 +1,4 @@
-#include "app/PeerProtocol.h"
+#include "app/session/PeerProtocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/PreciseTimer.h"
+#include "app/session/PreciseTimer.h"
 #include "tests/session/SessionFixture.h"
 
 #include <QTest>
@@ -11,7 +11,7 @@ namespace {
 // Runs n ticks by hand, as the timer would.
 void Tick(TWindow &w, int n) {
     for (int i = 0; i < n; ++i)
-        w->Timer1Timer();
+        w->Session().Timer1Timer();
 }
 
 QStringList Clocks(const TWindow &w) {
@@ -34,9 +34,9 @@ class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 TEST_P(ClockTicks, WhitesClockRunsOnWhitesTurn) {
     TWindow window;
     TRawPeer peer(window);
-    window->TimePerSide = GetParam().minutes;
+    window->Session().SetTimePerSide(GetParam().minutes);
     window->BitBtn3Click();
-    window->Timer1->SetEnabled(false); // ticks come from the test alone
+    window->Session().Timer().SetEnabled(false); // ticks come from the test alone
     Tick(window, GetParam().whiteTicks);
     EXPECT_EQ(Clocks(window), GetParam().shown);
     EXPECT_EQ(window.InGame(), !GetParam().flagFell);
@@ -61,11 +61,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, ClockTicks,
 TEST(Clocks, FlagFallsOnBothProgramsAndEachResigns) {
     TPair pair;
     ASSERT_TRUE(pair.Connect());
-    pair.Listener->TimePerSide = 5;
+    pair.Listener->Session().SetTimePerSide(5);
     ASSERT_TRUE(pair.StartGame());
     ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"}}));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
-        (*w)->Timer1->SetEnabled(false);
+        (*w)->Session().Timer().SetEnabled(false);
         Tick(*w, 301);
     }
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
@@ -81,15 +81,15 @@ TEST(Clocks, TimeLineDuringAGameSetsMinutesAndKeepsSeconds) {
     TWindow window;
     TRawPeer peer(window);
     window->BitBtn3Click();
-    window->Timer1->SetEnabled(false);
+    window->Session().Timer().SetEnabled(false);
     Tick(window, 3);
     peer.Send("Morvanti-CTR-20\n");
     ASSERT_TRUE(peer.Sync(QStringLiteral("sync")));
     EXPECT_EQ(Clocks(window), (QStringList{"44:57", "45:0"}));
     Tick(window, 1);
     EXPECT_EQ(Clocks(window), (QStringList{"20:56", "45:0"}));
-    EXPECT_EQ(window->BlackMinutes, 20);
-    EXPECT_EQ(window->TimePerSide, 20);
+    EXPECT_EQ(window->Session().BlackClock().Minutes, 20);
+    EXPECT_EQ(window->Session().TimePerSide(), 20);
 }
 
 TEST(Clocks, BackStepSwitchesTheRunningClock) {
@@ -102,12 +102,15 @@ TEST(Clocks, BackStepSwitchesTheRunningClock) {
     ASSERT_TRUE(
         WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
-        (*w)->Timer1->SetEnabled(false);
+        (*w)->Session().Timer().SetEnabled(false);
         const QString black = (*w)->Edit1->text();
-        const int whiteLeft = (*w)->WhiteMinutes * 60 + (*w)->WhiteSeconds;
+        const auto left = [&] {
+            return (*w)->Session().WhiteClock().Minutes * 60 + (*w)->Session().WhiteClock().Seconds;
+        };
+        const int whiteLeft = left();
         Tick(*w, 1);
         EXPECT_EQ((*w)->Edit1->text(), black);
-        EXPECT_EQ((*w)->WhiteMinutes * 60 + (*w)->WhiteSeconds, whiteLeft - 1);
+        EXPECT_EQ(left(), whiteLeft - 1);
     }
 }
 
@@ -191,7 +194,7 @@ TEST_P(Steps, BothBoardsStepOnlyWithConsent) {
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         EXPECT_EQ(w->Panel(0), whiteToMove ? QStringLiteral("White turn ...")
                                            : QStringLiteral("Black turn ..."));
-        EXPECT_EQ(w->BoardEnabled(), (*w)->Game.PlayWhite == whiteToMove);
+        EXPECT_EQ(w->BoardEnabled(), (*w)->Session().PlaysWhite() == whiteToMove);
         // A step does not rebuild the move list.
         EXPECT_EQ(w->MoveList(), fullList);
     }

@@ -1,4 +1,4 @@
-#include "app/PeerLink.h"
+#include "app/session/PeerLink.h"
 #include "tests/session/SessionFixture.h"
 
 #include <QHostInfo>
@@ -23,7 +23,7 @@ struct TConnView {
 };
 
 TConnView View(const TWindow &w) {
-    return {w->BitBtn6->text(), w.Panel(2), w->Label6->text(), w->ServerSocket->Active(),
+    return {w->BitBtn6->text(), w.Panel(2), w->Label6->text(), w->Sockets().ServerSocket->Active(),
             w->BitBtn1->isEnabled() && w->BitBtn2->isEnabled() && w->Button2->isEnabled()};
 }
 
@@ -36,9 +36,9 @@ TEST(Connection, CallerAndListenerShowEachOther) {
     EXPECT_EQ(pair.Caller.Boxes.Inputs().size(), 1);
     EXPECT_EQ(pair.Caller.Boxes.Inputs().front(),
               (QStringList{"Computer to connect to", "Address Name:", ""}));
-    EXPECT_EQ(pair.Caller->ConnectAddress, QStringLiteral("127.0.0.1"));
-    EXPECT_TRUE(pair.Listener->IsServer());
-    EXPECT_FALSE(pair.Caller->IsServer());
+    EXPECT_EQ(pair.Caller->Session().ConnectAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(pair.Listener->Session().IsServer());
+    EXPECT_FALSE(pair.Caller->Session().IsServer());
     // The listener shows the caller's dotted address and keeps listening; the chat line is cleared.
     EXPECT_EQ(View(pair.Listener), (TConnView{"Disconnect", "", "127.0.0.1", true, true}));
     EXPECT_EQ(pair.Listener->Edit4->text(), QString());
@@ -56,8 +56,9 @@ TEST(Connection, CallerAndListenerShowEachOther) {
 TEST(PeerName, LoopbackNameArrivesAfterTheConnect) {
     TPair pair;
     std::optional<QString> atConnect;
-    const auto shown = pair.Caller->ClientSocket->OnConnect;
-    pair.Caller->ClientSocket->OnConnect = [&](QObject *sender, TCustomWinSocket *socket) {
+    const auto shown = pair.Caller->Sockets().ClientSocket->OnConnect;
+    pair.Caller->Sockets().ClientSocket->OnConnect = [&](QObject *sender,
+                                                         TCustomWinSocket *socket) {
         shown(sender, socket);
         atConnect = pair.Caller->Label6->text();
     };
@@ -178,7 +179,7 @@ TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
     EXPECT_TRUE(other->BitBtn3->isEnabled());
     EXPECT_FALSE(other->BitBtn4->isEnabled());
     EXPECT_FALSE(other.BoardEnabled());
-    EXPECT_FALSE(other->Timer1->Enabled());
+    EXPECT_FALSE(other->Session().Timer().Enabled());
     EXPECT_TRUE(other.Boxes.Told().isEmpty());
 }
 
@@ -198,7 +199,7 @@ TEST(Connection, ReconnectAfterDisconnect) {
     pair.Caller->BitBtn6Click();
     ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.Connected(); }));
     // The caller listens again (on a fresh port in tests); calling once more works.
-    EXPECT_TRUE(pair.Caller->ServerSocket->Active());
+    EXPECT_TRUE(pair.Caller->Sockets().ServerSocket->Active());
     ASSERT_TRUE(pair.Connect());
     EXPECT_EQ(pair.Caller.Boxes.Inputs().back().back(), QStringLiteral("127.0.0.1"));
 }
@@ -212,7 +213,7 @@ TEST(Connection, CancelledAddressBoxLeavesNothingListening) {
     window.Boxes.AnswerInput(QString());
     window->BitBtn6Click();
     EXPECT_EQ(View(window), (TConnView{"Connect", "", "None", false, false}));
-    EXPECT_EQ(window->ConnectAddress, QString());
+    EXPECT_EQ(window->Session().ConnectAddress(), QString());
 }
 
 TEST(Connection, AddressBoxOffersTheAddressTypedLast) {
@@ -266,7 +267,7 @@ TEST(Connection, ThirdCallerIsRefusedAndChangesNothing) {
 
 TEST(Connection, SendWithoutConnectionDoesNothing) {
     TWindow window;
-    window->Link->SendControl(TControlWord::New);
+    window->Session().Link().SendControl(TControlWord::New);
     window->BitBtn1Click();
     window->BitBtn3Click(); // New Game while not connected: nothing at all
     EXPECT_FALSE(window.InGame());

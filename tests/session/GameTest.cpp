@@ -20,9 +20,13 @@ struct TGameView {
 };
 
 TGameView View(const TWindow &w) {
-    return {w.Panel(0),          w->Edit2->text(),        w->Edit1->text(),
-            w.BoardEnabled(),    w->BitBtn3->isEnabled(), w->BitBtn4->isEnabled(),
-            w->Timer1->Enabled()};
+    return {w.Panel(0),
+            w->Edit2->text(),
+            w->Edit1->text(),
+            w.BoardEnabled(),
+            w->BitBtn3->isEnabled(),
+            w->BitBtn4->isEnabled(),
+            w->Session().Timer().Enabled()};
 }
 
 struct StartRow {
@@ -45,8 +49,8 @@ TEST_P(NewGame, StarterPlaysWhiteOtherBlack) {
     EXPECT_EQ(View(starter),
               (TGameView{"White turn ...", "45:0", "45:0", true, false, true, true}));
     EXPECT_EQ(View(other), (TGameView{"White turn ...", "45:0", "45:0", false, false, true, true}));
-    EXPECT_TRUE(starter->Game.PlayWhite);
-    EXPECT_FALSE(other->Game.PlayWhite);
+    EXPECT_TRUE(starter->Session().PlaysWhite());
+    EXPECT_FALSE(other->Session().PlaysWhite());
     EXPECT_TRUE(starter.MoveList().isEmpty());
     EXPECT_TRUE(other.MoveList().isEmpty());
     // Black's first move is played on the second program's board.
@@ -69,9 +73,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, NewGame,
 TEST(Game, TimeSettingTravelsWithNewGame) {
     TPair pair;
     ASSERT_TRUE(pair.Connect());
-    pair.Listener->TimePerSide = 7;
+    pair.Listener->Session().SetTimePerSide(7);
     ASSERT_TRUE(pair.StartGame());
-    EXPECT_EQ(pair.Caller->TimePerSide, 7);
+    EXPECT_EQ(pair.Caller->Session().TimePerSide(), 7);
     EXPECT_EQ(View(pair.Caller).White, QStringLiteral("7:0"));
     EXPECT_EQ(View(pair.Caller).Black, QStringLiteral("7:0"));
 }
@@ -197,8 +201,8 @@ TEST_P(Draws, BothShowTheDrawAndTheMoverResigns) {
     EXPECT_FALSE(mover.InGame());
     EXPECT_EQ(mover.Boxes.Notices(), QStringList{GetParam().notice});
     EXPECT_EQ(other.Boxes.Notices(), QStringList{GetParam().notice});
-    EXPECT_FALSE(mover->Timer1->Enabled());
-    EXPECT_FALSE(other->Timer1->Enabled());
+    EXPECT_FALSE(mover->Session().Timer().Enabled());
+    EXPECT_FALSE(other->Session().Timer().Enabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Draws,
@@ -264,7 +268,7 @@ TEST(Game, ResignEndsBothGames) {
     ASSERT_TRUE(WaitUntil([&] { return !pair.Listener.InGame(); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
         EXPECT_FALSE(w->BoardEnabled());
-        EXPECT_FALSE((*w)->Timer1->Enabled());
+        EXPECT_FALSE((*w)->Session().Timer().Enabled());
         EXPECT_TRUE(w->Boxes.Told().isEmpty());
     }
 }

@@ -48,7 +48,7 @@ TEST_P(PeerLines, HandledExactlyAsTheProtocolSays) {
     EXPECT_EQ(window->ChessBrd1->Position(), GetParam().position);
     EXPECT_EQ(window.Panel(0), QString::fromUtf8(GetParam().turn));
     EXPECT_EQ(window.InGame(), GetParam().inGame);
-    EXPECT_EQ(window->TimePerSide, GetParam().timePerSide);
+    EXPECT_EQ(window->Session().TimePerSide(), GetParam().timePerSide);
     // Nothing a peer sends reaches the error box.
     EXPECT_TRUE(window.Boxes.Errors().isEmpty());
 }
@@ -149,7 +149,7 @@ TEST(HostilePeer, LinesSplitByteByByte) {
     }
     ASSERT_TRUE(peer.Sync(QStringLiteral("sync")));
     EXPECT_EQ(window.Messages(), (QStringList{"split", "sync"}));
-    EXPECT_EQ(window->TimePerSide, 12);
+    EXPECT_EQ(window->Session().TimePerSide(), 12);
     EXPECT_TRUE(window.InGame());
     EXPECT_EQ(window->ChessBrd1->Position(), AfterE4);
 }
@@ -219,7 +219,7 @@ TEST(HostilePeer, MoveOnTheLocalPlayersTurnIsRefused) {
 TEST(HostilePeer, LocalGameLinesOnTheWireAndNoneForDragsWithoutAMove) {
     TWindow window;
     TRawPeer peer(window);
-    window->TimePerSide = 30;
+    window->Session().SetTimePerSide(30);
     window->BitBtn3Click();
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-New"));
     EXPECT_EQ(peer.Received,

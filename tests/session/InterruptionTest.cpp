@@ -1,6 +1,6 @@
 // Events that arrive inside other actions: a box's nested event loop, a held piece, a move whose
 // notice is still open.
-#include "app/PeerLink.h"
+#include "app/session/PeerLink.h"
 #include "tests/session/SessionFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ struct TGame : TPair {
     TGame() {
         EXPECT_TRUE(Connect());
         EXPECT_TRUE(StartGame());
-        Listener->Timer1->SetEnabled(false);
-        Caller->Timer1->SetEnabled(false);
+        Listener->Session().Timer().SetEnabled(false);
+        Caller->Session().Timer().SetEnabled(false);
     }
 };
 
@@ -36,12 +36,12 @@ TEST_P(EndDuringDrag, CancelsTheDragAndTheGameStaysEnded) {
     ASSERT_TRUE(WaitUntil([&] { return !game.Listener.InGame(); }));
     EXPECT_FALSE(game.Listener->ChessBrd1->IsDragging());
     EXPECT_FALSE(game.Listener.BoardEnabled());
-    EXPECT_FALSE(game.Listener->Timer1->Enabled());
+    EXPECT_FALSE(game.Listener->Session().Timer().Enabled());
     held.Release("E4");
-    game.Listener->Timer1Timer(); // a tick that was already due changes nothing either
+    game.Listener->Session().Timer1Timer(); // a tick that was already due changes nothing either
     EXPECT_EQ(game.Listener->ChessBrd1->Position(), TChessRules::StartPosition);
     EXPECT_FALSE(game.Listener.BoardEnabled());
-    EXPECT_FALSE(game.Listener->Timer1->Enabled());
+    EXPECT_FALSE(game.Listener->Session().Timer().Enabled());
     EXPECT_LE(game.Listener.Boxes.Notices().size(), 1);
     // Nothing reached the other board.
     if (game.Caller.Connected()) {
@@ -58,9 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
                       EndRow{"ConnectionCloses", [](TGame &g) { g.Caller->BitBtn6Click(); }},
                       EndRow{"OwnFlagFalls",
                              [](TGame &g) {
-                                 g.Listener->WhiteMinutes = 0;
-                                 g.Listener->WhiteSeconds = 0;
-                                 g.Listener->Timer1Timer();
+                                 g.Listener->Session().SetClock(true, {0, 0});
+                                 g.Listener->Session().Timer1Timer();
                              }}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -85,14 +84,14 @@ TEST(Interruption, NewGameAndFirstMoveArriveWhileTheMateNoticeIsOpen) {
         // The winner starts again and opens with 1. e4 while the loser still reads.
         game.Caller->BitBtn3Click();
         Drag(game.Caller->ChessBrd1, "E2", "E4");
-        EXPECT_TRUE(WaitUntil([&] { return game.Listener->Link->Queued() == 4; }));
+        EXPECT_TRUE(WaitUntil([&] { return game.Listener->Session().Link().Queued() == 4; }));
     });
     game.Mate();
     ASSERT_TRUE(WaitUntil([&] {
         return game.Listener->ChessBrd1->Position() == game.Caller->ChessBrd1->Position();
     }));
     EXPECT_FALSE(game.Listener->ChessBrd1->WhiteToMove());
-    EXPECT_FALSE(game.Listener->Game.PlayWhite);
+    EXPECT_FALSE(game.Listener->Session().PlaysWhite());
     EXPECT_TRUE(game.Listener.BoardEnabled());
     EXPECT_TRUE(game.Listener.InGame());
     EXPECT_EQ(game.Listener.MoveList(), QStringList{"1. E2-E4"});
@@ -102,8 +101,8 @@ TEST(Interruption, StepGrantedAfterTheMateNoticeKeepsTheMateInTheRecord) {
     TMatedListener game;
     game.Listener.Boxes.Script.Answer(true, {}, [&] {
         game.Caller->BitBtn1Click();
-        EXPECT_TRUE(
-            WaitUntil([&] { return game.Listener->Link->Queued() == 2; })); // Resign, AskBack
+        EXPECT_TRUE(WaitUntil(
+            [&] { return game.Listener->Session().Link().Queued() == 2; })); // Resign, AskBack
         EXPECT_TRUE(game.Listener.Boxes.Confirms().isEmpty());
     });
     game.Listener.Boxes.Script.Answer(true); // the back step, asked once the notice is closed
@@ -123,10 +122,10 @@ TEST(Interruption, PeerFloodingWhileTheBoardIsBusyIsCutOff) {
         QByteArray flood;
         for (std::size_t i = 0; i <= TPeerLink::MaxQueued; ++i)
             flood += "Morvanti-CTR-New\n";
-        game.Caller->Link->Current()->SendString(flood);
+        game.Caller->Session().Link().Current()->Write(flood);
         EXPECT_TRUE(
             WaitUntil([&] { return !game.Listener.Connected() && !game.Caller.Connected(); }));
-        EXPECT_EQ(game.Listener->Link->Queued(), 0u);
+        EXPECT_EQ(game.Listener->Session().Link().Queued(), 0u);
     });
     game.Mate();
     EXPECT_EQ(game.Listener.Boxes.Log().size(), 1);
@@ -165,7 +164,7 @@ TEST_P(Flood, OpensOneBoxOfItsKind) {
         [&] { return window.Boxes.Log().size() == 1 && window.Messages().contains("flooded"); }));
     ASSERT_TRUE(peer.Sync(QStringLiteral("after")));
     EXPECT_EQ(window.Boxes.Log().size(), 1);
-    EXPECT_EQ(window->Link->Queued(), 0u);
+    EXPECT_EQ(window->Session().Link().Queued(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,9 +185,10 @@ TEST(Interruption, CrossedNewGamesSettleOppositeColours) {
     // Both press before either has heard of the other's game.
     pair.Listener->BitBtn3Click();
     pair.Caller->BitBtn3Click();
-    ASSERT_TRUE(
-        WaitUntil([&] { return pair.Listener->Game.PlayWhite != pair.Caller->Game.PlayWhite; }));
-    EXPECT_TRUE(pair.Listener->Game.PlayWhite); // the side that accepted the call
+    ASSERT_TRUE(WaitUntil([&] {
+        return pair.Listener->Session().PlaysWhite() != pair.Caller->Session().PlaysWhite();
+    }));
+    EXPECT_TRUE(pair.Listener->Session().PlaysWhite()); // the side that accepted the call
     EXPECT_TRUE(pair.Listener.BoardEnabled());
     EXPECT_FALSE(pair.Caller.BoardEnabled());
     EXPECT_TRUE(PlayMoves(pair, {{"E2", "E4"}, {"E7", "E5"}}));
@@ -202,7 +202,7 @@ TEST(Interruption, StepBeforeAnyGameStartsNoClock) {
     ASSERT_TRUE(
         WaitUntil([&] { return pair.Caller.Panel(0) == QStringLiteral("White turn ..."); }));
     for (TWindow *w : {&pair.Listener, &pair.Caller}) {
-        EXPECT_FALSE((*w)->Timer1->Enabled());
+        EXPECT_FALSE((*w)->Session().Timer().Enabled());
         EXPECT_FALSE(w->BoardEnabled());
     }
 }

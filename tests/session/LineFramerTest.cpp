@@ -1,4 +1,4 @@
-#include "app/LineFramer.h"
+#include "app/session/LineFramer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which of the host's addresses the window offers the other player.
-#include "app/LocalAddress.h"
+#include "app/session/LocalAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/MoveText.h"
-#include "app/ClockMath.h"
+#include "app/session/MoveText.h"
+#include "app/session/ClockMath.h"
 
 #include <gtest/gtest.h>
 

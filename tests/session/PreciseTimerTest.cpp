@@ -1,4 +1,4 @@
-#include "app/PreciseTimer.h"
+#include "app/session/PreciseTimer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The promotion choice between programs and with peers that lack it, games kept as PGN, and the
 // tray's notices while the window is away.
 #include "app/GameAutosave.h"
-#include "app/PeerLink.h"
+#include "app/session/PeerLink.h"
 #include "tests/components/FakeTrayShell.h"
 #include "tests/session/SessionFixture.h"
 
@@ -61,23 +61,23 @@ TEST(Promotion, TwoProgramsPlayAKnightPromotionThatMatesAndKeepTheGameOnce) {
     TPair pair([&](TMainFormSeams &seams) { seams.AutosaveFolder = games.path(); });
     ASSERT_TRUE(pair.Connect());
     ASSERT_TRUE(WaitUntil([&] {
-        return pair.Listener->Link->PeerFeatures().Promotion &&
-               pair.Caller->Link->PeerFeatures().Promotion;
+        return pair.Listener->Session().Link().PeerFeatures().Promotion &&
+               pair.Caller->Session().Link().PeerFeatures().Promotion;
     }));
     ASSERT_TRUE(pair.StartGame());
     ASSERT_TRUE(PlayMoves(pair, KnightMateLine));
     pair.Caller.Boxes.Script.Answer(true, QStringLiteral("N"));
     Drag(pair.Caller->ChessBrd1, "E2", "F1");
-    ASSERT_TRUE(
-        WaitUntil([&] { return pair.Listener->Game.Outcome && pair.Caller->Game.Outcome; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return pair.Listener->Session().Outcome() && pair.Caller->Session().Outcome(); }));
 
     EXPECT_EQ(pair.Caller.Boxes.Promotions(), QStringList{"Black"});
     EXPECT_TRUE(pair.Listener.Boxes.Promotions().isEmpty());
     EXPECT_EQ(PieceOn(pair.Listener, "F1"), 'n');
     EXPECT_EQ(PieceOn(pair.Caller, "F1"), 'n');
     const TGameOutcome mate{TGameEnd::Checkmate, TGameResult::BlackWins};
-    EXPECT_EQ(*pair.Listener->Game.Outcome, mate);
-    EXPECT_EQ(*pair.Caller->Game.Outcome, mate);
+    EXPECT_EQ(*pair.Listener->Session().Outcome(), mate);
+    EXPECT_EQ(*pair.Caller->Session().Outcome(), mate);
 
     // Hanging up after the end keeps nothing more.
     pair.Caller->BitBtn6Click();
@@ -104,7 +104,7 @@ TEST(Promotion, TwoProgramsPlayAKnightPromotionThatMatesAndKeepTheGameOnce) {
 TEST(Promotion, TwoProgramsAgreeOnAWhiteRookTakenOnG8) {
     TPair pair;
     ASSERT_TRUE(pair.Connect());
-    ASSERT_TRUE(WaitUntil([&] { return pair.Caller->Link->PeerFeatures().Promotion; }));
+    ASSERT_TRUE(WaitUntil([&] { return pair.Caller->Session().Link().PeerFeatures().Promotion; }));
     ASSERT_TRUE(pair.StartGame());
     ASSERT_TRUE(PlayMoves(pair, WhiteCaptureLine));
     pair.Listener.Boxes.Script.Answer(true, QStringLiteral("R"));
@@ -113,7 +113,7 @@ TEST(Promotion, TwoProgramsAgreeOnAWhiteRookTakenOnG8) {
     EXPECT_EQ(PieceOn(pair.Caller, "G8"), 'R');
     // Black takes back on the h-file and the game goes on.
     EXPECT_EQ(PieceOn(pair.Listener, "H1"), 'r');
-    EXPECT_TRUE(pair.Listener->Game.Running() && pair.Caller->Game.Running());
+    EXPECT_TRUE(pair.Listener->Session().GameRunning() && pair.Caller->Session().GameRunning());
 }
 
 struct TPeerPromotionRow {
@@ -195,8 +195,8 @@ TEST(Promotion, AChoiceThatOutlivesItsConnectionReachesNoOtherPeer) {
     EXPECT_EQ(PieceOn(window, "G8"), 'N');
     // Kept once, after the move was complete: the promotion is in it, the result open.
     const TGameOutcome lost{TGameEnd::ConnectionLost, TGameResult::Unfinished};
-    ASSERT_TRUE(window->Game.Outcome);
-    EXPECT_EQ(*window->Game.Outcome, lost);
+    ASSERT_TRUE(window->Session().Outcome());
+    EXPECT_EQ(*window->Session().Outcome(), lost);
     const QString kept = DayFile(games.path());
     EXPECT_EQ(kept.count(QStringLiteral("[Event ")), 1);
     EXPECT_TRUE(kept.contains(QStringLiteral("hxg8=N *"))) << kept.toStdString();
@@ -213,8 +213,8 @@ TEST(Promotion, SavedFileHoldsTheGameAsShown) {
     window->SaveGamePgn();
     QFile saved(chosen + QStringLiteral(".pgn"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll().toStdString(), window->GamePgnText());
-    EXPECT_TRUE(window->GamePgnText().find("1. e4 e5 *") != std::string::npos);
+    EXPECT_EQ(saved.readAll().toStdString(), window->Session().GamePgnText());
+    EXPECT_TRUE(window->Session().GamePgnText().find("1. e4 e5 *") != std::string::npos);
     window.Boxes.Script.Answer(false); // cancelled: nothing written, nothing told
     window->SaveGamePgn();
     EXPECT_TRUE(window.Boxes.Errors().isEmpty());
@@ -222,8 +222,8 @@ TEST(Promotion, SavedFileHoldsTheGameAsShown) {
     window.Boxes.AnswerConfirm(true);
     peer.Send("Morvanti-CTR-AskBack\n");
     ASSERT_TRUE(peer.Expect("Morvanti-CTR-Back"));
-    EXPECT_TRUE(window->GamePgnText().find("\n1. e4 *") != std::string::npos)
-        << window->GamePgnText();
+    EXPECT_TRUE(window->Session().GamePgnText().find("\n1. e4 *") != std::string::npos)
+        << window->Session().GamePgnText();
 }
 
 enum class TWindowState { Active, Inactive, Hidden };
@@ -264,7 +264,7 @@ TEST_P(AwayNotices, TellTheFourEventsOnlyWhileTheWindowIsAway) {
     window.Boxes.AnswerConfirm(false);
     peer.Send("Morvanti-TXT-hello\nMorvanti-CTR-New\nMorvanti-MOV-E2-E4\n"
               "Morvanti-CTR-AskBack\nMorvanti-CTR-Resign\n");
-    ASSERT_TRUE(WaitUntil([&] { return window->Game.Outcome.has_value(); }));
+    ASSERT_TRUE(WaitUntil([&] { return window->Session().Outcome().has_value(); }));
     const QStringList all{
         QStringLiteral("Message from your opponent|hello"),
         QStringLiteral("Boardwick|Your move \u2014 opponent played E2-E4"),

@@ -3,7 +3,7 @@
 // open in nested event loops while further steps run. Invariants are checked after every step.
 //   BOARDWICK_SEED     the seed (printed; default: from the clock)
 //   BOARDWICK_SECONDS  how long each test runs (default 3)
-#include "app/PeerLink.h"
+#include "app/session/PeerLink.h"
 #include "tests/session/SessionFixture.h"
 
 #include <QDateTime>
@@ -82,17 +82,17 @@ class TRandomSession {
             ASSERT_LE(count, 1) << "two boxes at once: " << box->Text.toStdString();
         }
         ASSERT_LE(window.Boxes.Script.Open().size(), 6u);
-        if (window->Timer1->Enabled()) {
-            ASSERT_TRUE(window->Game.Running()) << "a clock runs outside a game";
+        if (window->Session().Timer().Enabled()) {
+            ASSERT_TRUE(window->Session().GameRunning()) << "a clock runs outside a game";
         }
-        ASSERT_LE(window->Link->Queued(), TPeerLink::MaxQueued);
+        ASSERT_LE(window->Session().Link().Queued(), TPeerLink::MaxQueued);
     }
 
     virtual ~TRandomSession() = default;
     virtual void Step() = 0;
 
     // Local actions a player can take on a window that has no box of its own open.
-    const char *Who(TWindow &w) { return w->IsServer() == w.Connected() ? "L" : "C"; }
+    const char *Who(TWindow &w) { return w->Session().IsServer() == w.Connected() ? "L" : "C"; }
 
     void LocalAction(TWindow &w) {
         if (!w.Boxes.Script.Open().empty() || w->ChessBrd1->IsDragging())
@@ -135,14 +135,14 @@ class TRandomSession {
             w->Edit4KeyDown(13);
             break;
         case 10:
-            if (w->Timer1->Enabled())
-                w->Timer1Timer();
+            if (w->Session().Timer().Enabled())
+                w->Session().Timer1Timer();
             break;
         case 11:
-            if (w->Timer1->Enabled() && Chance(10)) { // the flag of the side to move falls
-                (w->ChessBrd1->WhiteToMove() ? w->WhiteMinutes : w->BlackMinutes) = 0;
-                (w->ChessBrd1->WhiteToMove() ? w->WhiteSeconds : w->BlackSeconds) = 0;
-                w->Timer1Timer();
+            if (w->Session().Timer().Enabled() &&
+                Chance(10)) { // the flag of the side to move falls
+                w->Session().SetClock(w->ChessBrd1->WhiteToMove(), {0, 0});
+                w->Session().Timer1Timer();
             }
             break;
         }
@@ -202,10 +202,10 @@ class TPairSession final : public TRandomSession {
             Delivered(w, other);
         } else if (kind < 17) {
             // A broken line from the peer: changes nothing.
-            if (auto *socket = other->Link->Current()) {
+            if (auto *socket = other->Session().Link().Current()) {
                 const char *line = Garbage[Pick(std::size(Garbage))];
                 Say(Who(other), std::string("garbage ") + line);
-                socket->SendString(QByteArray(line) + "\n");
+                socket->Write(QByteArray(line) + "\n");
                 Delivered(other, w);
             }
         } else if (kind < 18 && Chance(25)) {
@@ -217,7 +217,7 @@ class TPairSession final : public TRandomSession {
                    Pair.Caller.Boxes.Script.Open().empty()) {
             Say("C", "call");
             // A listener switched off and on again may have been given another free port.
-            Pair.Caller->ClientSocket->SetPort(Pair.Listener->ListeningPort());
+            Pair.Caller->Sockets().ClientSocket->SetPort(Pair.Listener->ListeningPort());
             Pair.Caller->BitBtn6Click(); // calls again; the address box is answered
         }
         Settle(Pick(3) * 5);
@@ -232,7 +232,7 @@ class TPairSession final : public TRandomSession {
         if (!from.Connected() || !to.Connected())
             return;
         const QString marker = QStringLiteral("delivered %1").arg(++Markers);
-        from->Link->SendChat(marker);
+        from->Session().Link().SendChat(marker);
         WaitUntil([&] { return !to.Connected() || to.Messages().contains(marker); });
     }
     int Markers = 0;
@@ -243,8 +243,8 @@ class TPairSession final : public TRandomSession {
             Say("check", "not connected");
             return;
         }
-        if (Pair.Listener->Game.Phase == TGamePhase::None ||
-            Pair.Caller->Game.Phase == TGamePhase::None) {
+        if (Pair.Listener->Session().Phase() == TGamePhase::None ||
+            Pair.Caller->Session().Phase() == TGamePhase::None) {
             Say("check", "no game yet");
             return; // a new connection before its first game: the boards show older games
         }
@@ -255,8 +255,9 @@ class TPairSession final : public TRandomSession {
         }
         ASSERT_TRUE(WaitUntil([&] {
             return Pair.Listener.Messages().contains(marker) &&
-                   Pair.Caller.Messages().contains(marker) && Pair.Listener->Link->Queued() == 0 &&
-                   Pair.Caller->Link->Queued() == 0;
+                   Pair.Caller.Messages().contains(marker) &&
+                   Pair.Listener->Session().Link().Queued() == 0 &&
+                   Pair.Caller->Session().Link().Queued() == 0;
         })) << "lines lost at step "
             << Steps;
         Settle(10);
@@ -275,8 +276,8 @@ class TPairSession final : public TRandomSession {
             recordB.pop_back();
         ASSERT_EQ(recordA, recordB) << "records differ at step " << Steps;
         ++Compared;
-        if (Pair.Listener->Game.Running() && Pair.Caller->Game.Running()) {
-            ASSERT_NE(Pair.Listener->Game.PlayWhite, Pair.Caller->Game.PlayWhite)
+        if (Pair.Listener->Session().GameRunning() && Pair.Caller->Session().GameRunning()) {
+            ASSERT_NE(Pair.Listener->Session().PlaysWhite(), Pair.Caller->Session().PlaysWhite())
                 << "step " << Steps;
         }
     }

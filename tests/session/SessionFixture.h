@@ -2,8 +2,9 @@
 // Helpers for session tests: windows with scripted boxes on free loopback ports, waiting on
 // conditions, simulated drags and a raw socket that plays a peer.
 #include "app/Main.h"
-#include "app/PreciseTimer.h"
 #include "app/StatusPanels.h"
+#include "app/session/PreciseTimer.h"
+#include "app/session/SocketTransport.h"
 #include "board/ChessBrd.h"
 #include "net/ScktComp.h"
 #include "tests/common/ScriptedDialogs.h"
@@ -33,9 +34,7 @@ class TBoxes final : public TDialogs {
     void ErrorBox(const QString &text) override { Script.ErrorBox(text); }
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                     int maxLength) override;
-    char ChoosePromotion(const TChessBrd &board, bool white) override {
-        return Script.ChoosePromotion(board, white);
-    }
+    char ChoosePromotion(bool white) override { return Script.ChoosePromotion(white); }
     QString SaveFileName(const QString &caption, const QString &suggested,
                          const QString &filter) override {
         return Script.SaveFileName(caption, suggested, filter);

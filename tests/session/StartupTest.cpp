@@ -1,6 +1,6 @@
 #include "app/BoardwickApplication.h"
-#include "app/PreciseTimer.h"
 #include "app/Unit1.h"
+#include "app/session/PreciseTimer.h"
 #include "components/TrayIcon.h"
 #include "net/SocketError.h"
 #include "tests/session/SessionFixture.h"
@@ -98,9 +98,8 @@ TEST(MainWindow, StatusPanelsAre150And150AndTheRest) {
 
 TEST(MainWindow, StartsWaitingForACall) {
     TWindow window;
-    EXPECT_EQ(window->TimePerSide, 45);
-    EXPECT_EQ(window->MessageTag, "Morvanti-");
-    EXPECT_FALSE(window->IsServer());
+    EXPECT_EQ(window->Session().TimePerSide(), 45);
+    EXPECT_FALSE(window->Session().IsServer());
     EXPECT_NE(window->ListeningPort(), 0);
     EXPECT_EQ(window.Panel(0), QString());
     EXPECT_EQ(window.Panel(1), QString());
@@ -108,8 +107,8 @@ TEST(MainWindow, StartsWaitingForACall) {
     EXPECT_EQ(window->Edit1->text(), QString());
     EXPECT_EQ(window->Edit2->text(), QString());
     EXPECT_TRUE(window.MoveList().isEmpty());
-    EXPECT_FALSE(window->Timer1->Enabled());
-    EXPECT_EQ(window->Timer1->Interval, 1000);
+    EXPECT_FALSE(window->Session().Timer().Enabled());
+    EXPECT_EQ(window->Session().Timer().Interval, 1000);
     EXPECT_TRUE(window.Boxes.Log().isEmpty());
 }
 
@@ -168,7 +167,7 @@ TEST(MainWindow, TrayMenuRestoreAndExit) {
     EXPECT_FALSE(window->isMinimized());
     window->Exit1->trigger();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(window->ServerSocket->Active());
+    EXPECT_FALSE(window->Sockets().ServerSocket->Active());
 }
 
 // A desktop notification area that accepts every icon.
@@ -214,7 +213,7 @@ TEST(MainWindow, TrayExitEndsTheProgramFromTheTray) {
     trayed.Window->Exit1->trigger();
     EXPECT_EQ(trayed.Window.Quits, 1);
     EXPECT_FALSE(trayed.Tray->Shown);
-    EXPECT_FALSE(trayed.Window->ServerSocket->Active());
+    EXPECT_FALSE(trayed.Window->Sockets().ServerSocket->Active());
 }
 
 // A desktop that refuses the icon: the failure reaches the error box, not just a log line.
@@ -303,10 +302,10 @@ TEST(AboutBox, OpensFromTheButtonAndSetsTheNextGamesTime) {
     EXPECT_TRUE(shown);
     window.Boxes.AnswerInput(QStringLiteral("3"));
     box.Label5DblClick(box.Label5);
-    EXPECT_EQ(window->TimePerSide, 5);
+    EXPECT_EQ(window->Session().TimePerSide(), 5);
     window.Boxes.AnswerInput(QStringLiteral("120"));
     box.Label5DblClick(box.Label5);
-    EXPECT_EQ(window->TimePerSide, 120);
+    EXPECT_EQ(window->Session().TimePerSide(), 120);
 }
 
 TEST(AboutBox, TimeSettingDoesNothingDuringAGame) {
@@ -323,7 +322,7 @@ TEST(AboutBox, TimeSettingDoesNothingDuringAGame) {
     box.Label5DblClick(box.Label5);
     ASSERT_TRUE(WaitUntil([&] { return !pair.Caller.InGame(); }));
     ASSERT_TRUE(pair.StartGame());
-    EXPECT_EQ(pair.Caller->TimePerSide, 16);
+    EXPECT_EQ(pair.Caller->Session().TimePerSide(), 16);
     EXPECT_EQ(pair.Caller->Edit2->text(), QStringLiteral("16:0"));
 }
 
@@ -353,7 +352,7 @@ TEST_P(LocalAddress, ShowsTheAddressToCallOrNoNetwork) {
     EXPECT_EQ(form.Label4->text(), QString::fromUtf8(GetParam().shown));
     EXPECT_EQ(form.BitBtn6->isEnabled(), GetParam().connectEnabled);
     // Listening goes on whatever the lookup gave.
-    EXPECT_TRUE(form.ServerSocket->Active());
+    EXPECT_TRUE(form.Sockets().ServerSocket->Active());
     EXPECT_EQ(form.StatusBar1->PanelText(2), QStringLiteral("Waiting for a call ..."));
 }
 
@@ -398,12 +397,11 @@ TEST(MainWindow, TakenPortIsReportedAndTheWindowStillWorks) {
     ASSERT_EQ(window.Boxes.Errors().size(), 1);
     EXPECT_TRUE(window.Boxes.Errors().front().contains(QStringLiteral("on API 'bind'")))
         << window.Boxes.Errors().front().toStdString();
-    EXPECT_FALSE(window->ServerSocket->Active());
+    EXPECT_FALSE(window->Sockets().ServerSocket->Active());
     // The other start-up steps still ran; nothing listens, so panel 2 stays empty.
     EXPECT_EQ(window->Label4->text(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(window->Label6->text(), QStringLiteral("None"));
     EXPECT_EQ(window.Panel(2), QString());
-    EXPECT_EQ(window->MessageTag, "Morvanti-");
     EXPECT_TRUE(window->BitBtn6->isEnabled());
 }
 

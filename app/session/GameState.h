@@ -1,6 +1,6 @@
 #pragma once
-#include "app/GameEnd.h"
-#include "app/PeerProtocol.h"
+#include "app/session/GameEnd.h"
+#include "app/session/PeerProtocol.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +32,7 @@ struct TGameState {
     int LocalMovesSent = 0;   // of those, sent to the peer
     bool LocalDraw = false;   // the local move being played drew the game
     bool StepsOff = false;    // the step buttons are switched off (kept across connections)
+    bool StepAsksOn = false;  // the step buttons take clicks: on at connecting, then by the switch
     std::array<bool, AskKinds> Asking{};   // a question of this kind is open
     std::array<bool, AskKinds> Refusing{}; // a refusal notice of this kind is open
     int MinutesPerSide = 0;                // the time control the game started with

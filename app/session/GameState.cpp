@@ -1,4 +1,4 @@
-#include "app/GameState.h"
+#include "app/session/GameState.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/IntegerSyntax.h"
+#include "app/session/IntegerSyntax.h"
 
 #include <cstdint>
 #include <limits>

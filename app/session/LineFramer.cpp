@@ -1,4 +1,4 @@
-#include "app/LineFramer.h"
+#include "app/session/LineFramer.h"
 
 std::vector<std::string> TLineFramer::Feed(std::string_view bytes) {
     std::vector<std::string> lines;

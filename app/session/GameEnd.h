@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Notices.h"
+#include "app/session/Notices.h"
 #include "board/core/Pgn.h"
 
 class TChessRules;

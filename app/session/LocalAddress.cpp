@@ -1,4 +1,4 @@
-#include "app/LocalAddress.h"
+#include "app/session/LocalAddress.h"
 
 #include <QHostAddress>
 #include <QHostInfo>

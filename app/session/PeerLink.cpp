@@ -1,63 +1,41 @@
-#include "app/PeerLink.h"
-
-#include "net/ScktComp.h"
+#include "app/session/PeerLink.h"
 
 #include <QTimer>
 
-TPeerLink::TPeerLink(std::string tag, QObject *parent)
-    : QObject(parent), messageTag_(std::move(tag)) {}
-
-void TPeerLink::UseTransport(TServerSocket *listener, TClientSocket *caller) {
-    listener_ = listener;
-    caller_ = caller;
+TPeerLink::TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport,
+                     TPeerLinkOwner &owner, QObject *parent)
+    : QObject(parent), messageTag_(std::move(tag)), transport_(std::move(transport)),
+      owner_(owner) {
+    transport_->Bind(this);
 }
 
-void TPeerLink::Listen() {
-    if (!listener_->Active())
-        listener_->SetActive(true);
-}
-
-bool TPeerLink::Listening() const {
-    return listener_->Active();
-}
-
-quint16 TPeerLink::ListeningPort() const {
-    return listener_->LocalPort();
-}
-
-void TPeerLink::StopCalling() {
-    listener_->SetActive(false);
-    caller_->SetActive(false);
-}
-
-void TPeerLink::Call(const QString &host) {
-    caller_->SetHost(host);
-    caller_->SetActive(true);
+// The transport's connections must not report to a link that is going.
+TPeerLink::~TPeerLink() {
+    transport_->Bind(nullptr);
 }
 
 void TPeerLink::HangUp() {
-    if (lastRole_ == TPeerRole::Accepted)
-        listener_->SetActive(false);
-    else
-        caller_->SetActive(false);
+    transport_->HangUp(lastRole_);
+    // Dropping the listener's connection reports nothing; the end is told here instead.
+    if (HasPeer())
+        Ended(connection_);
 }
 
-void TPeerLink::Shutdown() {
-    listener_->SetActive(false);
-    caller_->SetActive(false);
-}
-
-void TPeerLink::Attach(TCustomWinSocket *socket, TPeerRole role) {
-    socket_ = socket;
+void TPeerLink::Opened(TPeerConnection *connection, TPeerRole role) {
+    connection_ = connection;
     lastRole_ = role;
     Reset();
     // A copy without features ignores the line; the game's own lines follow it unchanged.
     Send(TPeerChannel::Control, FeaturesPayload(OwnFeatures()));
+    owner_.PeerConnected(role, connection->PeerAddress());
 }
 
-void TPeerLink::Detach() {
-    socket_ = nullptr;
+void TPeerLink::Ended(TPeerConnection *connection) {
+    if (HasPeer() && !IsCurrent(connection))
+        return;
+    connection_ = nullptr;
     Reset();
+    owner_.PeerEnded();
 }
 
 // Nothing read from one connection survives into the next.
@@ -68,28 +46,15 @@ void TPeerLink::Reset() {
     features_ = {};
 }
 
-bool TPeerLink::IsCurrent(const TCustomWinSocket *socket) const {
-    return socket_ && socket == socket_;
-}
-
-void TPeerLink::Refuse(TCustomWinSocket *socket) {
-    refused_.append(socket);
-    QTimer::singleShot(0, socket, [socket] { socket->Close(); });
-}
-
-bool TPeerLink::IsRefused(const TCustomWinSocket *socket) {
-    refused_.removeAll(QPointer<TCustomWinSocket>());
-    for (const auto &refused : refused_)
-        if (refused == socket)
-            return true;
-    return false;
+bool TPeerLink::IsCurrent(const TPeerConnection *connection) const {
+    return connection_ && connection == connection_;
 }
 
 void TPeerLink::Send(TPeerChannel channel, std::string_view payload) {
-    if (!socket_ || !socket_->Connected())
+    if (!connection_ || !connection_->Open())
         return;
     const std::string line = BuildPeerLine(messageTag_, channel, payload);
-    socket_->SendString(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    connection_->Write(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void TPeerLink::SendControl(TControlWord word) {
@@ -118,9 +83,9 @@ void TPeerLink::SendPromotion(char piece) {
         Send(TPeerChannel::Control, payload);
 }
 
-void TPeerLink::Receive(TCustomWinSocket *socket) {
-    const QByteArray bytes = socket->ReceiveAvailable();
-    if (!IsCurrent(socket))
+void TPeerLink::Readable(TPeerConnection *connection) {
+    const QByteArray bytes = connection->Take();
+    if (!IsCurrent(connection))
         return; // a refused caller, or a connection that has ended: read and forgotten
     const std::uint64_t serial = connectionSerial_;
     // Every complete line joins the queue before any runs, so a box opened by one of them cannot
@@ -128,22 +93,23 @@ void TPeerLink::Receive(TCustomWinSocket *socket) {
     for (auto &text : framer_.Feed(
              std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         TPeerLine line = ParsePeerLine(text, messageTag_);
-        if (line.Channel == TPeerChannel::Control) {
-            if (const auto features = ParseFeaturesPayload(line.Payload)) {
-                features_ = *features;
-                continue;
-            }
+        if (line.Announcement) {
+            features_ = *ParseFeaturesPayload(line.Payload);
+            continue;
         }
-        if (OnArrival && !OnArrival(line))
+        // Only a peer that announced the choice names promotion pieces.
+        if (!features_.Promotion)
+            line.Promotion.reset();
+        if (!owner_.PeerArrived(line))
             continue;
         if (serial != connectionSerial_)
             return; // dealing with the arrival ended the connection
         queue_.push_back({serial, std::move(line)});
     }
     Pump();
-    if (serial == connectionSerial_ && socket_ &&
+    if (serial == connectionSerial_ && connection_ &&
         (queue_.size() > MaxQueued || QueuedBytes() > MaxQueuedBytes))
-        socket_->Close();
+        connection_->Close();
 }
 
 void TPeerLink::Pump() {
@@ -154,15 +120,14 @@ void TPeerLink::Pump() {
         }
         const bool first = it == queue_.begin();
         const bool chat = it->Line.Channel == TPeerChannel::Chat;
-        if (!(first || chat) || (MayDispatch && !MayDispatch(it->Line))) {
+        if (!(first || chat) || !owner_.MayRun(it->Line)) {
             ++it;
             continue;
         }
         // Taken out before it runs: a box it opens may let this loop run again.
         TPeerLine line = std::move(it->Line);
         queue_.erase(it);
-        if (OnLine)
-            OnLine(line);
+        owner_.PeerLine(line);
         it = queue_.begin();
     }
 }

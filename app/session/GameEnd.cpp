@@ -1,4 +1,4 @@
-#include "app/GameEnd.h"
+#include "app/session/GameEnd.h"
 
 #include "board/core/KingAttack.h"
 #include "board/core/Notation.h"

@@ -1,6 +1,6 @@
-#include "app/PeerProtocol.h"
+#include "app/session/PeerProtocol.h"
 
-#include "app/IntegerSyntax.h"
+#include "app/session/IntegerSyntax.h"
 
 #include <QStringDecoder>
 
@@ -73,8 +73,12 @@ TPeerLine ParsePeerLine(std::string_view line, std::string_view tag) {
     if (result.Channel == TPeerChannel::None)
         return result;
     result.Payload = std::string(payload);
+    if (result.Channel == TPeerChannel::Move)
+        result.Move = ReadMoveText(payload);
     if (result.Channel != TPeerChannel::Control)
         return result;
+    result.Promotion = ParsePromotionPayload(payload);
+    result.Announcement = ParseFeaturesPayload(payload).has_value();
     for (const auto &[word, text] : ControlWords) {
         if (payload == text) {
             result.Word = word;

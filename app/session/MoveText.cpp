@@ -1,4 +1,4 @@
-#include "app/MoveText.h"
+#include "app/session/MoveText.h"
 
 namespace {
 char Upper(char c) {

@@ -1,4 +1,4 @@
-#include "app/ClockMath.h"
+#include "app/session/ClockMath.h"
 
 bool TickClock(int &minutes, int &seconds) {
     if (seconds > 0) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/session/MoveText.h"
+
 #include <QString>
 
 #include <optional>
@@ -27,12 +29,17 @@ enum class TControlWord {
     WardOn
 };
 
-// What one received line asks for. Channel None: the line is ignored.
+struct TPeerFeatures;
+
+// What one received line asks for, read once where it arrives. Channel None: the line is ignored.
 struct TPeerLine {
     TPeerChannel Channel = TPeerChannel::None;
     std::string Payload;
     TControlWord Word = TControlWord::None; // control lines only
     std::optional<int> NewTime;             // control lines whose number is greater than 4
+    TMoveText Move;                         // move lines: the squares it names
+    std::optional<char> Promotion;          // a "Promote" control line: the piece it names
+    bool Announcement = false;              // a "Features" control line (see TPeerFeatures)
 };
 
 inline constexpr std::string_view DefaultMessageTag = "Morvanti-";

@@ -1,0 +1,116 @@
+#pragma once
+#include "app/session/LineFramer.h"
+#include "app/session/PeerProtocol.h"
+#include "app/session/PeerTransport.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// What the link tells the session it serves.
+class TPeerLinkOwner {
+  public:
+    virtual ~TPeerLinkOwner() = default;
+    // A caller or a call is connected; it is the current connection from now on.
+    virtual void PeerConnected(TPeerRole role, const QString &address) = 0;
+    // The current connection (or a call that never connected) has ended.
+    virtual void PeerEnded() = 0;
+    virtual void CallFailed() = 0;
+    // Every received line passes here first; false: it was dealt with and does not join the queue.
+    virtual bool PeerArrived(const TPeerLine &line) = 0;
+    // Whether the first waiting line may run now.
+    virtual bool MayRun(const TPeerLine &line) = 0;
+    virtual void PeerLine(const TPeerLine &line) = 0;
+};
+
+// The one connection to the peer: the transport it runs on, the connection in use and its role,
+// the framing of what it sends, the queue of received lines not yet dispatched, and a serial that
+// tells connections apart. Every line put on the wire is built here.
+class TPeerLink : public QObject {
+  public:
+    // A peer that keeps sending while the board is busy is cut off past this many waiting lines;
+    // a game in play never holds more than a handful.
+    static constexpr std::size_t MaxQueued = 512;
+    static constexpr std::size_t MaxQueuedBytes = 256 * 1024;
+
+    TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,
+              QObject *parent = nullptr);
+    ~TPeerLink() override;
+
+    TPeerTransport &Transport() const { return *transport_; }
+    void Listen() { transport_->Listen(); }
+    bool Listening() const { return transport_->Listening(); }
+    quint16 ListeningPort() const { return transport_->ListeningPort(); }
+    void StopCalling() { transport_->StopCalling(); }
+    void Call(const QString &host) { transport_->Call(host); }
+    // Ends the current connection; the session hears of it whichever way the transport closes.
+    void HangUp();
+    void Shutdown() { transport_->Shutdown(); }
+
+    // From the transport.
+    // A caller asks to connect: false when the seat is taken and it must be turned away.
+    bool SeatFree() const { return !HasPeer(); }
+    // A new current connection; what this copy understands is announced on it at once.
+    void Opened(TPeerConnection *connection, TPeerRole role);
+    // Takes everything the connection has ready. Complete lines of the current connection join the
+    // queue; bytes of any other are read and forgotten. Then dispatches what may go.
+    void Readable(TPeerConnection *connection);
+    // A connection has ended; only the current one (or the end of a call not yet connected)
+    // reaches the session.
+    void Ended(TPeerConnection *connection);
+    void Failed() { owner_.CallFailed(); }
+
+    bool HasPeer() const { return !connection_.isNull(); }
+    bool IsCurrent(const TPeerConnection *connection) const;
+    TPeerConnection *Current() const { return connection_; }
+    // The role of the current connection, or of the last one once it has ended.
+    TPeerRole Role() const { return lastRole_; }
+    // Moves on whenever a connection starts or ends; an answer prepared for one connection checks
+    // it before it goes out.
+    std::uint64_t Serial() const { return connectionSerial_; }
+
+    // Outgoing lines, fire-and-forget on the current connection: nothing is sent without one.
+    void SendControl(TControlWord word);
+    void SendTime(int minutes);
+    void SendMove(std::string_view moveText);
+    void SendChat(const QString &text);
+    // The piece the next move line promotes to; only to a peer that announced Promotion.
+    void SendPromotion(char piece);
+
+    // What the peer of the current connection announced; nothing before its announcement.
+    const TPeerFeatures &PeerFeatures() const { return features_; }
+
+    // Dispatches queued lines in arrival order for as long as MayRun lets the first one go;
+    // chat lines behind a waiting line go at once. Safe to run again from inside a dispatch.
+    void Pump();
+    // Pump from the event loop, once whatever runs now has returned.
+    void PumpSoon();
+    std::size_t Queued() const { return queue_.size(); }
+    std::size_t QueuedBytes() const;
+    bool HasQueued(TControlWord word) const;
+
+  private:
+    struct TQueued {
+        std::uint64_t Serial;
+        TPeerLine Line;
+    };
+
+    void Send(TPeerChannel channel, std::string_view payload);
+    void Reset();
+
+    std::string messageTag_;
+    std::unique_ptr<TPeerTransport> transport_;
+    TPeerLinkOwner &owner_;
+    QPointer<TPeerConnection> connection_;
+    TPeerRole lastRole_ = TPeerRole::Called;
+    std::uint64_t connectionSerial_ = 0;
+    TLineFramer framer_;
+    TPeerFeatures features_;
+    std::deque<TQueued> queue_;
+    bool pumpPosted_ = false;
+};

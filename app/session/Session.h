@@ -1,0 +1,168 @@
+#pragma once
+#include "app/session/GameState.h"
+#include "app/session/Notices.h"
+#include "app/session/PeerLink.h"
+#include "app/session/PreciseTimer.h"
+#include "board/core/ChessTypes.h"
+
+#include <QDate>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class TChessRules;
+class TDialogs;
+
+// What the buttons offer; derived from the session's state each time it changes.
+struct TSessionButtons {
+    bool NewGame = true;     // New Game
+    bool Resign = false;     // Resign Game
+    bool Connected = false;  // the connect button reads "Disconnect"
+    bool StepAsks = false;   // the two step buttons
+    bool StepSwitch = false; // the step switch
+    bool StepsOff = false;   // the step switch reads "< ON >"
+    friend bool operator==(const TSessionButtons &, const TSessionButtons &) = default;
+};
+
+// What the session shows. The window implements it with its widgets; tests record it.
+class TSessionView {
+  public:
+    virtual ~TSessionView() = default;
+    // Whose turn the status bar shows, and whether the board takes the local player's moves.
+    virtual void ShowTurn(bool whiteToMove, bool boardTakesMoves) = 0;
+    virtual void ShowClock(bool white, const QString &text) = 0;
+    // The game record, one line per half-move played.
+    virtual void ShowMoveList(const QStringList &lines) = 0;
+    virtual void AddMessage(const QString &line) = 0;
+    virtual void ShowStatus(int panel, const QString &text) = 0;
+    virtual void ShowButtons(const TSessionButtons &buttons) = 0;
+    virtual void ShowOpponent(const QString &opponent) = 0;
+    // Puts a held piece back; its end of drag reaches the session before this returns.
+    virtual void CancelDrag() = 0;
+    virtual void ClearChatInput() = 0;
+    // Tells the player about something while the window is away (the view decides whether).
+    virtual void NotifyAway(const TNotice &notice) = 0;
+};
+
+// What a session uses besides the board and the view; tests replace it.
+struct TSessionSeams {
+    // Starts a reverse lookup of an address and later calls answer with the name, or with an empty
+    // text when it has none; an answer after the session is gone must not be delivered.
+    std::function<void(const QString &address, std::function<void(const QString &name)> answer)>
+        LookUpName;
+    // Keeps an ended game's PGN; false with the reason when it could not.
+    std::function<bool(const std::string &pgn, QString &reason)> KeepGame;
+    TPreciseTimer::TClock Clock; // the clocks' time source; empty: the system's
+    QString ListeningText = QStringLiteral("Waiting for a call ...");
+};
+
+// The game between this copy and its peer: the connection, the game's state, both clocks, the
+// questions asked and being answered, and the end of a game with what is kept of it. It drives the
+// rules it is given (in the program, the board control) and shows everything through the view.
+class TSession : public QObject, private TPeerLinkOwner {
+  public:
+    TSession(TChessRules &board, TSessionView &view, TDialogs &dialogs,
+             std::unique_ptr<TPeerTransport> transport, TSessionSeams seams = {},
+             QObject *parent = nullptr);
+    ~TSession() override;
+
+    // Start-up: listens; false when the port could not be had (the failure was shown).
+    bool Start();
+    // The window is closing: nothing listens or calls any more.
+    void Close();
+
+    // What the user did.
+    void NewGame();
+    void Resign();
+    // Connect pressed: asks for the address and calls it; Disconnect: ends the connection.
+    void ConnectOrDisconnect();
+    void Chat(const QString &text);
+    void AskStep(bool back);
+    void AskStepSwitch();
+    // The local player picks up a piece, and lets it go (a move was made on drop, or not).
+    void PieceTaken();
+    void DragEnded();
+    // A whole local move as the board's drag makes it: take, drop, end of drag.
+    bool PlayLocalMove(Square from, Square to);
+
+    // The clock of the side to move loses a second; its flag falls below 0:0.
+    void Timer1Timer();
+
+    int TimePerSide() const { return timePerSide_; }
+    void SetTimePerSide(int minutes) { timePerSide_ = minutes; }
+
+    // What the session stands at.
+    bool Connected() const { return link_->HasPeer(); }
+    bool IsServer() const { return link_->Role() == TPeerRole::Accepted; }
+    TGamePhase Phase() const { return game_.Phase; }
+    bool GameRunning() const { return game_.Running(); }
+    bool PlaysWhite() const { return game_.PlayWhite; }
+    const std::optional<TGameOutcome> &Outcome() const { return game_.Outcome; }
+    bool ClockRunning() const { return timer_->Enabled(); }
+    // Clocks as minutes and seconds; a test may set one to make a flag fall.
+    struct TClock {
+        int Minutes = 0, Seconds = 0;
+    };
+    TClock WhiteClock() const { return white_; }
+    TClock BlackClock() const { return black_; }
+    void SetClock(bool white, TClock clock);
+    const QString &ConnectAddress() const { return connectAddress_; }
+    TPeerLink &Link() const { return *link_; }
+    TPreciseTimer &Timer() const { return *timer_; }
+
+    // The game on the board as PGN, as it stands: finished or not.
+    std::string GamePgnText() const;
+    QDate GameDate() const { return gameDate_.isValid() ? gameDate_ : QDate::currentDate(); }
+
+  private:
+    // From the link.
+    void PeerConnected(TPeerRole role, const QString &address) override;
+    void PeerEnded() override;
+    void CallFailed() override;
+    bool PeerArrived(const TPeerLine &line) override;
+    bool MayRun(const TPeerLine &line) override;
+    void PeerLine(const TPeerLine &line) override;
+
+    void WireBoard();
+    bool PeerMove(const TPeerLine &line);
+    void RunControl(TControlWord word);
+    void StartGame(bool playWhite);
+    void ReceivedNew();
+    void CheckMoves();
+    void UpdateMove();
+    void ShowClocks();
+    void ShowButtons();
+    void ConnectionClosed();
+    bool StartListening();
+    void AnswerRequest(TAskKind kind);
+    void ShowRefusal(TAskKind kind);
+    void StepBoard(bool back);
+    void SwitchSteps(bool off);
+    void DrawNotice(const QString &text);
+    void LocalMoveDone();
+    void Release();
+    char PromotionFor();
+    void EndGame(TEndTrigger trigger);
+    void ResignWith(TEndTrigger trigger);
+    void KeepEndedGame();
+    bool LocalMoveInProgress() const;
+
+    TChessRules &board_;
+    TSessionView &view_;
+    TDialogs &dialogs_;
+    TSessionSeams seams_;
+    TPeerLink *link_;      // child
+    TPreciseTimer *timer_; // child
+    TGameState game_;
+    TClock white_, black_;
+    int timePerSide_ = 45;
+    QString connectAddress_;
+    QString opponent_; // the peer's name, else its address; kept for the last game's record
+    QDate gameDate_;   // the day the game on the board started
+    Square moveFrom_ = Square::None, moveTo_ = Square::None; // the last move played on the board
+    bool closing_ = false;
+};
