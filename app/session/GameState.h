@@ -28,6 +28,8 @@ struct TGameState {
     TBoardHold Hold = TBoardHold::Free;
     int MovesMade = 0;        // half-moves played on the board in this game, both sides
     std::uint64_t Serial = 0; // moves on at every new game
+    std::uint32_t Number = 0; // the numbered game of this connection (see TPeerFeatures::Numbered)
+    bool StartedHere = false; // the numbered game was started by the local player
     int LocalMovesMade = 0;   // moves played by local drops
     int LocalMovesSent = 0;   // of those, sent to the peer
     bool LocalDraw = false;   // the local move being played drew the game

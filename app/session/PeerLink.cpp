@@ -61,6 +61,22 @@ void TPeerLink::SendControl(TControlWord word) {
     Send(TPeerChannel::Control, ControlWordText(word));
 }
 
+void TPeerLink::SendNew(std::uint32_t game, int minutes) {
+    if (features_.Numbered) {
+        Send(TPeerChannel::Control, NumberedNewPayload(game, minutes));
+        return;
+    }
+    SendTime(minutes);
+    SendControl(TControlWord::New);
+}
+
+void TPeerLink::SendResign(std::uint32_t game) {
+    if (features_.Numbered)
+        Send(TPeerChannel::Control, NumberedResignPayload(game));
+    else
+        SendControl(TControlWord::Resign);
+}
+
 void TPeerLink::SendTime(int minutes) {
     Send(TPeerChannel::Control, std::to_string(minutes));
 }
@@ -100,6 +116,10 @@ void TPeerLink::Readable(TPeerConnection *connection) {
         // Only a peer that announced the choice names promotion pieces.
         if (!features_.Promotion)
             line.Promotion.reset();
+        if (!features_.Numbered && line.Game) { // a word it never announced
+            line.Word = TControlWord::None;
+            line.Game.reset();
+        }
         if (!owner_.PeerArrived(line))
             continue;
         if (serial != connectionSerial_)

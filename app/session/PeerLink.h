@@ -77,6 +77,10 @@ class TPeerLink : public QObject {
     // Outgoing lines, fire-and-forget on the current connection: nothing is sent without one.
     void SendControl(TControlWord word);
     void SendTime(int minutes);
+    // A new game, or the end of one: numbered for a peer that announced Numbered, else the time
+    // line and "New", or "Resign".
+    void SendNew(std::uint32_t game, int minutes);
+    void SendResign(std::uint32_t game);
     void SendMove(std::string_view moveText);
     void SendChat(const QString &text);
     // The piece the next move line promotes to; only to a peer that announced Promotion.

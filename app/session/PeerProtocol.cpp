@@ -35,7 +35,47 @@ int NumberOrZero(std::string_view payload) {
         .value_or(0);
 }
 
+// Decimal digits only, without sign or leading zero, at most nine of them.
+std::optional<std::uint32_t> Count(std::string_view text) {
+    if (text.empty() || text.size() > 9 || text.front() == '0')
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
+void ReadNumbered(std::string_view payload, TPeerLine &line) {
+    const auto space = payload.find(' ');
+    if (space == std::string_view::npos)
+        return;
+    const std::string_view word = payload.substr(0, space), rest = payload.substr(space + 1);
+    if (word == "Resign") {
+        if (const auto game = Count(rest))
+            line.Word = TControlWord::Resign, line.Game = game;
+        return;
+    }
+    const auto second = rest.find(' ');
+    if (word != "New" || second == std::string_view::npos)
+        return;
+    const auto game = Count(rest.substr(0, second));
+    const auto minutes = Count(rest.substr(second + 1));
+    if (game && minutes && *minutes >= MinMinutes && *minutes <= MaxMinutes)
+        line.Word = TControlWord::New, line.Game = game, line.Minutes = static_cast<int>(*minutes);
+}
+
 } // namespace
+
+std::string NumberedNewPayload(std::uint32_t game, int minutes) {
+    return "New " + std::to_string(game) + ' ' + std::to_string(minutes);
+}
+
+std::string NumberedResignPayload(std::uint32_t game) {
+    return "Resign " + std::to_string(game);
+}
 
 std::string_view ChannelName(TPeerChannel channel) {
     switch (channel) {
@@ -78,6 +118,7 @@ TPeerLine ParsePeerLine(std::string_view line, std::string_view tag) {
     if (result.Channel != TPeerChannel::Control)
         return result;
     result.Promotion = ParsePromotionPayload(payload);
+    ReadNumbered(payload, result);
     result.Announcement = ParseFeaturesPayload(payload).has_value();
     for (const auto &[word, text] : ControlWords) {
         if (payload == text) {
@@ -109,7 +150,7 @@ QString DecodeChatText(std::string_view payload) {
 
 TPeerFeatures OwnFeatures() {
     TPeerFeatures features;
-    features.Promotion = true;
+    features.Promotion = features.Numbered = true;
     return features;
 }
 
@@ -117,6 +158,8 @@ std::string FeaturesPayload(const TPeerFeatures &features) {
     std::string payload(FeaturesWord);
     if (features.Promotion)
         payload.append(" ").append(PromotionFeature);
+    if (features.Numbered)
+        payload.append(" ").append(NumberedFeature);
     return payload;
 }
 
@@ -131,8 +174,9 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         rest.remove_prefix(1);
         const auto space = rest.find(' ');
         const auto end = space == std::string_view::npos ? rest.size() : space;
-        if (rest.substr(0, end) == PromotionFeature)
-            features.Promotion = true;
+        const auto word = rest.substr(0, end);
+        features.Promotion |= word == PromotionFeature;
+        features.Numbered |= word == NumberedFeature;
         rest.remove_prefix(end);
     }
     return features;

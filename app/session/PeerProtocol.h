@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ struct TPeerLine {
     TMoveText Move;                         // move lines: the squares it names
     std::optional<char> Promotion;          // a "Promote" control line: the piece it names
     bool Announcement = false;              // a "Features" control line (see TPeerFeatures)
+    std::optional<std::uint32_t> Game;      // a numbered "New" or "Resign": the game it names
+    int Minutes = 0;                        // a numbered "New": the minutes per side
 };
 
 inline constexpr std::string_view DefaultMessageTag = "Morvanti-";
@@ -64,12 +67,14 @@ std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::strin
 // number, so a copy without features ignores the whole line.
 struct TPeerFeatures {
     bool Promotion = false; // a promoting move is preceded by the piece chosen
+    bool Numbered = false;  // "New" and "Resign" name the game they start or end (see below)
     friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
 };
 
 inline constexpr std::string_view FeaturesWord = "Features";
 inline constexpr std::string_view PromotionFeature = "Promotion";
 inline constexpr std::string_view PromoteWord = "Promote";
+inline constexpr std::string_view NumberedFeature = "Numbered";
 
 // What this copy understands.
 TPeerFeatures OwnFeatures();
@@ -85,3 +90,11 @@ std::string PromotionPayload(char piece);
 // The upper-case piece letter a control payload names ("Promote Q", "R", "B" or "N" exactly);
 // empty for anything else. It applies to the next move line only.
 std::optional<char> ParsePromotionPayload(std::string_view payload);
+
+// Numbered games, between copies that both announced Numbered: the games of a connection are
+// counted from 1, "New <game> <minutes>" starts one with its time per side (instead of a time line
+// and "New"), and "Resign <game>" ends that game only. So a New Game that crossed the peer's is
+// known for one, and a resignation of a game already replaced ends nothing.
+inline constexpr int MinMinutes = 5, MaxMinutes = 999;
+std::string NumberedNewPayload(std::uint32_t game, int minutes);
+std::string NumberedResignPayload(std::uint32_t game);

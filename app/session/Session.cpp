@@ -163,6 +163,7 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
     if (accepted)
         view_.ClearChatInput();
     game_.Phase = TGamePhase::None;
+    game_.Number = 0;
     game_.StepAsksOn = true; // whatever the switch says, as every connection starts
     opponent_ = address;
     view_.ShowOpponent(accepted ? address : QString());
@@ -246,7 +247,7 @@ void TSession::PeerLine(const TPeerLine &line) {
     case TPeerChannel::Control:
         if (line.Promotion)
             game_.PeerPromotion = *line.Promotion;
-        RunControl(line.Word);
+        RunControl(line);
         if (line.NewTime) {
             timePerSide_ = *line.NewTime;
             white_.Minutes = black_.Minutes = *line.NewTime;
@@ -286,9 +287,12 @@ bool TSession::PeerMove(const TPeerLine &line) {
     return made;
 }
 
-void TSession::RunControl(TControlWord word) {
+void TSession::RunControl(const TPeerLine &line) {
+    const TControlWord word = line.Word;
     switch (word) {
     case TControlWord::Resign: {
+        if (line.Game && *line.Game != game_.Number)
+            break; // a game already replaced
         const bool white = board_.WhiteToMove();
         const TClock own = game_.PlayWhite ? white_ : black_;
         EndGame(PeerResignTrigger(game_.PlayWhite, white == game_.PlayWhite,
@@ -296,7 +300,7 @@ void TSession::RunControl(TControlWord word) {
         break;
     }
     case TControlWord::New:
-        ReceivedNew();
+        ReceivedNew(line);
         break;
     case TControlWord::Back:
     case TControlWord::Forward:
@@ -361,13 +365,33 @@ void TSession::ShowButtons() {
 void TSession::NewGame() {
     if (!Connected())
         return;
+    if (link_->PeerFeatures().Numbered) {
+        game_.StartedHere = true;
+        link_->SendNew(++game_.Number, timePerSide_);
+        StartGame(true);
+        return;
+    }
     const bool playWhite = ColoursByRole(game_) ? IsServer() : true;
     link_->SendTime(timePerSide_);
     StartGame(playWhite);
     link_->SendControl(TControlWord::New);
 }
 
-void TSession::ReceivedNew() {
+void TSession::ReceivedNew(const TPeerLine &line) {
+    if (line.Game) {
+        // Both started this game: the side that accepted the call keeps its own and the other
+        // takes it as Black, whatever moves either made meanwhile. An older number is a game the
+        // peer started before it saw this side's newer one.
+        const bool crossed = *line.Game == game_.Number && game_.StartedHere;
+        if (*line.Game < game_.Number || (!crossed && *line.Game == game_.Number) ||
+            (crossed && IsServer()))
+            return;
+        game_.Number = *line.Game;
+        game_.StartedHere = false;
+        timePerSide_ = line.Minutes;
+        StartGame(false);
+        return;
+    }
     const bool crossed = ColoursByRole(game_);
     // Crossed New Games: the listener's time holds on both sides, as its colour does.
     if (crossed && IsServer())
@@ -473,7 +497,7 @@ void TSession::Resign() {
 // Every game this program ends, whatever ended it, is told to the peer as Resign.
 void TSession::ResignWith(TEndTrigger trigger) {
     EndGame(trigger);
-    link_->SendControl(TControlWord::Resign);
+    link_->SendResign(game_.Number);
 }
 
 void TSession::EndGame(TEndTrigger trigger) {

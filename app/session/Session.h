@@ -129,9 +129,9 @@ class TSession : public QObject, private TPeerLinkOwner {
 
     void WireBoard();
     bool PeerMove(const TPeerLine &line);
-    void RunControl(TControlWord word);
+    void RunControl(const TPeerLine &line);
     void StartGame(bool playWhite);
-    void ReceivedNew();
+    void ReceivedNew(const TPeerLine &line);
     void CheckMoves();
     void UpdateMove();
     void ShowClocks();

@@ -24,7 +24,7 @@ TEST(PeerFeatures, NewControlLinesAreIgnoredByTodaysDispatcher) {
 TEST(PeerFeatures, AnnouncementLine) {
     EXPECT_EQ(
         BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, FeaturesPayload(OwnFeatures())),
-        "Morvanti-CTR-Features Promotion\n");
+        "Morvanti-CTR-Features Promotion Numbered\n");
     EXPECT_EQ(BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, PromotionPayload('n')),
               "Morvanti-CTR-Promote N\n");
 }
