@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 
@@ -28,6 +29,19 @@ void TQtDialogs::Notice(const QString &text) {
 bool TQtDialogs::Confirm(const QString &text) {
     return RunBox(parent_, QMessageBox::Question, QStringLiteral("Confirm"), text,
                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TQtDialogs::ConfirmWhile(const QString &text, const std::function<bool()> &stillWanted) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setTextFormat(Qt::PlainText);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        if (!stillWanted())
+            box.done(QMessageBox::No);
+    });
+    poll.start(250);
+    return box.exec() == QMessageBox::Yes && stillWanted();
 }
 
 void TQtDialogs::Refusal(const QString &text) {

@@ -13,6 +13,7 @@ class TQtDialogs final : public TDialogs {
 
     void Notice(const QString &text) override;
     bool Confirm(const QString &text) override;
+    bool ConfirmWhile(const QString &text, const std::function<bool()> &stillWanted) override;
     void Refusal(const QString &text) override;
     void ErrorBox(const QString &text) override;
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,

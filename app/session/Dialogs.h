@@ -2,6 +2,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 // Every modal box the program shows goes through this interface, so tests can script the answers.
 // Boxes captioned with the application title use QCoreApplication::applicationName().
@@ -13,6 +14,10 @@ class TDialogs {
     virtual void Notice(const QString &text) = 0;
     // Consent question: "Confirm", question icon, Yes and No. True only for Yes.
     virtual bool Confirm(const QString &text) = 0;
+    // The same question, closed as No as soon as stillWanted turns false (asked every so often).
+    virtual bool ConfirmWhile(const QString &text, const std::function<bool()> &stillWanted) {
+        return Confirm(text) && stillWanted();
+    }
     // Refusal notice: "Error", error icon, a single Yes button.
     virtual void Refusal(const QString &text) = 0;
     // Unhandled failure: application title, error icon, OK; text shown as given.

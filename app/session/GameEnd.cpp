@@ -40,12 +40,13 @@ TGameOutcome JudgeGameEnd(const TBoardEnd &board, TEndTrigger trigger) {
     case TEndTrigger::BlackFlagFell:
         return {TGameEnd::FlagFall, TGameResult::WhiteWins};
     case TEndTrigger::ConnectionLost:
+    case TEndTrigger::Replaced:
         break;
     }
     return {TGameEnd::ConnectionLost, TGameResult::Unfinished};
 }
 
-TEndTrigger PeerResignTrigger(bool localPlaysWhite, bool localToMove, int localSecondsLeft) {
+TEndTrigger PeerResignTrigger(bool localPlaysWhite, bool localToMove, qint64 localSecondsLeft) {
     if (localToMove && localSecondsLeft <= FlagMarginSeconds)
         return localPlaysWhite ? TEndTrigger::WhiteFlagFell : TEndTrigger::BlackFlagFell;
     return localPlaysWhite ? TEndTrigger::BlackResigned : TEndTrigger::WhiteResigned;

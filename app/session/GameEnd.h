@@ -2,6 +2,8 @@
 #include "app/session/Notices.h"
 #include "board/core/Pgn.h"
 
+#include <QtGlobal>
+
 class TChessRules;
 
 // What the session saw end a game, before the board is looked at. A program ends every game by
@@ -11,7 +13,8 @@ enum class TEndTrigger {
     BlackResigned,
     WhiteFlagFell,
     BlackFlagFell,
-    ConnectionLost
+    ConnectionLost,
+    Replaced // a new game started over it
 };
 
 // How a game ended and its result.
@@ -39,4 +42,4 @@ TGameOutcome JudgeGameEnd(const TBoardEnd &board, TEndTrigger trigger);
 // Resign: a Resign that comes while the local side is to move with at most this much time left
 // is the local flag falling.
 inline constexpr int FlagMarginSeconds = 2;
-TEndTrigger PeerResignTrigger(bool localPlaysWhite, bool localToMove, int localSecondsLeft);
+TEndTrigger PeerResignTrigger(bool localPlaysWhite, bool localToMove, qint64 localSecondsLeft);

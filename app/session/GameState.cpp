@@ -51,6 +51,17 @@ std::optional<TAskKind> AskKindOf(TControlWord word) {
     return std::nullopt;
 }
 
+TControlWord AskOf(TAskKind kind) {
+    return WordsOf(kind).Ask;
+}
+
+std::optional<TAskKind> GrantedKindOf(TControlWord word) {
+    for (const TAskWords &words : AskWords)
+        if (words.Grant == word)
+            return words.Kind;
+    return std::nullopt;
+}
+
 TControlWord GrantOf(TAskKind kind) {
     return WordsOf(kind).Grant;
 }

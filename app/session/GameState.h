@@ -37,6 +37,7 @@ struct TGameState {
     bool StepAsksOn = false;  // the step buttons take clicks: on at connecting, then by the switch
     std::array<bool, AskKinds> Asking{};   // a question of this kind is open
     std::array<bool, AskKinds> Refusing{}; // a refusal notice of this kind is open
+    std::array<bool, AskKinds> Asked{};    // this side asked and has no answer yet
     int MinutesPerSide = 0;                // the time control the game started with
     char PeerPromotion = 0;            // named by the peer's Promote line, for its next move only
     char LocalPromotion = 0;           // chosen for the local move being played; announced with it
@@ -63,7 +64,9 @@ bool InterruptsDrag(const TPeerLine &line);
 
 // The consent question a control word asks, and the words that answer it.
 std::optional<TAskKind> AskKindOf(TControlWord word);
+TControlWord AskOf(TAskKind kind);
 TControlWord GrantOf(TAskKind kind);
+std::optional<TAskKind> GrantedKindOf(TControlWord word);
 TControlWord RefusalOf(TAskKind kind);
 // The refusal notice a control word brings, by the question it answers.
 std::optional<TAskKind> RefusedKindOf(TControlWord word);

@@ -92,7 +92,24 @@ QList<TInterfaceAddress> SystemInterfaceAddresses() {
     for (const QNetworkInterface &entry : QNetworkInterface::allInterfaces()) {
         const bool up = entry.flags().testFlag(QNetworkInterface::IsUp);
         for (const QNetworkAddressEntry &address : entry.addressEntries())
-            addresses.append({address.ip().toString(), up});
+            addresses.append({address.ip().toString(), up, address.prefixLength()});
     }
     return addresses;
+}
+
+bool IsLocalCaller(const QString &address, const QList<TInterfaceAddress> &interfaces) {
+    QHostAddress caller(address);
+    // A dual-stack listener may show an IPv4 caller in its mapped IPv6 form.
+    bool mapped = false;
+    if (const quint32 v4 = caller.toIPv4Address(&mapped); mapped)
+        caller = QHostAddress(v4);
+    if (caller.isNull())
+        return false;
+    if (caller.isLoopback() || caller.isLinkLocal())
+        return true;
+    for (const TInterfaceAddress &entry : interfaces)
+        if (entry.PrefixLength >= 0 &&
+            caller.isInSubnet(QHostAddress(entry.Address), entry.PrefixLength))
+            return true;
+    return false;
 }

@@ -12,6 +12,7 @@
 struct TInterfaceAddress {
     QString Address;
     bool Up = true;
+    int PrefixLength = -1; // the subnet's length in bits; -1: not known
 };
 
 // Shown instead of an address when the machine has no usable network interface.
@@ -29,6 +30,10 @@ QString ChooseLocalAddress(const std::optional<QStringList> &resolved,
 // The global IPv6 addresses of the interfaces that are up, in interface order, each once: what the
 // other player can call when both have IPv6.
 QStringList GlobalIpv6Addresses(const QList<TInterfaceAddress> &interfaces);
+
+// A caller counts as local when it comes from loopback, a link-local address or the subnet of one
+// of this machine's interfaces; any other caller is a stranger from outside, asked about first.
+bool IsLocalCaller(const QString &address, const QList<TInterfaceAddress> &interfaces);
 
 // The system resolver: the host's own name looked up; IPv4 addresses in the resolver's order.
 // Blocks until the resolver answers.

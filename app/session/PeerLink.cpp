@@ -1,5 +1,6 @@
 #include "app/session/PeerLink.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 TPeerLink::TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport,
@@ -22,6 +23,40 @@ void TPeerLink::HangUp() {
 }
 
 void TPeerLink::Opened(TPeerConnection *connection, TPeerRole role) {
+    if (role == TPeerRole::Accepted && !owner_.Welcome(connection->PeerAddress())) {
+        if (stranger_ || HasPeer())
+            return TurnAway(connection);
+        stranger_ = connection;
+        ++strangerSerial_;
+        strangerBytes_.clear();
+        owner_.StrangerCalling(connection->PeerAddress());
+        return;
+    }
+    Dismiss(); // a local caller is let in at once, whoever waits
+    Attach(connection, role);
+}
+
+void TPeerLink::TurnAway(TPeerConnection *connection) {
+    connection->TurnedAway = true;
+    connection->Close();
+}
+
+void TPeerLink::Admit() {
+    TPeerConnection *admitted = std::exchange(stranger_, nullptr);
+    if (!admitted || !admitted->Open())
+        return;
+    Attach(admitted, TPeerRole::Accepted);
+    if (IsCurrent(admitted))
+        Feed(std::exchange(strangerBytes_, {}));
+}
+
+void TPeerLink::Dismiss() {
+    if (TPeerConnection *dismissed = std::exchange(stranger_, nullptr))
+        TurnAway(dismissed);
+    strangerBytes_.clear();
+}
+
+void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role) {
     connection_ = connection;
     lastRole_ = role;
     Reset();
@@ -31,7 +66,11 @@ void TPeerLink::Opened(TPeerConnection *connection, TPeerRole role) {
 }
 
 void TPeerLink::Ended(TPeerConnection *connection) {
-    if (HasPeer() && !IsCurrent(connection))
+    if (connection && connection == stranger_) {
+        stranger_ = nullptr; // the box asking about it sees it gone
+        return;
+    }
+    if ((connection && connection->TurnedAway) || (HasPeer() && !IsCurrent(connection)))
         return;
     connection_ = nullptr;
     Reset();
@@ -101,8 +140,18 @@ void TPeerLink::SendPromotion(char piece) {
 
 void TPeerLink::Readable(TPeerConnection *connection) {
     const QByteArray bytes = connection->Take();
-    if (!IsCurrent(connection))
-        return; // a refused caller, or a connection that has ended: read and forgotten
+    if (connection == stranger_) {
+        // Kept for the game if the stranger is let in; a stranger that floods is let go.
+        strangerBytes_ += bytes;
+        if (static_cast<std::size_t>(strangerBytes_.size()) > MaxQueuedBytes)
+            Dismiss();
+        return;
+    }
+    if (IsCurrent(connection))
+        Feed(bytes); // else a refused caller, or a connection that has ended: read and forgotten
+}
+
+void TPeerLink::Feed(const QByteArray &bytes) {
     const std::uint64_t serial = connectionSerial_;
     // Every complete line joins the queue before any runs, so a box opened by one of them cannot
     // let later lines overtake the rest of this read.
@@ -127,13 +176,22 @@ void TPeerLink::Readable(TPeerConnection *connection) {
         queue_.push_back({serial, std::move(line)});
     }
     Pump();
+    // Lines that wait for their turn are bounded by bytes; lines that wait for the board, by count.
     if (serial == connectionSerial_ && connection_ &&
-        (queue_.size() > MaxQueued || QueuedBytes() > MaxQueuedBytes))
+        ((queue_.size() > MaxQueued && !owner_.MayRun(queue_.front().Line)) ||
+         QueuedBytes() > MaxQueuedBytes))
         connection_->Close();
 }
 
 void TPeerLink::Pump() {
+    QElapsedTimer turn;
+    turn.start();
+    int ran = 0;
     for (auto it = queue_.begin(); it != queue_.end();) {
+        if (ran >= MaxLinesPerTurn || turn.elapsed() > MaxMsPerTurn) {
+            PumpSoon();
+            return;
+        }
         if (it->Serial != connectionSerial_) {
             it = queue_.erase(it);
             continue;
@@ -147,6 +205,7 @@ void TPeerLink::Pump() {
         // Taken out before it runs: a box it opens may let this loop run again.
         TPeerLine line = std::move(it->Line);
         queue_.erase(it);
+        ++ran;
         owner_.PeerLine(line);
         it = queue_.begin();
     }

@@ -26,6 +26,10 @@ class TPeerLinkOwner {
     // Whether the first waiting line may run now.
     virtual bool MayRun(const TPeerLine &line) = 0;
     virtual void PeerLine(const TPeerLine &line) = 0;
+    // Whether a caller from this address is let in at once; false: a stranger, held with nothing
+    // sent until Admit or Dismiss.
+    virtual bool Welcome(const QString &address) = 0;
+    virtual void StrangerCalling(const QString &address) = 0;
 };
 
 // The one connection to the peer: the transport it runs on, the connection in use and its role,
@@ -37,6 +41,10 @@ class TPeerLink : public QObject {
     // a game in play never holds more than a handful.
     static constexpr std::size_t MaxQueued = 512;
     static constexpr std::size_t MaxQueuedBytes = 256 * 1024;
+    // One turn of the event loop runs at most this many received lines, or this long; the rest
+    // run on the next turn, so a flood cannot freeze the window.
+    static constexpr int MaxLinesPerTurn = 64;
+    static constexpr qint64 MaxMsPerTurn = 4;
 
     TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,
               QObject *parent = nullptr);
@@ -64,6 +72,16 @@ class TPeerLink : public QObject {
     // reaches the session.
     void Ended(TPeerConnection *connection);
     void Failed() { owner_.CallFailed(); }
+
+    // The stranger held: at most one at a time, refused at once while another waits or a peer
+    // plays. Its serial tells one stranger from the next.
+    bool HoldsStranger(std::uint64_t serial) const {
+        return stranger_ && strangerSerial_ == serial;
+    }
+    std::uint64_t StrangerSerial() const { return strangerSerial_; }
+    // The held stranger becomes the peer, as a local caller would, with what it sent meanwhile.
+    void Admit();
+    void Dismiss();
 
     bool HasPeer() const { return !connection_.isNull(); }
     bool IsCurrent(const TPeerConnection *connection) const;
@@ -106,6 +124,9 @@ class TPeerLink : public QObject {
 
     void Send(TPeerChannel channel, std::string_view payload);
     void Reset();
+    void Attach(TPeerConnection *connection, TPeerRole role);
+    void Feed(const QByteArray &bytes);
+    static void TurnAway(TPeerConnection *connection);
 
     std::string messageTag_;
     std::unique_ptr<TPeerTransport> transport_;
@@ -117,4 +138,7 @@ class TPeerLink : public QObject {
     TPeerFeatures features_;
     std::deque<TQueued> queue_;
     bool pumpPosted_ = false;
+    QPointer<TPeerConnection> stranger_;
+    std::uint64_t strangerSerial_ = 0;
+    QByteArray strangerBytes_;
 };

@@ -126,7 +126,8 @@ TPeerLine ParsePeerLine(std::string_view line, std::string_view tag) {
             break;
         }
     }
-    if (const int number = NumberOrZero(payload); number > 4)
+    // Minutes outside the range the About box allows are no time control.
+    if (const int number = NumberOrZero(payload); number >= MinMinutes && number <= MaxMinutes)
         result.NewTime = number;
     return result;
 }

@@ -37,7 +37,7 @@ struct TPeerLine {
     TPeerChannel Channel = TPeerChannel::None;
     std::string Payload;
     TControlWord Word = TControlWord::None; // control lines only
-    std::optional<int> NewTime;             // control lines whose number is greater than 4
+    std::optional<int> NewTime;             // control lines naming 5..999 minutes
     TMoveText Move;                         // move lines: the squares it names
     std::optional<char> Promotion;          // a "Promote" control line: the piece it names
     bool Announcement = false;              // a "Features" control line (see TPeerFeatures)

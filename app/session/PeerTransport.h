@@ -22,6 +22,8 @@ class TPeerConnection : public QObject {
     virtual void Close() = 0;
     virtual bool Open() const = 0;
     virtual QString PeerAddress() const = 0;
+    // The link closed it on purpose: its end is nobody's business.
+    bool TurnedAway = false;
 };
 
 // How the link listens, calls and hangs up. The transport reports what happens through the link's

@@ -6,7 +6,11 @@
 #include "board/core/Notation.h"
 #include "board/core/Pgn.h"
 
+#include "app/session/LocalAddress.h"
+
+#include <QElapsedTimer>
 #include <QHostInfo>
+#include <QTimer>
 
 #include <utility>
 
@@ -115,14 +119,24 @@ bool TSession::Start() {
     return listening;
 }
 
+// The listener's connection goes without an end event, so a game in play is ended and kept here.
 void TSession::Close() {
+    if (game_.Running())
+        EndGame(TEndTrigger::ConnectionLost);
     closing_ = true;
+    link_->Dismiss();
     link_->Shutdown();
+    ShowListening();
+}
+
+void TSession::ShowListening() {
+    view_.ShowListening(link_->Listening());
 }
 
 bool TSession::StartListening() {
     try {
         link_->Listen();
+        ShowListening();
         return true;
     } catch (const std::exception &failure) {
         // A taken port is reported; the window goes on, able to call out.
@@ -142,6 +156,7 @@ void TSession::ConnectOrDisconnect() {
     view_.ShowStatus(2, QString());
     if (!Connected()) {
         link_->StopCalling(); // a call still under way is given up for the new one
+        ShowListening();
         QString address = connectAddress_;
         const bool confirmed = dialogs_.InputQuery(QStringLiteral("Computer to connect to"),
                                                    QStringLiteral("Address Name:"), address, 255);
@@ -164,6 +179,7 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
         view_.ClearChatInput();
     game_.Phase = TGamePhase::None;
     game_.Number = 0;
+    game_.Asked = {};
     game_.StepAsksOn = true; // whatever the switch says, as every connection starts
     opponent_ = address;
     view_.ShowOpponent(accepted ? address : QString());
@@ -191,6 +207,58 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
             const bool named = info.error() == QHostInfo::NoError && info.hostName() != address;
             answer(named ? info.hostName() : QString());
         });
+}
+
+qint64 TSession::Now() const {
+    if (seams_.Clock)
+        return seams_.Clock();
+    static QElapsedTimer steady;
+    if (!steady.isValid())
+        steady.start();
+    return steady.elapsed();
+}
+
+bool TSession::Welcome(const QString &address) {
+    return seams_.IsLocal ? seams_.IsLocal(address)
+                          : IsLocalCaller(address, SystemInterfaceAddresses());
+}
+
+// A caller from outside is asked about once whatever runs now has returned, with its name when the
+// reverse look-up gives one; the wait for consent counts from the call.
+void TSession::StrangerCalling(const QString &address) {
+    strangerSince_ = Now();
+    const auto stranger = link_->StrangerSerial();
+    auto ask = [this, stranger, address](const QString &name) {
+        QTimer::singleShot(0, this, [=, this] { AskAboutStranger(stranger, address, name); });
+    };
+    if (seams_.LookUpName) {
+        seams_.LookUpName(address, ask);
+        return;
+    }
+    QHostInfo::lookupHost(address, this, [address, ask](const QHostInfo &info) {
+        ask(info.error() == QHostInfo::NoError && info.hostName() != address ? info.hostName()
+                                                                             : QString());
+    });
+}
+
+void TSession::AskAboutStranger(std::uint64_t stranger, const QString &address,
+                                const QString &name) {
+    const auto waiting = [&] {
+        return link_->HoldsStranger(stranger) && !closing_ &&
+               Now() - strangerSince_ < StrangerWaitMs;
+    };
+    if (!waiting())
+        return link_->HoldsStranger(stranger) ? link_->Dismiss() : void();
+    const QString who = name.isEmpty() ? address : QStringLiteral("%1 (%2)").arg(name, address);
+    const bool yes = dialogs_.ConfirmWhile(
+        QStringLiteral("%1 calls from outside your network and wants to play. Accept?").arg(who),
+        waiting);
+    if (!link_->HoldsStranger(stranger))
+        return;
+    if (yes && waiting())
+        link_->Admit();
+    else
+        link_->Dismiss();
 }
 
 void TSession::PeerEnded() {
@@ -296,27 +364,31 @@ void TSession::RunControl(const TPeerLine &line) {
         const bool white = board_.WhiteToMove();
         const TClock own = game_.PlayWhite ? white_ : black_;
         EndGame(PeerResignTrigger(game_.PlayWhite, white == game_.PlayWhite,
-                                  own.Minutes * 60 + own.Seconds));
+                                  qint64{own.Minutes} * 60 + own.Seconds));
         break;
     }
     case TControlWord::New:
         ReceivedNew(line);
         break;
-    case TControlWord::Back:
-    case TControlWord::Forward:
-        StepBoard(word == TControlWord::Back);
-        break;
-    case TControlWord::WardOff:
-    case TControlWord::WardOn:
-        SwitchSteps(word == TControlWord::WardOff);
-        break;
     case TControlWord::None:
         break;
     default:
-        if (const auto kind = AskKindOf(word))
+        if (const auto kind = AskKindOf(word)) {
             AnswerRequest(*kind);
-        else if (const auto refused = RefusedKindOf(word))
+            break;
+        }
+        // An answer acts only while its question is open on this connection, and closes it.
+        const auto granted = GrantedKindOf(word);
+        const auto refused = RefusedKindOf(word);
+        const auto kind = granted ? granted : refused;
+        if (!kind || !std::exchange(game_.Asked[static_cast<std::size_t>(*kind)], false))
+            break;
+        if (refused)
             ShowRefusal(*refused);
+        else if (*kind == TAskKind::Back || *kind == TAskKind::Forward)
+            StepBoard(*kind == TAskKind::Back);
+        else
+            SwitchSteps(*kind == TAskKind::WardOff);
         break;
     }
 }
@@ -400,8 +472,13 @@ void TSession::ReceivedNew(const TPeerLine &line) {
 }
 
 void TSession::StartGame(bool playWhite) {
-    // A held piece belongs to the game being replaced.
+    // A held piece belongs to the game being replaced, which is kept as it stands.
     view_.CancelDrag();
+    if (game_.Running()) {
+        game_.Phase = TGamePhase::Ended;
+        game_.Ending = TEndTrigger::Replaced;
+        KeepEndedGame();
+    }
     game_.Phase = TGamePhase::Running;
     game_.PlayWhite = playWhite;
     game_.MovesMade = 0;
@@ -450,6 +527,12 @@ bool TSession::PlayLocalMove(Square from, Square to) {
     const bool made = board_.MakeMove(from, to);
     DragEnded();
     return made;
+}
+
+// The board turns the side to move before the promotion chooser opens; while the mover chooses,
+// the turn and the clock are still the mover's.
+bool TSession::ClockOfWhite() const {
+    return choosing_ ? game_.MoverWhite : board_.WhiteToMove();
 }
 
 bool TSession::LocalMoveInProgress() const {
@@ -532,7 +615,9 @@ char TSession::PromotionFor() {
     game_.LocalPromotion = 0;
     if (!link_->PeerFeatures().Promotion)
         return 'Q';
+    choosing_ = true;
     char piece = dialogs_.ChoosePromotion(game_.MoverWhite);
+    choosing_ = false;
     if (piece != 'R' && piece != 'B' && piece != 'N')
         piece = 'Q';
     game_.LocalPromotion = piece;
@@ -546,7 +631,7 @@ void TSession::Timer1Timer() {
         timer_->SetEnabled(false); // a tick that was already due when the game ended
         return;
     }
-    const bool white = board_.WhiteToMove();
+    const bool white = ClockOfWhite();
     TClock &clock = white ? white_ : black_;
     if (TickClock(clock.Minutes, clock.Seconds)) {
         ResignWith(white ? TEndTrigger::WhiteFlagFell : TEndTrigger::BlackFlagFell);
@@ -565,11 +650,18 @@ void TSession::Chat(const QString &text) {
 }
 
 void TSession::AskStep(bool back) {
-    link_->SendControl(back ? TControlWord::AskBack : TControlWord::AskForward);
+    Ask(back ? TAskKind::Back : TAskKind::Forward);
 }
 
 void TSession::AskStepSwitch() {
-    link_->SendControl(game_.StepsOff ? TControlWord::WardAskOn : TControlWord::WardAskOff);
+    Ask(game_.StepsOff ? TAskKind::WardOn : TAskKind::WardOff);
+}
+
+void TSession::Ask(TAskKind kind) {
+    if (!Connected())
+        return;
+    game_.Asked[static_cast<std::size_t>(kind)] = true;
+    link_->SendControl(AskOf(kind));
 }
 
 // One question of a kind at a time; a repeat is refused at once. The answer goes out before the
@@ -655,9 +747,11 @@ void TSession::KeepEndedGame() {
     game_.KeepPending = false;
     game_.Outcome = JudgeGameEnd(BoardEndOf(board_), *game_.Ending);
     QString reason;
-    if (seams_.KeepGame && !seams_.KeepGame(GamePgnText(), reason))
+    // A game without a move is nothing to keep, which also spares the disk a burst of them.
+    if (game_.MovesMade > 0 && seams_.KeepGame && !seams_.KeepGame(GamePgnText(), reason))
         view_.ShowStatus(1, QStringLiteral("Game not saved: ") + reason);
-    view_.NotifyAway(GameEndNotice(game_.Outcome->How, game_.Outcome->Result, game_.PlayWhite));
+    if (*game_.Ending != TEndTrigger::Replaced)
+        view_.NotifyAway(GameEndNotice(game_.Outcome->How, game_.Outcome->Result, game_.PlayWhite));
 }
 
 std::string TSession::GamePgnText() const {

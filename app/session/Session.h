@@ -43,6 +43,8 @@ class TSessionView {
     virtual void ShowOpponent(const QString &opponent) = 0;
     // Puts a held piece back; its end of drag reaches the session before this returns.
     virtual void CancelDrag() = 0;
+    // The listener is on or off (off while calling out, or once the window closes).
+    virtual void ShowListening(bool listening) { (void)listening; }
     virtual void ClearChatInput() = 0;
     // Tells the player about something while the window is away (the view decides whether).
     virtual void NotifyAway(const TNotice &notice) = 0;
@@ -57,6 +59,8 @@ struct TSessionSeams {
     // Keeps an ended game's PGN; false with the reason when it could not.
     std::function<bool(const std::string &pgn, QString &reason)> KeepGame;
     TPreciseTimer::TClock Clock; // the clocks' time source; empty: the system's
+    // Whether a caller's address is on the local network; empty: this machine's interfaces.
+    std::function<bool(const QString &address)> IsLocal;
     QString ListeningText = QStringLiteral("Waiting for a call ...");
 };
 
@@ -65,6 +69,9 @@ struct TSessionSeams {
 // rules it is given (in the program, the board control) and shows everything through the view.
 class TSession : public QObject, private TPeerLinkOwner {
   public:
+    // A stranger's call waits this long for the local player's consent.
+    static constexpr qint64 StrangerWaitMs = 30000;
+
     TSession(TChessRules &board, TSessionView &view, TDialogs &dialogs,
              std::unique_ptr<TPeerTransport> transport, TSessionSeams seams = {},
              QObject *parent = nullptr);
@@ -123,6 +130,10 @@ class TSession : public QObject, private TPeerLinkOwner {
     void PeerConnected(TPeerRole role, const QString &address) override;
     void PeerEnded() override;
     void CallFailed() override;
+    bool Welcome(const QString &address) override;
+    void StrangerCalling(const QString &address) override;
+    void AskAboutStranger(std::uint64_t stranger, const QString &address, const QString &name);
+    qint64 Now() const;
     bool PeerArrived(const TPeerLine &line) override;
     bool MayRun(const TPeerLine &line) override;
     void PeerLine(const TPeerLine &line) override;
@@ -139,6 +150,7 @@ class TSession : public QObject, private TPeerLinkOwner {
     void ConnectionClosed();
     bool StartListening();
     void AnswerRequest(TAskKind kind);
+    void Ask(TAskKind kind);
     void ShowRefusal(TAskKind kind);
     void StepBoard(bool back);
     void SwitchSteps(bool off);
@@ -150,6 +162,8 @@ class TSession : public QObject, private TPeerLinkOwner {
     void ResignWith(TEndTrigger trigger);
     void KeepEndedGame();
     bool LocalMoveInProgress() const;
+    bool ClockOfWhite() const;
+    void ShowListening();
 
     TChessRules &board_;
     TSessionView &view_;
@@ -165,4 +179,6 @@ class TSession : public QObject, private TPeerLinkOwner {
     QDate gameDate_;   // the day the game on the board started
     Square moveFrom_ = Square::None, moveTo_ = Square::None; // the last move played on the board
     bool closing_ = false;
+    bool choosing_ = false;    // the local player chooses a promotion piece
+    qint64 strangerSince_ = 0; // when the stranger held now called
 };

@@ -150,6 +150,8 @@ TEST_P(Flood, OpensOneBoxOfItsKind) {
     TWindow window;
     TRawPeer peer(window);
     window.Boxes.Script.RunLoops = true;
+    if (row.box == ShownBox::Kind::Refusal)
+        window->BitBtn2Click(); // a refusal is shown only for a question asked
     window.Boxes.Script.Answer(false, {}, [&] {
         ASSERT_TRUE(peer.Sync(QStringLiteral("flooded")));
         EXPECT_EQ(window.Boxes.Script.OpenCount(row.box, row.text), 1u);

@@ -93,8 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"TimeHex", "Morvanti-CTR-$10", C::Control, "$10", W::None, 16},
         ParseRow{"TimeTrailingText", "Morvanti-CTR-12x", C::Control, "12x", W::None, none},
         ParseRow{"TimeTrailingSpace", "Morvanti-CTR-12 ", C::Control, "12 ", W::None, none},
-        ParseRow{"TimeMaxInt", "Morvanti-CTR-2147483647", C::Control, "2147483647", W::None,
-                 2147483647},
+        ParseRow{"Time999", "Morvanti-CTR-999", C::Control, "999", W::None, 999},
+        ParseRow{"Time1000Ignored", "Morvanti-CTR-1000", C::Control, "1000", W::None, none},
+        ParseRow{"TimeMaxIntIgnored", "Morvanti-CTR-2147483647", C::Control, "2147483647", W::None,
+                 none},
         ParseRow{"TimeOverflow", "Morvanti-CTR-2147483648", C::Control, "2147483648", W::None,
                  none}),
     [](const auto &info) { return std::string(info.param.name); });
