@@ -268,10 +268,6 @@ QByteArray TCustomWinSocket::ReceiveAvailable() {
     return all;
 }
 
-qint64 TCustomWinSocket::ReceiveLength() const {
-    return received_.size() + (socket_ ? socket_->bytesAvailable() : 0);
-}
-
 QString TCustomWinSocket::PeerAddress() const {
     if (!Connected() || !socket_)
         return {};

@@ -56,8 +56,6 @@ class TCustomWinSocket : public QObject {
     qint64 SendString(const QByteArray &text);
     // Every byte received and not yet taken; may be part of a line or several lines.
     QByteArray ReceiveAvailable();
-    // Number of bytes ReceiveAvailable would return now.
-    qint64 ReceiveLength() const;
     // Dotted IPv4 (an IPv4 peer of a dual-stack listener too) or compressed IPv6.
     QString PeerAddress() const;
     // Blocking reverse lookup of the peer's address; empty when it has no name or when not
