@@ -1,5 +1,6 @@
 #include "net/PortMapper.h"
 
+#include "net/GatewayChain.h"
 #include "net/NatPmpGateway.h"
 #include "net/UpnpGateway.h"
 

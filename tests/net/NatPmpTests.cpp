@@ -1,5 +1,6 @@
 // NAT-PMP against a small responder on 127.0.0.1, reached through the chain of ways after UPnP
 // failed.
+#include "net/GatewayChain.h"
 #include "net/NatPmpGateway.h"
 #include "net/PortMapping.h"
 
