@@ -24,11 +24,36 @@ TGatewayReply Failure(int code) {
     return {code, text ? QString::fromUtf8(text) : QString()};
 }
 
+// Looks at the datagram waiting on the socket without taking it: 1 when there is none or it answers
+// the request just sent (its opcode is the request's plus 128 and, for a mapping, it names the same
+// internal port), 0 for anything else. A failed look takes the socket's error, which the library
+// would have reported, so it is returned as the library would.
+int Peek(const natpmp_t &handle, int opcode, quint16 internalPort) {
+    unsigned char head[10] = {};
+    const ssize_t size = ::recv(handle.s, head, sizeof head, MSG_PEEK | MSG_DONTWAIT);
+    if (size < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 1
+               : errno == ECONNREFUSED                 ? NATPMP_ERR_NOGATEWAYSUPPORT
+                                                       : NATPMP_ERR_RECVFROM;
+    if (size < 2 || head[1] != 128 + opcode)
+        return 0;
+    return opcode == NATPMP_RESPTYPE_PUBLICADDRESS || size < 10 ||
+           (head[8] << 8 | head[9]) == internalPort;
+}
+
 // Waits for the answer to the request just sent, resending on the library's schedule, for at most
-// ms.
-int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms) {
+// ms. Late answers to earlier requests are read and dropped: the library would take them for this
+// one.
+int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms, int opcode, quint16 internalPort) {
     const QDeadlineTimer deadline(ms);
     for (;;) {
+        int waiting = 0;
+        while ((waiting = Peek(handle, opcode, internalPort)) == 0) {
+            unsigned char dropped = 0;
+            ::recv(handle.s, &dropped, sizeof dropped, MSG_DONTWAIT);
+        }
+        if (waiting < 0)
+            return waiting;
         const int result = readnatpmpresponseorretry(&handle, &reply);
         if (result != NATPMP_TRYAGAIN)
             return result;
@@ -94,7 +119,9 @@ TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
     natpmpresp_t reply{};
     if (const int sent = sendpublicaddressrequest(&session_->Handle); sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
+    if (const int result =
+            AwaitReply(session_->Handle, reply, replyMs_, NATPMP_RESPTYPE_PUBLICADDRESS, 0);
+        result < 0)
         return Failure(result);
     address = QHostAddress(ntohl(reply.pnu.publicaddress.addr.s_addr)).toString();
     return {};
@@ -110,7 +137,9 @@ TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, in
                                       externalPort, static_cast<uint32_t>(lifetime));
         sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
+    if (const int result = AwaitReply(session_->Handle, reply, replyMs_,
+                                      NATPMP_RESPTYPE_TCPPORTMAPPING, internalPort);
+        result < 0)
         return Failure(result);
     granted = reply.pnu.newportmapping.mappedpublicport;
     return {};
