@@ -1,5 +1,7 @@
 #include "net/PortMapping.h"
 
+#include "net/AddressText.h"
+
 #include <QHostAddress>
 
 namespace {
@@ -9,6 +11,17 @@ constexpr int OnlyPermanentLeasesSupported = 725;
 QString Detail(const TGatewayReply &reply) {
     return reply.Text.isEmpty() ? QString::number(reply.Code)
                                 : QStringLiteral("%1 %2").arg(reply.Code).arg(reply.Text);
+}
+
+// Empty when the other player can call the address; otherwise why not, in words for the player.
+QString Unusable(const QString &external) {
+    const QHostAddress parsed(external);
+    if (parsed.isNull() || parsed == QHostAddress(QHostAddress::AnyIPv4))
+        return QStringLiteral("The router did not tell its external address");
+    if (!IsPublicAddress(parsed))
+        return QStringLiteral("Double NAT: the router's own address %1 is not public")
+            .arg(parsed.toString());
+    return {};
 }
 } // namespace
 
@@ -57,19 +70,18 @@ const TPortMapStatus &TPortMapping::Start() {
             QStringLiteral("The router refused to forward port %1 (%2)").arg(port, Detail(added)));
     QString external;
     const TGatewayReply asked = gateway_.ExternalAddress(external);
-    const QHostAddress parsed(external);
-    if (!asked.Ok() || parsed.isNull() || parsed == QHostAddress(QHostAddress::AnyIPv4)) {
+    QString reason = asked.Ok()
+                         ? Unusable(external)
+                         : QStringLiteral("The router did not tell its external address (%1)")
+                               .arg(Detail(asked));
+    if (reason.isEmpty() && cancelled_())
+        reason = QStringLiteral("Stopped");
+    if (!reason.isEmpty()) {
         gateway_.DeleteMapping(port_);
-        return Fail(asked.Ok() ? QStringLiteral("The router did not tell its external address")
-                               : QStringLiteral("The router did not tell its external address (%1)")
-                                     .arg(Detail(asked)));
-    }
-    if (cancelled_()) {
-        gateway_.DeleteMapping(port_);
-        return Fail(QStringLiteral("Stopped"));
+        return Fail(reason);
     }
     status_.State = TPortMapStatus::TState::Mapped;
-    status_.ExternalAddress = parsed.toString();
+    status_.ExternalAddress = QHostAddress(external).toString();
     status_.Reason.clear();
     return status_;
 }

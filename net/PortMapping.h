@@ -26,7 +26,8 @@ class TPortMapping {
         std::function<bool()> cancelled = [] { return false; });
 
     // Discover, check that the external port is free or already ours, forward it, learn the
-    // router's external address. A refusal leaves nothing mapped.
+    // router's external address, which must be public (else the router sits behind another NAT
+    // and nobody outside can call). A refusal leaves nothing mapped.
     const TPortMapStatus &Start();
     // Asks again for the same forwarding (extending the lease) and refreshes the external address.
     const TPortMapStatus &Renew();

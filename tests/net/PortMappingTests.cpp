@@ -182,7 +182,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [](FakeRouter &, bool &cancel) { cancel = true; },
                  S::Failed,
                  "Stopped",
-                 {}}),
+                 {}},
+        // clang-format off
+        StartRow{"DoubleNat", [](FakeRouter &r, bool &) { r.External = "192.168.1.254"; }, S::Failed, "Double NAT: the router's own address 192.168.1.254 is not public", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
+        StartRow{"SharedByTheProvider", [](FakeRouter &r, bool &) { r.External = "100.127.255.254"; }, S::Failed, "Double NAT: the router's own address 100.127.255.254 is not public", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
+        StartRow{"PublicNextToSharedRange", [](FakeRouter &r, bool &) { r.External = "100.128.0.1"; }, S::Mapped, "100.128.0.1", Mapped}),
+    // clang-format on
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
