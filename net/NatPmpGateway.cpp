@@ -4,8 +4,10 @@
 #include <natpmp.h>
 
 #include <QDeadlineTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <limits>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -142,21 +144,22 @@ TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, in
         result < 0)
         return Failure(result);
     granted = reply.pnu.newportmapping.mappedpublicport;
-    return {};
+    return {0,
+            {},
+            static_cast<int>(std::min<uint32_t>(reply.pnu.newportmapping.lifetime,
+                                                std::numeric_limits<int>::max()))};
 }
 
 TGatewayReply TNatPmpGateway::AddMapping(const TMappingRequest &request) {
     quint16 granted = 0;
-    if (TGatewayReply asked =
-            Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
-        !asked.Ok())
-        return asked;
-    if (granted != request.ExternalPort) {
+    const TGatewayReply asked =
+        Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
+    if (asked.Ok() && granted != request.ExternalPort) {
         DeleteMapping(request.InternalPort);
         return {ConflictInMappingEntry,
                 QStringLiteral("the router offered port %1 instead").arg(granted)};
     }
-    return {};
+    return asked; // with the lease granted
 }
 
 TGatewayReply TNatPmpGateway::MappingClient(quint16, QString &) {

@@ -31,7 +31,11 @@ class TPortMapper : public QObject {
 
     // Description shown in the router's list of forwardings.
     static constexpr const char *Description = "Boardwick chess";
-    int RenewIntervalMs = TPortMapping::LeaseSeconds * 1000 / 3;
+    // 0: half the lease the router granted. Read at Start.
+    int RenewIntervalMs = 0;
+    // The first retry after a failed renewal; each further one waits twice as long, up to the
+    // renewal interval. Read at Start.
+    int RetryFirstMs = 5000;
     int StopTimeoutMs = 3000;
 
   signals:

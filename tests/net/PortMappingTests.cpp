@@ -194,20 +194,28 @@ TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
     FakeRouter router;
     TPortMapping mapping(router, 1024, "Boardwick chess");
     ASSERT_EQ(mapping.Start().State, S::Mapped);
+    EXPECT_EQ(mapping.RenewIntervalMs(), 150000); // half the lease asked for: UPnP does not say
     router.External = "203.0.113.2";
     EXPECT_EQ(mapping.Renew().ExternalAddress.toStdString(), "203.0.113.2");
     router.Added = {-3, "HTTP error"};
     EXPECT_EQ(mapping.Renew().Reason.toStdString(),
               "The router stopped forwarding port 1024 (-3 HTTP error)");
-    mapping.Remove(); // the router dropped it; nothing to delete
-    router.Added = {};
+    mapping.Remove();            // the router dropped it; nothing to delete
+    router.Added = {0, {}, 120}; // NAT-PMP says what it granted
     ASSERT_EQ(mapping.Start().State, S::Mapped);
+    EXPECT_EQ(mapping.RenewIntervalMs(), 60000);
     mapping.Remove();
     mapping.Remove();
     const Strings calls = router.Calls();
     EXPECT_EQ(
         Strings(calls.begin() + 4, calls.end()),
         (Strings{Add, "External", Add, "Discover", "Holder 1024", Add, "External", "Delete 1024"}));
+}
+
+TEST(PortMapping, RetriesWaitLongerAfterEachFailureUpToTheRenewalInterval) {
+    const std::pair<int, int> rows[] = {{1, 5000}, {3, 20000}, {6, 150000}, {1000, 150000}};
+    for (const auto &[failures, delayMs] : rows)
+        EXPECT_EQ(RetryDelayMs(failures, 5000, 150000), delayMs) << failures;
 }
 
 TEST(PortMapper, MapsInTheBackgroundRenewsAndRemovesOnStop) {
@@ -247,6 +255,39 @@ TEST(PortMapper, HangingRouterDoesNotHoldTheProgramAndGetsNoMapping) {
     shared->DiscoverGate.release(1000);
     ASSERT_TRUE(WaitUntil([&] { return FakeRouter::CallsOf(*shared).size() >= 2; }));
     EXPECT_EQ(FakeRouter::CallsOf(*shared), (Strings{"Discover", "Holder 1024"}));
+}
+
+// A started mapper on a fake router with short intervals, and the last state it reported.
+struct MapperRun {
+    std::shared_ptr<FakeRouter::TShared> Shared;
+    std::unique_ptr<TPortMapper> Mapper;
+    S Last = S::Idle;
+
+    explicit MapperRun(const std::function<void(FakeRouter &)> &script = [](FakeRouter &) {}) {
+        auto router = std::make_unique<FakeRouter>();
+        script(*router);
+        Shared = router->Shared;
+        Mapper = std::make_unique<TPortMapper>(1024, std::move(router));
+        Mapper->RenewIntervalMs = Mapper->RetryFirstMs = 10;
+        QObject::connect(Mapper.get(), &TPortMapper::StatusChanged,
+                         [this](const TPortMapStatus &s) { Last = s.State; });
+        Mapper->Start();
+    }
+    bool WaitFor(S state) {
+        return WaitUntil([&] { return Last == state; });
+    }
+};
+
+TEST(PortMapper, FailedRenewalIsRetriedUntilTheRouterForwardsAgain) {
+    MapperRun run([](FakeRouter &r) { // the first two renewals fail
+        r.After = [&r, adds = 0](const std::string &call) mutable {
+            if (call.starts_with("Add"))
+                r.Added =
+                    ++adds == 2 || adds == 3 ? TGatewayReply{-3, "HTTP error"} : TGatewayReply{};
+        };
+    });
+    ASSERT_TRUE(run.WaitFor(S::Failed));
+    EXPECT_TRUE(run.WaitFor(S::Mapped));
 }
 
 } // namespace
