@@ -28,6 +28,12 @@ class TPortMapperWorker : public QObject {
         Schedule();
     }
 
+    void Pause() {
+        renew_->stop();
+        mapping_.Remove();
+        emit Reported(mapping_.Status());
+    }
+
     void Stop() {
         renew_->stop();
         const bool held = mapping_.Status().State == TPortMapStatus::TState::Mapped;
@@ -103,9 +109,27 @@ void TPortMapper::Start() {
         emit Finished();
     });
     thread_->start();
+    if (listening_)
+        Map();
+}
+
+void TPortMapper::Map() {
     Take({TPortMapStatus::TState::Discovering, {}, {}, {}});
     QMetaObject::invokeMethod(
         worker_, [worker = worker_] { worker->Start(); }, Qt::QueuedConnection);
+}
+
+void TPortMapper::SetListening(bool listening) {
+    if (listening == listening_)
+        return;
+    listening_ = listening;
+    if (!thread_ || cancelled_->load())
+        return;
+    if (listening)
+        Map();
+    else
+        QMetaObject::invokeMethod(
+            worker_, [worker = worker_] { worker->Pause(); }, Qt::QueuedConnection);
 }
 
 void TPortMapper::Stop() {

@@ -290,4 +290,17 @@ TEST(PortMapper, FailedRenewalIsRetriedUntilTheRouterForwardsAgain) {
     EXPECT_TRUE(run.WaitFor(S::Mapped));
 }
 
+TEST(PortMapper, NotListeningWithdrawsTheForwardingAndListeningAgainRestoresIt) {
+    MapperRun run;
+    ASSERT_TRUE(run.WaitFor(S::Mapped));
+    run.Mapper->SetListening(false);
+    ASSERT_TRUE(run.WaitFor(S::Idle));
+    const Strings paused = FakeRouter::CallsOf(*run.Shared);
+    EXPECT_EQ(paused.back(), "Delete 1024");
+    run.Mapper->SetListening(true);
+    ASSERT_TRUE(run.WaitFor(S::Mapped));
+    const Strings calls = FakeRouter::CallsOf(*run.Shared);
+    EXPECT_EQ(Strings(calls.begin() + paused.size(), calls.begin() + paused.size() + 4), Mapped);
+}
+
 } // namespace
