@@ -3,7 +3,7 @@
 #include <QLabel>
 
 TStatusPanels::TStatusPanels(int width0, int width1, QWidget *parent)
-    : QFrame(parent), Width0(width0), width1_(width1) {
+    : QFrame(parent), width0_(width0), width1_(width1) {
     for (auto &panel : panels_) {
         panel = new QLabel(this);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -23,7 +23,7 @@ void TStatusPanels::SetPanelText(int index, const QString &text) {
 void TStatusPanels::resizeEvent(QResizeEvent *event) {
     QFrame::resizeEvent(event);
     const int h = height() - 2;
-    panels_[0]->setGeometry(0, 2, Width0 - 2, h);
-    panels_[1]->setGeometry(Width0, 2, width1_ - 2, h);
-    panels_[2]->setGeometry(Width0 + width1_, 2, width() - Width0 - width1_, h);
+    panels_[0]->setGeometry(0, 2, width0_ - 2, h);
+    panels_[1]->setGeometry(width0_, 2, width1_ - 2, h);
+    panels_[2]->setGeometry(width0_ + width1_, 2, width() - width0_ - width1_, h);
 }

@@ -21,5 +21,5 @@ class TStatusPanels : public QFrame {
 
   private:
     std::array<QLabel *, 3> panels_{};
-    int Width0, width1_;
+    int width0_, width1_;
 };

@@ -9,7 +9,7 @@
 
 namespace {
 
-// window_ property naming the one tray icon that handles the window's minimise and restore.
+// Window property naming the one tray icon that handles the window's minimise and restore.
 constexpr char HandlerProperty[] = "boardwickTrayIcon";
 
 // At most MaxTipLength UTF-16 units, never ending inside a surrogate pair.

@@ -37,6 +37,21 @@ QHostAddress UnmappedAddress(const QHostAddress &address) {
     return address;
 }
 
+bool IsPublicAddress(const QHostAddress &address) {
+    const QHostAddress plain = UnmappedAddress(address);
+    if (plain.isNull() || plain.isLoopback() || plain.isLinkLocal() || plain.isMulticast() ||
+        plain.isUniqueLocalUnicast() || plain == QHostAddress(QHostAddress::AnyIPv4) ||
+        plain == QHostAddress(QHostAddress::AnyIPv6))
+        return false;
+    if (plain.protocol() != QAbstractSocket::IPv4Protocol)
+        return true;
+    const quint32 ipv4 = plain.toIPv4Address();
+    const auto in = [ipv4](quint32 network, int bits) {
+        return (ipv4 ^ network) >> (32 - bits) == 0;
+    };
+    return !in(0x0A000000, 8) && !in(0xAC100000, 12) && !in(0xC0A80000, 16) && !in(0x64400000, 10);
+}
+
 TTypedAddress ParseTypedAddress(const QString &text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())

@@ -23,3 +23,8 @@ QString PeerAddressText(const QHostAddress &address);
 
 // The address itself, or the plain IPv4 address an IPv4-mapped IPv6 address stands for.
 QHostAddress UnmappedAddress(const QHostAddress &address);
+
+// Whether hosts anywhere on the Internet can reach the address: false for the unspecified,
+// loopback, link-local, multicast and private addresses (10/8, 172.16/12, 192.168/16, fc00::/7)
+// and for the providers' shared range 100.64/10.
+bool IsPublicAddress(const QHostAddress &address);

@@ -3,20 +3,6 @@
 #include "net/AddressText.h"
 #include "net/SocketError.h"
 
-#include <cerrno>
-#include <netdb.h>
-
-quint16 ServicePort(const QString &service, const char *api) {
-    bool numeric = false;
-    const uint number = service.toUInt(&numeric);
-    if (numeric && number <= 65535)
-        return static_cast<quint16>(number);
-    // Read once from the local services table; no network is involved.
-    if (const servent *entry = ::getservbyname(service.toLatin1().constData(), "tcp"))
-        return ntohs(static_cast<uint16_t>(entry->s_port));
-    throw WinSocketError(EINVAL, api);
-}
-
 TClientSocket::TClientSocket(QObject *parent)
     : QObject(parent), winSocket_(new TCustomWinSocket(this)) {
     winSocket_->OnNotice = [this](TCustomWinSocket *socket, TCustomWinSocket::TNotice notice) {
@@ -76,17 +62,9 @@ void TClientSocket::SetPort(int value) {
     CheckInactive();
     port_ = value;
 }
-void TClientSocket::SetService(const QString &value) {
-    CheckInactive();
-    service_ = value;
-}
 void TClientSocket::SetClientType(TClientType value) {
     CheckInactive();
     clientType_ = value;
-}
-
-quint16 TClientSocket::TargetPort() const {
-    return service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "connect");
 }
 
 void TClientSocket::SetActive(bool value) {
@@ -102,7 +80,7 @@ void TClientSocket::SetActive(bool value) {
         return;
     if (host_.isEmpty() && address_.isEmpty())
         throw ESocketError(QString::fromLatin1(SocketTexts::NoAddress));
-    const quint16 port = TargetPort();
+    const auto port = static_cast<quint16>(port_);
     winSocket_->BeginLookup();
     try {
         if (OnLookup)

@@ -31,8 +31,6 @@ class TClientSocket : public QObject {
     void SetAddress(const QString &value);
     int Port() const { return port_; }
     void SetPort(int value);
-    QString Service() const { return service_; }
-    void SetService(const QString &value);
     TClientType ClientType() const { return clientType_; }
     void SetClientType(TClientType value);
 
@@ -49,7 +47,6 @@ class TClientSocket : public QObject {
 
   private:
     void CheckInactive() const;
-    quint16 TargetPort() const;
     void HostLookedUp(const QHostInfo &info);
     void Route(TCustomWinSocket *socket, TCustomWinSocket::TNotice notice);
 
@@ -57,12 +54,7 @@ class TClientSocket : public QObject {
     QString host_;
     QString address_;
     int port_ = 1024;
-    QString service_;
     TClientType clientType_ = ctNonBlocking;
     int lookupId_ = -1;
     quint16 pendingPort_ = 0;
 };
-
-// Port for a service name ("tcp"), or the number itself when the text is numeric; throws when
-// unknown.
-quint16 ServicePort(const QString &service, const char *api);

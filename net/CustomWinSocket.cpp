@@ -126,6 +126,11 @@ void TCustomWinSocket::Detach(bool graceful) {
         socket->setParent(QCoreApplication::instance());
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
+        // A peer that never reads would keep the socket and its queue for good.
+        QTimer::singleShot(closeTimeoutMs_, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         socket->disconnectFromHost();
         return;
     }
@@ -147,6 +152,14 @@ void TCustomWinSocket::Close() {
     state_ = TState::Closed;
     Detach(true);
     Notify(TNotice::Disconnect);
+}
+
+// Nothing queued is delivered. The notice is posted, not raised inside the caller's send.
+void TCustomWinSocket::CutOff() {
+    received_ += socket_->readAll();
+    state_ = TState::Closed;
+    Detach(false);
+    Post([this] { Notify(TNotice::Disconnect); });
 }
 
 void TCustomWinSocket::Drop() {
@@ -255,6 +268,10 @@ qint64 TCustomWinSocket::SendString(const QByteArray &text) {
     // Hand the system what it takes now; a remainder means it would block, and a write notice
     // follows once the queue has drained.
     socket_->flush();
+    if (socket_->bytesToWrite() > MaxQueuedBytes) {
+        CutOff();
+        return 0;
+    }
     if (socket_->bytesToWrite() > 0)
         writeBacklog_ = true;
     return taken < 0 ? 0 : taken;
@@ -266,10 +283,6 @@ QByteArray TCustomWinSocket::ReceiveAvailable() {
     QByteArray all;
     all.swap(received_);
     return all;
-}
-
-qint64 TCustomWinSocket::ReceiveLength() const {
-    return received_.size() + (socket_ ? socket_->bytesAvailable() : 0);
 }
 
 QString TCustomWinSocket::PeerAddress() const {

@@ -17,6 +17,10 @@ class TCustomWinSocket : public QObject {
     enum class TState { Closed, LookingUp, Connecting, Connected };
     enum class TNotice { Connecting, Connect, Disconnect, Read, Write };
 
+    // At most this many bytes written but not yet taken by the system: a peer that stops reading
+    // is cut off rather than let the queue grow. Far above any burst the program sends.
+    static constexpr qint64 MaxQueuedBytes = 8 * 1024 * 1024;
+
     explicit TCustomWinSocket(QObject *parent = nullptr);
     ~TCustomWinSocket() override;
 
@@ -48,16 +52,18 @@ class TCustomWinSocket : public QObject {
     // still being looked up or connected without any notice; no effect otherwise.
     void Close();
     // Closes without any notice (the listener dropping its connections). Both closes still deliver
-    // what was queued for sending.
+    // what was queued for sending, for at most CloseTimeout; then the connection is aborted.
     void Drop();
+    int CloseTimeout() const { return closeTimeoutMs_; }
+    void SetCloseTimeout(int ms) { closeTimeoutMs_ = ms; }
 
     // Takes the whole text; what the system cannot take now is queued and written when writable.
-    // Returns the number of bytes taken, 0 when not connected.
+    // Returns the number of bytes taken, 0 when not connected. When the queue would pass
+    // MaxQueuedBytes the connection is aborted instead, its disconnect notice is posted, and 0 is
+    // returned.
     qint64 SendString(const QByteArray &text);
     // Every byte received and not yet taken; may be part of a line or several lines.
     QByteArray ReceiveAvailable();
-    // Number of bytes ReceiveAvailable would return now.
-    qint64 ReceiveLength() const;
     // Dotted IPv4 (an IPv4 peer of a dual-stack listener too) or compressed IPv6.
     QString PeerAddress() const;
     // Blocking reverse lookup of the peer's address; empty when it has no name or when not
@@ -73,6 +79,7 @@ class TCustomWinSocket : public QObject {
     void AttemptTimedOut();
     static void SendWithoutDelay(QTcpSocket *socket);
     void Detach(bool graceful);
+    void CutOff();
     // Queues a step behind the notifications already waiting, as window messages would be, so that
     // a nested event loop inside a handler still sees later data and the order of events is kept.
     template <class F> void Post(F &&step);
@@ -95,5 +102,6 @@ class TCustomWinSocket : public QObject {
     quint16 callPort_ = 0;
     // Qt bounds a single connect by itself (30 s); this bounds each attempt that has a successor.
     int attemptTimeoutMs_ = 5000;
+    int closeTimeoutMs_ = 3000;
     QTimer *attemptTimer_; // child
 };

@@ -4,8 +4,10 @@
 #include <natpmp.h>
 
 #include <QDeadlineTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <limits>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -24,11 +26,36 @@ TGatewayReply Failure(int code) {
     return {code, text ? QString::fromUtf8(text) : QString()};
 }
 
+// Looks at the datagram waiting on the socket without taking it: 1 when there is none or it answers
+// the request just sent (its opcode is the request's plus 128 and, for a mapping, it names the same
+// internal port), 0 for anything else. A failed look takes the socket's error, which the library
+// would have reported, so it is returned as the library would.
+int Peek(const natpmp_t &handle, int opcode, quint16 internalPort) {
+    unsigned char head[10] = {};
+    const ssize_t size = ::recv(handle.s, head, sizeof head, MSG_PEEK | MSG_DONTWAIT);
+    if (size < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 1
+               : errno == ECONNREFUSED                 ? NATPMP_ERR_NOGATEWAYSUPPORT
+                                                       : NATPMP_ERR_RECVFROM;
+    if (size < 2 || head[1] != 128 + opcode)
+        return 0;
+    return opcode == NATPMP_RESPTYPE_PUBLICADDRESS || size < 10 ||
+           (head[8] << 8 | head[9]) == internalPort;
+}
+
 // Waits for the answer to the request just sent, resending on the library's schedule, for at most
-// ms.
-int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms) {
+// ms. Late answers to earlier requests are read and dropped: the library would take them for this
+// one.
+int AwaitReply(natpmp_t &handle, natpmpresp_t &reply, int ms, int opcode, quint16 internalPort) {
     const QDeadlineTimer deadline(ms);
     for (;;) {
+        int waiting = 0;
+        while ((waiting = Peek(handle, opcode, internalPort)) == 0) {
+            unsigned char dropped = 0;
+            ::recv(handle.s, &dropped, sizeof dropped, MSG_DONTWAIT);
+        }
+        if (waiting < 0)
+            return waiting;
         const int result = readnatpmpresponseorretry(&handle, &reply);
         if (result != NATPMP_TRYAGAIN)
             return result;
@@ -94,7 +121,9 @@ TGatewayReply TNatPmpGateway::ExternalAddress(QString &address) {
     natpmpresp_t reply{};
     if (const int sent = sendpublicaddressrequest(&session_->Handle); sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
+    if (const int result =
+            AwaitReply(session_->Handle, reply, replyMs_, NATPMP_RESPTYPE_PUBLICADDRESS, 0);
+        result < 0)
         return Failure(result);
     address = QHostAddress(ntohl(reply.pnu.publicaddress.addr.s_addr)).toString();
     return {};
@@ -110,24 +139,27 @@ TGatewayReply TNatPmpGateway::Ask(quint16 internalPort, quint16 externalPort, in
                                       externalPort, static_cast<uint32_t>(lifetime));
         sent < 0)
         return Failure(sent);
-    if (const int result = AwaitReply(session_->Handle, reply, replyMs_); result < 0)
+    if (const int result = AwaitReply(session_->Handle, reply, replyMs_,
+                                      NATPMP_RESPTYPE_TCPPORTMAPPING, internalPort);
+        result < 0)
         return Failure(result);
     granted = reply.pnu.newportmapping.mappedpublicport;
-    return {};
+    return {0,
+            {},
+            static_cast<int>(std::min<uint32_t>(reply.pnu.newportmapping.lifetime,
+                                                std::numeric_limits<int>::max()))};
 }
 
 TGatewayReply TNatPmpGateway::AddMapping(const TMappingRequest &request) {
     quint16 granted = 0;
-    if (TGatewayReply asked =
-            Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
-        !asked.Ok())
-        return asked;
-    if (granted != request.ExternalPort) {
+    const TGatewayReply asked =
+        Ask(request.InternalPort, request.ExternalPort, request.LeaseSeconds, granted);
+    if (asked.Ok() && granted != request.ExternalPort) {
         DeleteMapping(request.InternalPort);
         return {ConflictInMappingEntry,
                 QStringLiteral("the router offered port %1 instead").arg(granted)};
     }
-    return {};
+    return asked; // with the lease granted
 }
 
 TGatewayReply TNatPmpGateway::MappingClient(quint16, QString &) {
@@ -138,36 +170,4 @@ TGatewayReply TNatPmpGateway::MappingClient(quint16, QString &) {
 TGatewayReply TNatPmpGateway::DeleteMapping(quint16 port) {
     quint16 granted = 0;
     return Ask(port, 0, 0, granted);
-}
-
-void TGatewayChain::Add(std::unique_ptr<TPortGateway> gateway) {
-    ways_.push_back(std::move(gateway));
-}
-
-TGatewayReply TGatewayChain::Discover(QString &lanAddress) {
-    found_ = nullptr;
-    TGatewayReply last{NoGateway, QStringLiteral("no way to ask a router")};
-    QStringList failures;
-    for (const auto &way : ways_) {
-        last = way->Discover(lanAddress);
-        if (last.Ok()) {
-            found_ = way.get();
-            return last;
-        }
-        failures << last.Text;
-    }
-    return {last.Code, failures.join(QStringLiteral("; "))};
-}
-
-TGatewayReply TGatewayChain::ExternalAddress(QString &address) {
-    return Delegate([&](TPortGateway &way) { return way.ExternalAddress(address); });
-}
-TGatewayReply TGatewayChain::AddMapping(const TMappingRequest &request) {
-    return Delegate([&](TPortGateway &way) { return way.AddMapping(request); });
-}
-TGatewayReply TGatewayChain::MappingClient(quint16 port, QString &client) {
-    return Delegate([&](TPortGateway &way) { return way.MappingClient(port, client); });
-}
-TGatewayReply TGatewayChain::DeleteMapping(quint16 port) {
-    return Delegate([&](TPortGateway &way) { return way.DeleteMapping(port); });
 }

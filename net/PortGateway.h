@@ -8,6 +8,9 @@
 struct TGatewayReply {
     int Code = 0;
     QString Text; // the router's or the library's words for a failure
+    // AddMapping: the lease the router granted, in seconds; 0 when it does not say (UPnP), which
+    // means the lease asked for.
+    int LeaseSeconds = 0;
     bool Ok() const { return Code == 0; }
 };
 

@@ -1,5 +1,6 @@
 #include "net/PortMapper.h"
 
+#include "net/GatewayChain.h"
 #include "net/NatPmpGateway.h"
 #include "net/UpnpGateway.h"
 
@@ -12,25 +13,29 @@ class TPortMapperWorker : public QObject {
     Q_OBJECT
   public:
     TPortMapperWorker(quint16 port, std::unique_ptr<TPortGateway> gateway,
-                      std::shared_ptr<std::atomic<bool>> cancelled)
+                      std::shared_ptr<std::atomic<bool>> cancelled, int renewMs, int retryFirstMs)
         : gateway_(std::move(gateway)),
           mapping_(*gateway_, port, QString::fromLatin1(TPortMapper::Description),
-                   [cancelled] { return cancelled->load(); }) {}
+                   [cancelled] { return cancelled->load(); }),
+          renewMs_(renewMs), retryFirstMs_(retryFirstMs), renew_(new QTimer(this)) {
+        renew_->setSingleShot(true);
+        connect(renew_, &QTimer::timeout, this, &TPortMapperWorker::Renew);
+    }
 
-    void Start(int renewMs) {
+    void Start() {
+        failures_ = 0;
         emit Reported(mapping_.Start());
-        if (mapping_.Status().State != TPortMapStatus::TState::Mapped)
-            return;
-        auto *renew = new QTimer(this);
-        connect(renew, &QTimer::timeout, this, [this, renew] {
-            emit Reported(mapping_.Renew());
-            if (mapping_.Status().State != TPortMapStatus::TState::Mapped)
-                renew->stop();
-        });
-        renew->start(renewMs);
+        Schedule();
+    }
+
+    void Pause() {
+        renew_->stop();
+        mapping_.Remove();
+        emit Reported(mapping_.Status());
     }
 
     void Stop() {
+        renew_->stop();
         const bool held = mapping_.Status().State == TPortMapStatus::TState::Mapped;
         mapping_.Remove();
         if (held)
@@ -44,8 +49,27 @@ class TPortMapperWorker : public QObject {
     void Done();
 
   private:
+    void Renew() {
+        const TPortMapStatus &status = mapping_.Renew();
+        failures_ = status.State == TPortMapStatus::TState::Mapped ? 0 : failures_ + 1;
+        emit Reported(status);
+        Schedule();
+    }
+
+    // A failed renewal is tried again, soon at first: the router may only have been restarting.
+    void Schedule() {
+        if (!mapping_.Renewing())
+            return;
+        const int renewMs = renewMs_ > 0 ? renewMs_ : mapping_.RenewIntervalMs();
+        renew_->start(failures_ == 0 ? renewMs : RetryDelayMs(failures_, retryFirstMs_, renewMs));
+    }
+
     std::unique_ptr<TPortGateway> gateway_;
     TPortMapping mapping_;
+    int renewMs_;
+    int retryFirstMs_;
+    QTimer *renew_;    // child
+    int failures_ = 0; // renewals failed in a row
 };
 
 TPortMapper::TPortMapper(quint16 port, std::unique_ptr<TPortGateway> gateway, QObject *parent)
@@ -75,7 +99,8 @@ void TPortMapper::Start() {
         gateway_ = std::move(chain);
     }
     thread_ = std::make_unique<QThread>();
-    worker_ = new TPortMapperWorker(port_, std::move(gateway_), cancelled_);
+    worker_ = new TPortMapperWorker(port_, std::move(gateway_), cancelled_, RenewIntervalMs,
+                                    RetryFirstMs);
     worker_->moveToThread(thread_.get());
     connect(thread_.get(), &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &TPortMapperWorker::Reported, this, &TPortMapper::Take);
@@ -84,10 +109,27 @@ void TPortMapper::Start() {
         emit Finished();
     });
     thread_->start();
+    if (listening_)
+        Map();
+}
+
+void TPortMapper::Map() {
     Take({TPortMapStatus::TState::Discovering, {}, {}, {}});
     QMetaObject::invokeMethod(
-        worker_, [worker = worker_, renew = RenewIntervalMs] { worker->Start(renew); },
-        Qt::QueuedConnection);
+        worker_, [worker = worker_] { worker->Start(); }, Qt::QueuedConnection);
+}
+
+void TPortMapper::SetListening(bool listening) {
+    if (listening == listening_)
+        return;
+    listening_ = listening;
+    if (!thread_ || cancelled_->load())
+        return;
+    if (listening)
+        Map();
+    else
+        QMetaObject::invokeMethod(
+            worker_, [worker = worker_] { worker->Pause(); }, Qt::QueuedConnection);
 }
 
 void TPortMapper::Stop() {

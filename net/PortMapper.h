@@ -21,8 +21,14 @@ class TPortMapper : public QObject {
     // is left to the end of the process and the short lease lapses by itself.
     ~TPortMapper() override;
 
-    // Starts discovery and forwarding; returns at once. Only the first call has an effect.
+    // Starts discovery and forwarding (once listening, see SetListening); returns at once. Only the
+    // first call has an effect.
     void Start();
+    // While the program does not listen, the forwarding is removed in the background and not
+    // renewed (the status becomes Idle); once it listens again, the forwarding is asked for afresh.
+    // Before Start only remembered; no effect after Stop.
+    void SetListening(bool listening);
+    bool Listening() const { return listening_; }
     // Removes the forwarding in the background and ends the worker; returns at once. Stopped is
     // emitted once the removal is done.
     void Stop();
@@ -31,7 +37,11 @@ class TPortMapper : public QObject {
 
     // Description shown in the router's list of forwardings.
     static constexpr const char *Description = "Boardwick chess";
-    int RenewIntervalMs = TPortMapping::LeaseSeconds * 1000 / 3;
+    // 0: half the lease the router granted. Read at Start.
+    int RenewIntervalMs = 0;
+    // The first retry after a failed renewal; each further one waits twice as long, up to the
+    // renewal interval. Read at Start.
+    int RetryFirstMs = 5000;
     int StopTimeoutMs = 3000;
 
   signals:
@@ -40,6 +50,7 @@ class TPortMapper : public QObject {
 
   private:
     void Take(const TPortMapStatus &status);
+    void Map();
 
     quint16 port_;
     std::unique_ptr<TPortGateway> gateway_; // handed to the worker at Start
@@ -48,4 +59,5 @@ class TPortMapper : public QObject {
     std::shared_ptr<std::atomic<bool>> cancelled_;
     TPortMapStatus status_;
     bool stopped_ = false;
+    bool listening_ = true;
 };

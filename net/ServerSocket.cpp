@@ -1,6 +1,5 @@
 #include "net/ServerSocket.h"
 
-#include "net/ClientSocket.h"
 #include "net/SocketError.h"
 
 TServerSocket::TServerSocket(QObject *parent)
@@ -71,10 +70,6 @@ void TServerSocket::SetPort(int value) {
     CheckInactive();
     port_ = value;
 }
-void TServerSocket::SetService(const QString &value) {
-    CheckInactive();
-    service_ = value;
-}
 void TServerSocket::SetServerType(TServerType value) {
     CheckInactive();
     serverType_ = value;
@@ -87,7 +82,5 @@ void TServerSocket::SetActive(bool value) {
         winSocket_->CloseListener();
         return;
     }
-    const quint16 port =
-        service_.isEmpty() ? static_cast<quint16>(port_) : ServicePort(service_, "bind");
-    winSocket_->Listen(port);
+    winSocket_->Listen(static_cast<quint16>(port_));
 }

@@ -12,8 +12,8 @@ class TServerSocket : public QObject {
     explicit TServerSocket(QObject *parent = nullptr);
     ~TServerSocket() override;
 
-    // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port (or
-    // Service), raises OnListen and listens; setting False frees every accepted connection without
+    // True while listening. Setting True binds all local interfaces, IPv4 and IPv6, on Port,
+    // raises OnListen and listens; setting False frees every accepted connection without
     // OnClientDisconnect, then closes the listener.
     bool Active() const { return winSocket_->Listening(); }
     void SetActive(bool value);
@@ -23,8 +23,6 @@ class TServerSocket : public QObject {
     // Settable only while not active ("Can't change value while socket is active").
     int Port() const { return port_; }
     void SetPort(int value);
-    QString Service() const { return service_; }
-    void SetService(const QString &value);
     TServerType ServerType() const { return serverType_; }
     void SetServerType(TServerType value);
     // The port actually bound (differs from Port when Port is 0); 0 while not active.
@@ -49,6 +47,5 @@ class TServerSocket : public QObject {
 
     TServerWinSocket *winSocket_; // child
     int port_ = 1024;
-    QString service_;
     TServerType serverType_ = stNonBlocking;
 };

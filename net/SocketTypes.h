@@ -15,10 +15,9 @@ enum TErrorEvent {
     eeAccept = 5
 };
 
-// Only the non-blocking modes are implemented: both values are kept, and both run on the event
-// loop.
-enum TClientType { ctNonBlocking, ctBlocking };
-enum TServerType { stNonBlocking, stThreadBlocking };
+// Both components run on the event loop: non-blocking is the only mode.
+enum TClientType { ctNonBlocking };
+enum TServerType { stNonBlocking };
 
 // Sender is the component (TClientSocket or TServerSocket); Socket the connection concerned.
 using TSocketNotifyEvent = std::function<void(QObject *Sender, TCustomWinSocket *Socket)>;

@@ -2,10 +2,12 @@
 // switched off, and a large send to a slow reader.
 #include "tests/net/NetHarness.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 using Strings = std::vector<std::string>;
 
@@ -269,5 +271,49 @@ INSTANTIATE_TEST_SUITE_P(Net, Bulk,
                                            BulkRow{"FromCallerThenClose", true, true},
                                            BulkRow{"FromListenerThenClose", false, true}),
                          [](const auto &info) { return std::string(info.param.Name); });
+
+// A caller connected to a listener that never accepts, so nothing is ever read. The caller's
+// system buffer is kept small, so what it sends soon has to wait in its own queue.
+struct StalledPeer {
+    QTcpServer Listener;
+    TClientSocket Client;
+    EventLog Log;
+
+    StalledPeer() {
+        Listener.listen(QHostAddress::LocalHost, 0);
+        Listener.pauseAccepting();
+        Log.Watch(Client);
+        Client.SetHost("127.0.0.1");
+        Client.SetPort(Listener.serverPort());
+        Client.SetActive(true);
+        WaitUntil([&] { return Client.Active(); });
+        const int small = 4096;
+        ::setsockopt(static_cast<int>(Client.Socket()->SocketHandle()), SOL_SOCKET, SO_SNDBUF,
+                     &small, sizeof small);
+    }
+    // Sends 64 KiB pieces until total is reached or a send is refused; returns what was taken.
+    qint64 Send(qint64 total) {
+        qint64 taken = 0;
+        while (taken < total && Client.Socket()->SendString(QByteArray(64 * 1024, 'x')) > 0)
+            taken += 64 * 1024;
+        return taken;
+    }
+};
+
+TEST(NetTransport, PeerThatNeverReadsIsCutOffOnceTheQueueIsFull) {
+    StalledPeer peer;
+    const qint64 bound = TCustomWinSocket::MaxQueuedBytes;
+    EXPECT_LT(peer.Send(4 * bound), bound + 1024 * 1024); // the system buffers hold a little more
+    EXPECT_TRUE(WaitUntil([&] { return peer.Log.Has("Disconnect"); }));
+}
+
+TEST(NetTransport, CloseGivesUpOnAPeerThatNeverReads) {
+    StalledPeer peer;
+    peer.Client.Socket()->SetCloseTimeout(50);
+    ASSERT_EQ(peer.Send(1024 * 1024), 1024 * 1024);
+    const QPointer<QTcpSocket> closing = peer.Client.Socket()->findChild<QTcpSocket *>();
+    peer.Client.SetActive(false);
+    EXPECT_TRUE(closing && WaitUntil([&] { return closing.isNull(); }, 5000));
+}
 
 } // namespace

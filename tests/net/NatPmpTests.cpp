@@ -1,5 +1,6 @@
 // NAT-PMP against a small responder on 127.0.0.1, reached through the chain of ways after UPnP
 // failed.
+#include "net/GatewayChain.h"
 #include "net/NatPmpGateway.h"
 #include "net/PortMapping.h"
 
@@ -19,7 +20,8 @@ using Strings = std::vector<std::string>;
 namespace {
 
 // Answers NAT-PMP requests on a loopback address, port 5351, from its own thread; records "address"
-// and "map <internal> <external> <lifetime>" for each request.
+// and "map <internal> <external> <lifetime>" for each request. Each answer comes after a late one
+// to another request (a mapping of the next port), which must be passed over.
 class FakeNatPmpRouter {
   public:
     FakeNatPmpRouter(const char *address, int offset, bool silent)
@@ -76,6 +78,12 @@ class FakeNatPmpRouter {
                 std::memcpy(out + 12, in + 8, 4);
                 size = 16;
             }
+            unsigned char stale[16];
+            std::memcpy(stale, out, sizeof stale);
+            stale[1] = 130;
+            stale[9] = static_cast<unsigned char>(stale[9] + 1);
+            stale[11] = static_cast<unsigned char>(stale[11] + 1);
+            ::sendto(socket_, stale, sizeof stale, 0, reinterpret_cast<sockaddr *>(&from), length);
             ::sendto(socket_, out, size, 0, reinterpret_cast<sockaddr *>(&from), length);
         }
     }

@@ -182,27 +182,40 @@ INSTANTIATE_TEST_SUITE_P(
                  [](FakeRouter &, bool &cancel) { cancel = true; },
                  S::Failed,
                  "Stopped",
-                 {}}),
+                 {}},
+        // clang-format off
+        StartRow{"DoubleNat", [](FakeRouter &r, bool &) { r.External = "192.168.1.254"; }, S::Failed, "Double NAT: the router's own address 192.168.1.254 is not public", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
+        StartRow{"SharedByTheProvider", [](FakeRouter &r, bool &) { r.External = "100.127.255.254"; }, S::Failed, "Double NAT: the router's own address 100.127.255.254 is not public", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
+        StartRow{"PublicNextToSharedRange", [](FakeRouter &r, bool &) { r.External = "100.128.0.1"; }, S::Mapped, "100.128.0.1", Mapped}),
+    // clang-format on
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
     FakeRouter router;
     TPortMapping mapping(router, 1024, "Boardwick chess");
     ASSERT_EQ(mapping.Start().State, S::Mapped);
+    EXPECT_EQ(mapping.RenewIntervalMs(), 150000); // half the lease asked for: UPnP does not say
     router.External = "203.0.113.2";
     EXPECT_EQ(mapping.Renew().ExternalAddress.toStdString(), "203.0.113.2");
     router.Added = {-3, "HTTP error"};
     EXPECT_EQ(mapping.Renew().Reason.toStdString(),
               "The router stopped forwarding port 1024 (-3 HTTP error)");
-    mapping.Remove(); // the router dropped it; nothing to delete
-    router.Added = {};
+    mapping.Remove();            // the router dropped it; nothing to delete
+    router.Added = {0, {}, 120}; // NAT-PMP says what it granted
     ASSERT_EQ(mapping.Start().State, S::Mapped);
+    EXPECT_EQ(mapping.RenewIntervalMs(), 60000);
     mapping.Remove();
     mapping.Remove();
     const Strings calls = router.Calls();
     EXPECT_EQ(
         Strings(calls.begin() + 4, calls.end()),
         (Strings{Add, "External", Add, "Discover", "Holder 1024", Add, "External", "Delete 1024"}));
+}
+
+TEST(PortMapping, RetriesWaitLongerAfterEachFailureUpToTheRenewalInterval) {
+    const std::pair<int, int> rows[] = {{1, 5000}, {3, 20000}, {6, 150000}, {1000, 150000}};
+    for (const auto &[failures, delayMs] : rows)
+        EXPECT_EQ(RetryDelayMs(failures, 5000, 150000), delayMs) << failures;
 }
 
 TEST(PortMapper, MapsInTheBackgroundRenewsAndRemovesOnStop) {
@@ -242,6 +255,52 @@ TEST(PortMapper, HangingRouterDoesNotHoldTheProgramAndGetsNoMapping) {
     shared->DiscoverGate.release(1000);
     ASSERT_TRUE(WaitUntil([&] { return FakeRouter::CallsOf(*shared).size() >= 2; }));
     EXPECT_EQ(FakeRouter::CallsOf(*shared), (Strings{"Discover", "Holder 1024"}));
+}
+
+// A started mapper on a fake router with short intervals, and the last state it reported.
+struct MapperRun {
+    std::shared_ptr<FakeRouter::TShared> Shared;
+    std::unique_ptr<TPortMapper> Mapper;
+    S Last = S::Idle;
+
+    explicit MapperRun(const std::function<void(FakeRouter &)> &script = [](FakeRouter &) {}) {
+        auto router = std::make_unique<FakeRouter>();
+        script(*router);
+        Shared = router->Shared;
+        Mapper = std::make_unique<TPortMapper>(1024, std::move(router));
+        Mapper->RenewIntervalMs = Mapper->RetryFirstMs = 10;
+        QObject::connect(Mapper.get(), &TPortMapper::StatusChanged,
+                         [this](const TPortMapStatus &s) { Last = s.State; });
+        Mapper->Start();
+    }
+    bool WaitFor(S state) {
+        return WaitUntil([&] { return Last == state; });
+    }
+};
+
+TEST(PortMapper, FailedRenewalIsRetriedUntilTheRouterForwardsAgain) {
+    MapperRun run([](FakeRouter &r) { // the first two renewals fail
+        r.After = [&r, adds = 0](const std::string &call) mutable {
+            if (call.starts_with("Add"))
+                r.Added =
+                    ++adds == 2 || adds == 3 ? TGatewayReply{-3, "HTTP error"} : TGatewayReply{};
+        };
+    });
+    ASSERT_TRUE(run.WaitFor(S::Failed));
+    EXPECT_TRUE(run.WaitFor(S::Mapped));
+}
+
+TEST(PortMapper, NotListeningWithdrawsTheForwardingAndListeningAgainRestoresIt) {
+    MapperRun run;
+    ASSERT_TRUE(run.WaitFor(S::Mapped));
+    run.Mapper->SetListening(false);
+    ASSERT_TRUE(run.WaitFor(S::Idle));
+    const Strings paused = FakeRouter::CallsOf(*run.Shared);
+    EXPECT_EQ(paused.back(), "Delete 1024");
+    run.Mapper->SetListening(true);
+    ASSERT_TRUE(run.WaitFor(S::Mapped));
+    const Strings calls = FakeRouter::CallsOf(*run.Shared);
+    EXPECT_EQ(Strings(calls.begin() + paused.size(), calls.begin() + paused.size() + 4), Mapped);
 }
 
 } // namespace

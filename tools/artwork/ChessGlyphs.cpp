@@ -21,7 +21,7 @@ constexpr qreal DesignPixels = 1000.0; // outlines are scaled by the caller; thi
 ChessGlyphs::ChessGlyphs(const QString &fontPath)
     : font_(fontPath, DesignPixels, QFont::PreferNoHinting) {
     if (!font_.isValid()) {
-        throw std::runtime_error("cannot read font_ file " + fontPath.toStdString());
+        throw std::runtime_error("cannot read font file " + fontPath.toStdString());
     }
     for (char16_t code = WhiteKing; code < BlackKing + 6; ++code) {
         if (!font_.supportsCharacter(QChar(code))) {

@@ -4,7 +4,7 @@
 #include <QRawFont>
 #include <QString>
 
-// The chess figures U+2654..U+265F of one font_ file as outlines. Kind 0..5 is pawn, knight,
+// The chess figures U+2654..U+265F of one font file as outlines. Kind 0..5 is pawn, knight,
 // bishop, rook, queen, king; the hollow figure is the one drawn for White, the solid one for Black.
 class ChessGlyphs {
   public:
