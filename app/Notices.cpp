@@ -1,8 +1,9 @@
 #include "app/Notices.h"
+#include "app/session/PeerText.h"
 
 namespace {
 
-constexpr qsizetype ChatNoticeLength = 80;
+constexpr int ChatNoticeLength = 80;
 
 QString OutcomeText(TGameResult result, bool localPlaysWhite) {
     switch (result) {
@@ -50,19 +51,7 @@ TNotice OpponentMoveNotice(const QString &moveText, char promotion) {
 }
 
 TNotice ChatNotice(const QString &text) {
-    QString shown;
-    qsizetype characters = 0;
-    for (qsizetype i = 0; i < text.size() && characters < ChatNoticeLength; ++characters) {
-        const bool pair =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const qsizetype units = pair ? 2 : 1;
-        const QChar first = text.at(i);
-        shown += (units == 1 && first.category() == QChar::Other_Control)
-                     ? QStringView(u" ")
-                     : QStringView(text).mid(i, units);
-        i += units;
-    }
-    return {QStringLiteral("Message from your opponent"), shown};
+    return {QStringLiteral("Message from your opponent"), ShownPeerText(text, ChatNoticeLength)};
 }
 
 TNotice QuestionNotice(const QString &question) {

@@ -14,8 +14,7 @@ struct TNotice {
 // "Your move — opponent played E7-E5"; a promotion adds its piece: "... B2-B1=N".
 // promotion: Q, R, B or N in either case; 0 for none.
 TNotice OpponentMoveNotice(const QString &moveText, char promotion = 0);
-// A chat line: its first 80 characters (a character outside the basic plane counts once and is
-// never cut in half); control characters show as spaces.
+// A chat line as ShownPeerText shows it, cut at 80 characters.
 TNotice ChatNotice(const QString &text);
 // A question from the opponent is waiting in the window.
 TNotice QuestionNotice(const QString &question);
