@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 TEST(Notices, OpponentMove) {
@@ -82,6 +85,40 @@ TEST(Notices, ShownOnlyWhileTheWindowIsAway) {
     EXPECT_EQ(NoticeWayFor(true, true, false), TNoticeWay::TrayMessage);
     EXPECT_EQ(NoticeWayFor(false, false, false), TNoticeWay::TrayMessage);
     EXPECT_EQ(NoticeWayFor(false, true, true), TNoticeWay::TrayMessage);
+}
+
+TEST(NoticeThrottle, LetsOnePerKindThroughPerWindowAndCountsTheRest) {
+    using K = TNoticeKind;
+    struct Row {
+        const char *name;
+        std::vector<std::pair<qint64, K>> steps; // when, what kind
+        QStringList shown; // "title|message" of each step let through, "-" for each held back
+    };
+    const QString chat = QStringLiteral("Message from your opponent|hi");
+    const QString move = QStringLiteral("Boardwick|Your move \u2014 opponent played E7-E5");
+    // clang-format off
+    const Row rows[] = {
+        {"InsideTheWindowIsHeld", {{0, K::Chat}, {4999, K::Chat}}, {chat, "-"}},
+        {"NextChatCountsTheHeld", {{0, K::Chat}, {1, K::Chat}, {2, K::Chat}, {5000, K::Chat}}, {chat, "-", "-", "3 new messages from your opponent|hi"}},
+        {"NextMoveCountsTheHeld", {{0, K::OpponentMove}, {1, K::OpponentMove}, {5000, K::OpponentMove}}, {move, "-", move + " (1 more since the last notice)"}},
+        {"KindsHaveTheirOwnWindows", {{0, K::Chat}, {1, K::OpponentMove}, {2, K::Question}, {3, K::GameEnd}}, {chat, move, move, move}},
+        {"WindowRestartsWhenOnePasses", {{0, K::Chat}, {5000, K::Chat}, {9999, K::Chat}}, {chat, chat, "-"}},
+        {"ClockGoingBackIsInside", {{5000, K::Chat}, {0, K::Chat}}, {chat, "-"}},
+    };
+    // clang-format on
+    for (const Row &row : rows) {
+        qint64 now = 0;
+        TNoticeThrottle throttle([&now] { return now; });
+        QStringList shown;
+        for (const auto &[at, kind] : row.steps) {
+            now = at;
+            const std::optional<TNotice> passed =
+                throttle.Pass(kind, kind == K::Chat ? ChatNotice(QStringLiteral("hi"))
+                                                    : OpponentMoveNotice(QStringLiteral("E7-E5")));
+            shown << (passed ? passed->Title + u'|' + passed->Message : QStringLiteral("-"));
+        }
+        EXPECT_EQ(shown, row.shown) << row.name;
+    }
 }
 
 } // namespace
