@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-// What the tray tells the player while the window is away. Texts are plain; peer text stays as
-// sent.
+// What the tray tells the player while the window is away. Texts are plain; the tray icon escapes
+// them for the desktop.
 struct TNotice {
     QString Title;
     QString Message;
