@@ -5,8 +5,8 @@
 #include <string>
 
 // Keeps every finished game: appends its PGN text to one file per day, <folder>/YYYY-MM-DD.pgn.
-// A day's file is replaced in one step by its old content plus the new game, so a crash leaves
-// either the old file or the new one, never half a game.
+// A game is added with one write to the end of the day file and flushed to the disk; a write
+// that falls short is cut back off, so the file never keeps half a game.
 class TGameAutosave {
   public:
     // folder: where the day files go (created when needed); the program passes DefaultFolder().

@@ -12,7 +12,7 @@ namespace {
 // Window property naming the one tray icon that handles the window's minimise and restore.
 constexpr char HandlerProperty[] = "boardwickTrayIcon";
 
-// At most MaxTipLength UTF-16 units, never ending inside a surrogate pair.
+// At most MaxTipLength UTF-16 units (before escaping), never ending inside a surrogate pair.
 QString CutTip(const QString &text) {
     if (text.size() <= TTrayIcon::MaxTipLength)
         return text;
@@ -105,7 +105,10 @@ void TTrayIcon::SetIcon(const QIcon &value) {
 }
 
 void TTrayIcon::SetTip(const QString &text) {
-    notifyData_.Tip = CutTip(text);
+    // Qt's own tray tooltip takes a text with a tag or "&lt;" in its first line for markup, and
+    // status-notifier hosts render tooltip markup: escaped, the hint is text under both. Cut
+    // first, so that the cut never falls inside an entity.
+    notifyData_.Tip = CutTip(text).toHtmlEscaped();
     notifyData_.HasTip = !text.isEmpty();
 }
 
@@ -129,8 +132,11 @@ void TTrayIcon::ModifyIcon() {
 }
 
 void TTrayIcon::ShowMessage(const QString &title, const QString &message) {
+    // Notification servers render body markup (links, images, bold), so the body is escaped.
+    // The summary is meant to be plain, yet some servers put it into a markup template: escaped
+    // too, as a stray "&amp;" on a strict server is the lesser harm.
     if (active_ && shellAvailable_)
-        shell_->ShowMessage(notifyData_, title, message);
+        shell_->ShowMessage(notifyData_, title.toHtmlEscaped(), message.toHtmlEscaped());
 }
 
 void TTrayIcon::AppMinimize(QObject *Sender) {

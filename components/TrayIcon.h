@@ -68,7 +68,9 @@ class TTrayIcon : public QObject {
     void ModifyIcon();
 
     // A passing message from the icon while it is Active and the desktop has a notification area,
-    // shown even while the icon itself is not (the window is shown but not active).
+    // shown even while the icon itself is not (the window is shown but not active). Title and
+    // message are plain text (peer text included); they reach the desktop escaped, as the hint
+    // does.
     void ShowMessage(const QString &title, const QString &message);
 
     // The application window has just been minimised / restored; Sender = the application.

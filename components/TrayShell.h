@@ -10,7 +10,8 @@
 
 class QSystemTrayIcon;
 
-// What the desktop is told about the one icon: picture and tip (HasTip = tip flag set).
+// What the desktop is told about the one icon: picture and tip (HasTip = tip flag set). The tip
+// is escaped for markup.
 struct TTrayIconData {
     QIcon Icon;
     QString Tip;
@@ -30,7 +31,8 @@ class TTrayShell {
     virtual bool Modify(const TTrayIconData &data) = 0;
     virtual bool Delete() = 0;
     virtual QPoint CursorPos() const = 0;
-    // A passing message from the icon (data: the icon to show it from); plain text.
+    // A passing message from the icon (data: the icon to show it from); title and message are
+    // escaped for markup.
     virtual void ShowMessage(const TTrayIconData &data, const QString &title,
                              const QString &message) = 0;
 

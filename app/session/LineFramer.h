@@ -5,7 +5,7 @@
 #include <vector>
 
 // Cuts one connection's byte stream into lines ended by a line feed (the feed is not part of
-// the line). A partial_ line is kept until its feed arrives, whatever way the bytes are split.
+// the line). A partial line is kept until its feed arrives, whatever way the bytes are split.
 // A line longer than MaxLine bytes is dropped whole, so a peer that never sends a feed
 // cannot make the buffer grow without bound.
 class TLineFramer {

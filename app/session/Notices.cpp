@@ -1,8 +1,12 @@
 #include "app/session/Notices.h"
+#include "app/session/PeerText.h"
+
+#include <chrono>
+#include <utility>
 
 namespace {
 
-constexpr qsizetype ChatNoticeLength = 80;
+constexpr int ChatNoticeLength = 80;
 
 QString OutcomeText(TGameResult result, bool localPlaysWhite) {
     switch (result) {
@@ -50,19 +54,7 @@ TNotice OpponentMoveNotice(const QString &moveText, char promotion) {
 }
 
 TNotice ChatNotice(const QString &text) {
-    QString shown;
-    qsizetype characters = 0;
-    for (qsizetype i = 0; i < text.size() && characters < ChatNoticeLength; ++characters) {
-        const bool pair =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const qsizetype units = pair ? 2 : 1;
-        const QChar first = text.at(i);
-        shown += (units == 1 && first.category() == QChar::Other_Control)
-                     ? QStringView(u" ")
-                     : QStringView(text).mid(i, units);
-        i += units;
-    }
-    return {QStringLiteral("Message from your opponent"), shown};
+    return {QStringLiteral("Message from your opponent"), ShownPeerText(text, ChatNoticeLength)};
 }
 
 TNotice QuestionNotice(const QString &question) {
@@ -78,4 +70,36 @@ TNoticeWay NoticeWayFor(bool windowVisible, bool windowMinimized, bool windowAct
     if (!windowVisible || windowMinimized)
         return TNoticeWay::TrayMessage;
     return windowActive ? TNoticeWay::None : TNoticeWay::TrayMessageAndAlert;
+}
+
+qint64 TNoticeThrottle::SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+TNoticeThrottle::TNoticeThrottle(std::function<qint64()> nowMs, qint64 windowMs)
+    : nowMs_(std::move(nowMs)), windowMs_(windowMs) {}
+
+std::optional<TNotice> TNoticeThrottle::Pass(TNoticeKind kind, TNotice notice) {
+    TKindState &state = kinds_.at(static_cast<std::size_t>(kind));
+    const qint64 now = nowMs_();
+    // A clock that went back counts as inside the window: a flood must not slip through it.
+    if (state.passedAt && now - *state.passedAt < windowMs_) {
+        ++state.held;
+        return std::nullopt;
+    }
+    state.passedAt = now;
+    const qint64 held = std::exchange(state.held, 0);
+    if (held == 0)
+        return notice;
+    if (kind == TNoticeKind::Chat)
+        notice.Title = QStringLiteral("%1 new messages from your opponent").arg(held + 1);
+    else
+        notice.Message += QStringLiteral(" (%1 more since the last notice)").arg(held);
+    return notice;
+}
+
+qint64 TNoticeThrottle::Held(TNoticeKind kind) const {
+    return kinds_.at(static_cast<std::size_t>(kind)).held;
 }

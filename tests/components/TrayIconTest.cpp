@@ -265,6 +265,7 @@ const HintRow HintRows[] = {
      true},
     {"InactiveStoresWithoutCall", false, "", "Later", {}, "Later", true},
     {"ComparisonIsExact", true, "Boardwick", "boardwick", {"Modify"}, "boardwick", true},
+    {"MarkupIsEscaped", true, "", "<b>&</b>", {"Modify"}, "&lt;b&gt;&amp;&lt;/b&gt;", true},
 };
 
 class TrayHintTest : public ::testing::TestWithParam<HintRow> {};
@@ -334,6 +335,17 @@ TEST(TrayIcon, IconChangesReachTheDesktopOnce) {
     ASSERT_EQ(record->Calls, QStringList{"Modify"});
     EXPECT_EQ(record->Data.back().Icon.cacheKey(), tray->Icon().cacheKey());
     EXPECT_NE(tray->Icon().cacheKey(), icon.cacheKey());
+}
+
+TEST(TrayIcon, MessagesReachTheDesktopEscaped) {
+    QWidget window;
+    auto record = std::make_shared<FakeTrayRecord>();
+    auto *tray = new TTrayIcon(&window, std::make_unique<FakeTrayShell>(record));
+    tray->SetActive(true);
+    tray->ShowMessage(QStringLiteral("<img src=\"file:///etc/passwd\">"),
+                      QStringLiteral("<a href=\"http://x\">y</a>"));
+    EXPECT_EQ(record->Messages, QStringList{"&lt;img src=&quot;file:///etc/passwd&quot;&gt;|"
+                                            "&lt;a href=&quot;http://x&quot;&gt;y&lt;/a&gt;"});
 }
 
 TEST(TrayIcon, CreatedOverMinimizedWindowShowsIconWhenActivated) {

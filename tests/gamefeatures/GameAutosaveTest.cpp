@@ -38,14 +38,22 @@ TEST_F(GameAutosaveTest, GamesOfADayGoToOneFileInOrder) {
               (QStringList{QStringLiteral("2026-12-08.pgn"), QStringLiteral("2026-12-09.pgn")}));
 }
 
-TEST_F(GameAutosaveTest, OldFileWithoutFinalLineFeedStillGetsASeparateGame) {
+TEST_F(GameAutosaveTest, AppendingKeepsTheOldGamesAndAddsTheNewOneAfterOneEmptyLine) {
+    // clang-format off
+    const std::string rows[][2] = { // the old file, the separator it needs
+        {GameOne + "\n" + GameOne, "\n"}, {"1. e4 *", "\n\n"}, {GameOne + "\n", ""}, {"\n", "\n"},
+    };
+    // clang-format on
     TGameAutosave autosave(temp.path());
-    QFile old(autosave.DayFile(Day));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("1. e4 *");
-    old.close();
-    ASSERT_TRUE(autosave.Append(GameTwo, Day));
-    EXPECT_EQ(Contents(autosave.DayFile(Day)), QByteArray::fromStdString("1. e4 *\n\n" + GameTwo));
+    for (const auto &[old, separator] : rows) {
+        QFile file(autosave.DayFile(Day));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                    file.write(old.data()));
+        file.close();
+        ASSERT_TRUE(autosave.Append(GameTwo, Day)) << autosave.LastError().toStdString();
+        EXPECT_EQ(Contents(autosave.DayFile(Day)),
+                  QByteArray::fromStdString(old + separator + GameTwo));
+    }
 }
 
 TEST_F(GameAutosaveTest, FailureIsReportedAndKeepsWhatWasThere) {

@@ -1,5 +1,6 @@
 #include "app/session/Notices.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,9 +34,9 @@ const ChatRow ChatRows[] = {
     {"Short", QStringLiteral("good luck"), QStringLiteral("good luck")},
     {"ExactlyEighty", QString(80, QLatin1Char('a')), QString(80, QLatin1Char('a'))},
     {"LongerIsCut", QString(81, QLatin1Char('a')) + QStringLiteral("zzz"),
-     QString(80, QLatin1Char('a'))},
+     QString(80, QLatin1Char('a')) + QStringLiteral(" \u2026")},
     {"PairsCountOnceAndStayWhole", QString(79, QLatin1Char('a')) + Emoji + Emoji,
-     QString(79, QLatin1Char('a')) + Emoji},
+     QString(79, QLatin1Char('a')) + Emoji + QStringLiteral(" \u2026")},
     {"ControlCharactersBecomeSpaces", QStringLiteral("a\rb\tc"), QStringLiteral("a b c")},
     {"MarkupStaysText", QStringLiteral("<b>hi</b>"), QStringLiteral("<b>hi</b>")},
 };
@@ -86,6 +87,34 @@ TEST(Notices, ShownOnlyWhileTheWindowIsAway) {
     EXPECT_EQ(NoticeWayFor(true, true, false), TNoticeWay::TrayMessage);
     EXPECT_EQ(NoticeWayFor(false, false, false), TNoticeWay::TrayMessage);
     EXPECT_EQ(NoticeWayFor(false, true, true), TNoticeWay::TrayMessage);
+}
+
+TEST(NoticeThrottle, LetsOnePerKindThroughPerWindowAndCountsTheRest) {
+    using K = TNoticeKind;
+    const QString chat = QStringLiteral("Message from your opponent|hi");
+    const QString move = QStringLiteral("Boardwick|Your move \u2014 opponent played E7-E5");
+    // clang-format off
+    // Steps are (when, kind); shown is "title|message" of each step let through, "-" if held back.
+    const struct { const char *name; QList<std::pair<qint64, K>> steps; QStringList shown; } rows[] = {
+        {"NextChatCountsTheHeld", {{0, K::Chat}, {1, K::Chat}, {4999, K::Chat}, {5000, K::Chat}}, {chat, "-", "-", "3 new messages from your opponent|hi"}},
+        {"NextMoveCountsTheHeld", {{0, K::OpponentMove}, {1, K::OpponentMove}, {5000, K::OpponentMove}}, {move, "-", move + " (1 more since the last notice)"}},
+        {"KindsHaveTheirOwnWindows", {{0, K::Chat}, {1, K::OpponentMove}, {2, K::Question}, {3, K::GameEnd}}, {chat, move, move, move}},
+        {"WindowRestartsWhenOnePasses", {{0, K::Chat}, {5000, K::Chat}, {9999, K::Chat}}, {chat, chat, "-"}},
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        qint64 now = 0;
+        TNoticeThrottle throttle([&now] { return now; });
+        QStringList shown;
+        for (const auto &[at, kind] : row.steps) {
+            now = at;
+            const auto passed =
+                throttle.Pass(kind, kind == K::Chat ? ChatNotice(QStringLiteral("hi"))
+                                                    : OpponentMoveNotice(QStringLiteral("E7-E5")));
+            shown << (passed ? passed->Title + u'|' + passed->Message : QStringLiteral("-"));
+        }
+        EXPECT_EQ(shown, row.shown) << row.name;
+    }
 }
 
 } // namespace
