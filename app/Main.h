@@ -58,6 +58,7 @@ struct TMainFormSeams {
 // shows arrives through TSessionView. The handlers keep the names of the window's events.
 class TMainForm : public QWidget, private TSessionView {
   public:
+    static constexpr int MaxMessageLines = 2000; // the messages window keeps the newest
     explicit TMainForm(TMainFormSeams seams = {}, QWidget *parent = nullptr);
     ~TMainForm() override;
 
@@ -123,7 +124,8 @@ class TMainForm : public QWidget, private TSessionView {
     void ShowOpponent(const QString &opponent) override;
     void CancelDrag() override;
     void ClearChatInput() override;
-    void NotifyAway(const TNotice &notice) override;
+    void NotifyAway(TNoticeKind kind, const TNotice &notice) override;
+    void ShowListening(bool listening) override;
 
     void BuildLayout();
     void BuildBoard();
@@ -143,5 +145,6 @@ class TMainForm : public QWidget, private TSessionView {
     QString autosaveDir_;
     std::function<void(QWidget *)> alert_;
     TSocketTransport *sockets_ = nullptr; // owned by the session's link
-    std::unique_ptr<TSession> session_;   // goes before the board it drives
+    TNoticeThrottle noticeThrottle_;
+    std::unique_ptr<TSession> session_; // goes before the board it drives
 };

@@ -153,6 +153,7 @@ void TMainForm::BuildLayout() {
 
     Memo1 = MakeMemo(this, "Memo1", QStringLiteral("Messages Window"), {8, 328, 417, 57});
     Memo1->setFocusPolicy(Qt::ClickFocus);
+    Memo1->setMaximumBlockCount(MaxMessageLines); // a peer cannot grow it without bound
     QPalette grey = Memo1->palette();
     grey.setColor(QPalette::Base, QColor(ClassicGrey));
     Memo1->setPalette(grey);

@@ -2,11 +2,13 @@
 
 #include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
+#include "net/PortMapper.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 void TMainForm::BitBtn3Click() {
     session_->NewGame();
@@ -53,8 +55,10 @@ void TMainForm::ShowClock(bool white, const QString &text) {
     (white ? Edit2 : Edit1)->setText(text);
 }
 
+// The newest move is always in sight.
 void TMainForm::ShowMoveList(const QStringList &lines) {
     Memo->setPlainText(lines.join(QLatin1Char('\n')));
+    Memo->verticalScrollBar()->setValue(Memo->verticalScrollBar()->maximum());
 }
 
 void TMainForm::AddMessage(const QString &line) {
@@ -78,6 +82,12 @@ void TMainForm::ShowButtons(const TSessionButtons &buttons) {
 void TMainForm::ShowOpponent(const QString &opponent) {
     Label6->setText(opponent);
     Label6->adjustSize();
+}
+
+// Nothing listens while calling out: the router then forwards nothing to this machine either.
+void TMainForm::ShowListening(bool listening) {
+    if (portMapper_)
+        portMapper_->SetListening(listening);
 }
 
 void TMainForm::CancelDrag() {

@@ -17,7 +17,11 @@ QString TStatusPanels::PanelText(int index) const {
 }
 
 void TStatusPanels::SetPanelText(int index, const QString &text) {
-    Panel(index)->setText(text);
+    // A text longer than its panel is cut there; the tooltip shows it whole.
+    QLabel *panel = Panel(index);
+    panel->setText(text);
+    panel->setToolTip(panel->fontMetrics().horizontalAdvance(text) > panel->width() ? text
+                                                                                    : QString());
 }
 
 void TStatusPanels::resizeEvent(QResizeEvent *event) {

@@ -133,7 +133,7 @@ void TForm1::Label5DblClick(QObject *) {
         return;
     }
     if (SetTimePerSide)
-        SetTimePerSide(std::max(minutes, MinimumTimePerSide));
+        SetTimePerSide(std::clamp(minutes, MinimumTimePerSide, MaximumTimePerSide));
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {

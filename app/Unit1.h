@@ -14,7 +14,8 @@ class TURL;
 // A double click on the version text is the hidden setting of the time per side.
 class TForm1 : public QDialog {
   public:
-    static constexpr int MinimumTimePerSide = 5;
+    // The range a peer accepts in a time line.
+    static constexpr int MinimumTimePerSide = 5, MaximumTimePerSide = 999;
 
     // dialogs: the modal boxes to use; null = the real ones.
     explicit TForm1(QWidget *parent = nullptr, TDialogs *dialogs = nullptr);
@@ -28,7 +29,7 @@ class TForm1 : public QDialog {
     std::function<void(int)> SetTimePerSide;
 
     void Button1Click();
-    // Asks for the minutes per side of the next game; below 5 becomes 5, no upper limit.
+    // Asks for the minutes per side of the next game; below 5 becomes 5, above 999 becomes 999.
     void Label5DblClick(QObject *Sender);
 
     QLabel *ProductName;

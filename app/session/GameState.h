@@ -37,7 +37,7 @@ struct TGameState {
     bool StepAsksOn = false;  // the step buttons take clicks: on at connecting, then by the switch
     std::array<bool, AskKinds> Asking{};   // a question of this kind is open
     std::array<bool, AskKinds> Refusing{}; // a refusal notice of this kind is open
-    std::array<bool, AskKinds> Asked{};    // this side asked and has no answer yet
+    std::array<int, AskKinds> Asked{};     // questions this side asked and has no answer to yet
     int MinutesPerSide = 0;                // the time control the game started with
     char PeerPromotion = 0;            // named by the peer's Promote line, for its next move only
     char LocalPromotion = 0;           // chosen for the local move being played; announced with it

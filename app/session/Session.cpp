@@ -7,6 +7,7 @@
 #include "board/core/Pgn.h"
 
 #include "app/session/LocalAddress.h"
+#include "app/session/PeerText.h"
 
 #include <QElapsedTimer>
 #include <QHostInfo>
@@ -304,9 +305,10 @@ void TSession::PeerLine(const TPeerLine &line) {
         view_.CancelDrag();
     switch (line.Channel) {
     case TPeerChannel::Chat: {
+        // One received line shows as one line that cannot pose as anything else.
         const QString text = DecodeChatText(line.Payload);
-        view_.AddMessage(text);
-        view_.NotifyAway(ChatNotice(text));
+        view_.AddMessage(ShownPeerText(text));
+        view_.NotifyAway(TNoticeKind::Chat, ChatNotice(text));
         break;
     }
     case TPeerChannel::Move:
@@ -347,6 +349,7 @@ bool TSession::PeerMove(const TPeerLine &line) {
         Release();
         if (made)
             view_.NotifyAway(
+                TNoticeKind::OpponentMove,
                 OpponentMoveNotice(QString::fromStdString(line.Payload),
                                    promoting ? (promotion != 0 ? promotion : 'Q') : 0));
     }
@@ -381,8 +384,9 @@ void TSession::RunControl(const TPeerLine &line) {
         const auto granted = GrantedKindOf(word);
         const auto refused = RefusedKindOf(word);
         const auto kind = granted ? granted : refused;
-        if (!kind || !std::exchange(game_.Asked[static_cast<std::size_t>(*kind)], false))
+        if (!kind || game_.Asked[static_cast<std::size_t>(*kind)] == 0)
             break;
+        --game_.Asked[static_cast<std::size_t>(*kind)];
         if (refused)
             ShowRefusal(*refused);
         else if (*kind == TAskKind::Back || *kind == TAskKind::Forward)
@@ -660,7 +664,7 @@ void TSession::AskStepSwitch() {
 void TSession::Ask(TAskKind kind) {
     if (!Connected())
         return;
-    game_.Asked[static_cast<std::size_t>(kind)] = true;
+    ++game_.Asked[static_cast<std::size_t>(kind)];
     link_->SendControl(AskOf(kind));
 }
 
@@ -676,7 +680,7 @@ void TSession::AnswerRequest(TAskKind kind) {
     const auto connection = link_->Serial();
     const auto game = game_.Serial;
     asking = true;
-    view_.NotifyAway(QuestionNotice(QuestionText(kind)));
+    view_.NotifyAway(TNoticeKind::Question, QuestionNotice(QuestionText(kind)));
     const bool agreed = dialogs_.Confirm(QuestionText(kind));
     asking = false;
     if (connection != link_->Serial())
@@ -751,7 +755,8 @@ void TSession::KeepEndedGame() {
     if (game_.MovesMade > 0 && seams_.KeepGame && !seams_.KeepGame(GamePgnText(), reason))
         view_.ShowStatus(1, QStringLiteral("Game not saved: ") + reason);
     if (*game_.Ending != TEndTrigger::Replaced)
-        view_.NotifyAway(GameEndNotice(game_.Outcome->How, game_.Outcome->Result, game_.PlayWhite));
+        view_.NotifyAway(TNoticeKind::GameEnd,
+                         GameEndNotice(game_.Outcome->How, game_.Outcome->Result, game_.PlayWhite));
 }
 
 std::string TSession::GamePgnText() const {

@@ -47,7 +47,7 @@ class TSessionView {
     virtual void ShowListening(bool listening) { (void)listening; }
     virtual void ClearChatInput() = 0;
     // Tells the player about something while the window is away (the view decides whether).
-    virtual void NotifyAway(const TNotice &notice) = 0;
+    virtual void NotifyAway(TNoticeKind kind, const TNotice &notice) = 0;
 };
 
 // What a session uses besides the board and the view; tests replace it.

@@ -133,7 +133,7 @@ const TimeRow TimeRows[] = {
     {"MinimumBecomesFive", false, "-2147483648", 5, {AskTime}},
     {"FiveStays", false, "5", 5, {AskTime}},
     {"HundredTwentyStays", false, "120", 120, {AskTime}},
-    {"NoUpperLimit", false, "2147483647", 2147483647, {AskTime}},
+    {"HugeBecomes999", false, "2147483647", 999, {AskTime}},
     {"HexDollar", false, "$10", 16, {AskTime}},
     {"LeadingSpaces", false, "  30", 30, {AskTime}},
     {"WordKeepsTime", false, "abc", 45, {AskTime, Invalid("abc")}},

@@ -98,7 +98,7 @@ struct TRecordingView final : TSessionView {
             OnCancelDrag();
     }
     void ClearChatInput() override {}
-    void NotifyAway(const TNotice &notice) override { Notices.push_back(notice); }
+    void NotifyAway(TNoticeKind, const TNotice &notice) override { Notices.push_back(notice); }
 
     bool WhiteToMove = true, TakesMoves = false;
     QString WhiteClock, BlackClock, Opponent;
