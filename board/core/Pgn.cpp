@@ -108,7 +108,7 @@ TPgnTags SessionPgnTags(bool localPlaysWhite, std::string_view opponent, std::st
     tags.White = localPlaysWhite ? "Local" : opponent;
     tags.Black = localPlaysWhite ? opponent : "Local";
     tags.Result = result;
-    tags.SecondsPerSide = minutesPerSide > 0 ? minutesPerSide * 60 : 0;
+    tags.SecondsPerSide = minutesPerSide > 0 ? std::int64_t{minutesPerSide} * 60 : 0;
     return tags;
 }
 

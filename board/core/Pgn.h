@@ -2,6 +2,7 @@
 
 #include "board/core/Notation.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,7 @@ struct TPgnTags {
     std::string White;
     std::string Black;
     TGameResult Result = TGameResult::Unfinished;
-    int SecondsPerSide = 0; // 0: no time control ("-")
+    std::int64_t SecondsPerSide = 0; // 0: no time control ("-")
 };
 
 // "2026.12.08".

@@ -93,6 +93,10 @@ TPlayer::TPlayer(TWire &wire, const QString &address) {
     seams.LookUpName = [](const QString &, std::function<void(const QString &)> answer) {
         answer({});
     };
+    seams.Clock = [this] { return Now; };
+    seams.IsLocal = [](const QString &address) {
+        return address.startsWith(QLatin1String("127."));
+    };
     seams.KeepGame = [this](const std::string &pgn, QString &) {
         return Kept.push_back(pgn), true;
     };

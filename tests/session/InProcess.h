@@ -119,6 +119,7 @@ struct TPlayer {
     std::vector<std::string> Kept; // every game kept, as PGN
     std::unique_ptr<TSession> Session;
     bool Holding = false; // a piece is held (see Take)
+    qint64 Now = 0;       // the session's clock, in ms; callers from 127.* are local
 
     TSession *operator->() const { return Session.get(); }
     // A whole local move, e.g. Move("E2", "E4"); false when the board does not take it.
