@@ -130,15 +130,19 @@ def play_short_game(a, b, reader):
     changed(a, MESSAGES, messages, "A to show B's chat line")
 
 
-def call(b, a, address):
+def call(b, a, address, outside=False):
+    """B calls A; a call from outside A's network is let in by A's Yes."""
     waiting = region(a.grab(), STATUS_PANELS[2])
     b.press("connect")
     b.answer_dialog("Computer to connect to", text=address)
+    if outside:
+        a.answer_dialog("Confirm")
     changed(a, STATUS_PANELS[2], waiting, f"A to take B's call to {address}")
 
 
 def case_nat(session, mapper, workdir):
     with HomeNetwork(session.tag + "n") as net:
+        net.hosts("A", [f"{WAN['B']} caller.example"])  # A names its caller without asking DNS
         log = os.path.join(workdir, "gateway.log")
         net.start("router", ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "test_gateway.py"),
                              LAN["router"], WAN["router"], log])
@@ -154,7 +158,7 @@ def case_nat(session, mapper, workdir):
                 session.expect_text(a, LABEL4, WAN["router"], "its address")
             wait_for("the DNAT rule", net.dnat_rules)
             reader = bwe2e.BoardReader(a.screenshot("start"))
-            call(b, a, WAN["router"])
+            call(b, a, WAN["router"], outside=True)
             play_short_game(a, b, reader)
             close_window(a)
             if probe:
@@ -231,8 +235,7 @@ def hear(lines, start):
 
 def case_consent(session):
     with HomeNetwork(session.tag + "c") as net:
-        # The box names the caller from A's hosts file, so no look-up leaves the namespaces.
-        net.hosts("A", [f"{WAN['B']} caller.example"])
+        net.hosts("A", [f"{WAN['B']} caller.example"])  # A names its caller without asking DNS
         nft(net.ns["router"], f"add rule inet nat prerouting_miniupnpd tcp dport 1024 dnat ip to {LAN['A']}\n"
                               f"add rule inet filter miniupnpd ip daddr {LAN['A']} tcp dport 1024 accept\n")
         a = session.app("A", net.ns["A"], (0, 0))
