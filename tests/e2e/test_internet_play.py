@@ -6,6 +6,9 @@
           keeps showing its LAN address and still takes a call from the LAN.
   ipv6    B calls A by A's IPv6 literal, then by a name that has only that address; a game each
           time, and A shows B's IPv6 address as its opponent.
+  consent a call from outside (B's side, through a DNAT rule on the router) waits unheard for A's
+          consent: No and hanging up end it, a second outside call meanwhile is turned away, Yes
+          lets the caller (a bare socket) play; a call from the LAN is taken without asking.
 Shown texts are checked against what the same program draws for that text in its own address
 label (a reference window in a namespace whose only address is that text).
 
@@ -25,11 +28,13 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bwe2e  # noqa: E402
 from bwe2e import STATUS_PANELS, MESSAGES, Failure, region, wait_for  # noqa: E402
-from homenet import LAN, V6, WAN, HomeNetwork, netns_hosts, start_miniupnpd  # noqa: E402
+from homenet import LAN, V6, WAN, HomeNetwork, netns_hosts, nft, start_miniupnpd  # noqa: E402
 from test_two_players import START, apply_move, changed, expect_board  # noqa: E402
 
 LABEL4 = (320, 40, 433, 53)  # "Your IP is" value
 LABEL6 = (320, 72, 433, 85)  # the opponent
+FEATURES = "Morvanti-CTR-Features Promotion Numbered\n"
+CLONE_NEWNET = 0x40000000
 
 
 def close_window(app):
@@ -125,15 +130,19 @@ def play_short_game(a, b, reader):
     changed(a, MESSAGES, messages, "A to show B's chat line")
 
 
-def call(b, a, address):
+def call(b, a, address, outside=False):
+    """B calls A; a call from outside A's network is let in by A's Yes."""
     waiting = region(a.grab(), STATUS_PANELS[2])
     b.press("connect")
     b.answer_dialog("Computer to connect to", text=address)
+    if outside:
+        a.answer_dialog("Confirm")
     changed(a, STATUS_PANELS[2], waiting, f"A to take B's call to {address}")
 
 
 def case_nat(session, mapper, workdir):
     with HomeNetwork(session.tag + "n") as net:
+        net.hosts("A", [f"{WAN['B']} caller.example"])  # A names its caller without asking DNS
         log = os.path.join(workdir, "gateway.log")
         net.start("router", ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "test_gateway.py"),
                              LAN["router"], WAN["router"], log])
@@ -149,7 +158,7 @@ def case_nat(session, mapper, workdir):
                 session.expect_text(a, LABEL4, WAN["router"], "its address")
             wait_for("the DNAT rule", net.dnat_rules)
             reader = bwe2e.BoardReader(a.screenshot("start"))
-            call(b, a, WAN["router"])
+            call(b, a, WAN["router"], outside=True)
             play_short_game(a, b, reader)
             close_window(a)
             if probe:
@@ -203,6 +212,68 @@ def case_ipv6(session):
                 b.close()
 
 
+def connect_from(net, side, address):
+    """A socket opened inside a namespace; it stays there once this thread is back home."""
+    setns = ctypes.CDLL(None, use_errno=True).setns
+    with open("/proc/thread-self/ns/net") as home, open(f"/run/netns/{net.ns[side]}") as there:
+        # Never a call from the host's own network, should the switch fail.
+        if setns(there.fileno(), CLONE_NEWNET) != 0:
+            raise OSError(ctypes.get_errno(), "setns into " + net.ns[side])
+        try:
+            return socket.create_connection((address, 1024), 10)
+        finally:
+            setns(home.fileno(), CLONE_NEWNET)
+
+
+def hear(lines, start):
+    """The first line heard that begins so, in any case; fails when the connection ends first."""
+    line = next((line for line in lines if line.lower().startswith(start.lower())), None)
+    if line is None:
+        raise Failure(f"the caller never heard {start!r}")
+    return line
+
+
+def case_consent(session):
+    with HomeNetwork(session.tag + "c") as net:
+        net.hosts("A", [f"{WAN['B']} caller.example"])  # A names its caller without asking DNS
+        nft(net.ns["router"], f"add rule inet nat prerouting_miniupnpd tcp dport 1024 dnat ip to {LAN['A']}\n"
+                              f"add rule inet filter miniupnpd ip daddr {LAN['A']} tcp dport 1024 accept\n")
+        a = session.app("A", net.ns["A"], (0, 0))
+        try:
+            reader = bwe2e.BoardReader(a.screenshot("start"))
+            waiting = region(a.grab(), STATUS_PANELS[2])
+            with connect_from(net, "router", LAN["A"]) as neighbour:
+                if neighbour.makefile().readline() != FEATURES or a.dialogs():
+                    raise Failure("A did not take a call from its LAN at once")
+            wait_for("A to wait again", lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
+            with connect_from(net, "B", WAN["router"]) as caller:
+                wait_for("A to ask about the outside caller", lambda: a._find("Confirm"))
+                with connect_from(net, "B", WAN["router"]) as second:
+                    if second.recv(1):
+                        raise Failure("a second outside caller was heard while A was asking")
+                a.answer_dialog("Confirm", key="Escape")
+                # Nothing at all before the end: A said not a word before its No.
+                if caller.recv(1):
+                    raise Failure("the caller heard A before its answer")
+            with connect_from(net, "B", WAN["router"]) as caller:
+                wait_for("A to ask again", lambda: a._find("Confirm"))
+            wait_for("the box to go with the caller who hung up", lambda: not a._find("Confirm"))
+            with connect_from(net, "B", WAN["router"]) as caller:
+                lines = caller.makefile("r")
+                a.answer_dialog("Confirm")
+                if lines.readline() != FEATURES:
+                    raise Failure("the caller let in did not hear A's features first")
+                session.expect_text(a, LABEL6, WAN["B"], "its opponent")
+                a.press("new")
+                hear(lines, "Morvanti-CTR-New")
+                a.drag("E2", "E4")
+                hear(lines, "Morvanti-MOV-E2-E4")
+                caller.sendall(b"Morvanti-MOV-E7-E5\n")
+                expect_board(a, reader, apply_move(apply_move(START, "E2", "E4"), "E7", "E5"), "1. e4 e5")
+        finally:
+            a.close()
+
+
 def main():
     args = sys.argv[1:]
     if not args:
@@ -213,7 +284,7 @@ def main():
     if args[:1] == ["--mapper"]:
         mapper = os.path.abspath(args[1])
         args = args[2:]
-    cases = args or ["ipv6", "nat", "daemon"]
+    cases = args or ["ipv6", "nat", "daemon", "consent"]
     ci = os.environ.get("CI") == "true"
     missing = bwe2e.missing_tools()
     probe = subprocess.run(["ip", "netns", "add", f"bwprobe{os.getpid()}"], capture_output=True, text=True)
@@ -231,7 +302,7 @@ def main():
                 print("skipped: daemon (needs the program's own forwarding)")
                 continue
             {"nat": lambda: case_nat(session, mapper, workdir), "daemon": lambda: case_daemon(session, workdir),
-             "ipv6": lambda: case_ipv6(session)}[case]()
+             "ipv6": lambda: case_ipv6(session), "consent": lambda: case_consent(session)}[case]()
             print("passed:", case, flush=True)
     return 0
 
