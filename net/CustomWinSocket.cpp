@@ -262,7 +262,8 @@ void TCustomWinSocket::HandleError(QAbstractSocket::SocketError error) {
 }
 
 qint64 TCustomWinSocket::SendString(const QByteArray &text) {
-    if (!Connected() || !socket_)
+    // A peer that has gone (or was cut off) takes nothing more, without a warning per line.
+    if (!Connected() || !socket_ || !socket_->isWritable())
         return 0;
     const qint64 taken = socket_->write(text);
     // Hand the system what it takes now; a remainder means it would block, and a write notice

@@ -65,6 +65,13 @@ void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role) {
     owner_.PeerConnected(role, connection->PeerAddress());
 }
 
+void TPeerLink::CutOffSoon() {
+    QTimer::singleShot(0, this, [this, serial = connectionSerial_] {
+        if (serial == connectionSerial_ && connection_)
+            connection_->Close();
+    });
+}
+
 void TPeerLink::Ended(TPeerConnection *connection) {
     if (connection && connection == stranger_) {
         stranger_ = nullptr; // the box asking about it sees it gone
@@ -81,6 +88,8 @@ void TPeerLink::Ended(TPeerConnection *connection) {
 void TPeerLink::Reset() {
     ++connectionSerial_;
     framer_.Clear();
+    unread_.clear();
+    unreadAt_ = 0;
     queue_.clear();
     features_ = {};
 }
@@ -151,36 +160,74 @@ void TPeerLink::Readable(TPeerConnection *connection) {
         Feed(bytes); // else a refused caller, or a connection that has ended: read and forgotten
 }
 
+// A read is framed a slice at a time and for a few milliseconds a turn, so that a flood neither
+// stands in memory as lines nor holds the window up; what is left runs on the next turn, before
+// anything read later.
 void TPeerLink::Feed(const QByteArray &bytes) {
-    const std::uint64_t serial = connectionSerial_;
-    // Every complete line joins the queue before any runs, so a box opened by one of them cannot
-    // let later lines overtake the rest of this read.
-    for (auto &text : framer_.Feed(
-             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
-        TPeerLine line = ParsePeerLine(text, messageTag_);
-        if (line.Announcement) {
-            features_ = *ParseFeaturesPayload(line.Payload);
-            continue;
-        }
-        // Only a peer that announced the choice names promotion pieces.
-        if (!features_.Promotion)
-            line.Promotion.reset();
-        if (!features_.Numbered && line.Game) { // a word it never announced
-            line.Word = TControlWord::None;
-            line.Game.reset();
-        }
-        if (!owner_.PeerArrived(line))
-            continue;
-        if (serial != connectionSerial_)
-            return; // dealing with the arrival ended the connection
-        queue_.push_back({serial, std::move(line)});
+    unread_ += bytes;
+    if (static_cast<std::size_t>(unread_.size() - unreadAt_) > MaxUnreadBytes) {
+        connection_->Close(); // it sends faster than any game needs
+        return;
     }
+    if (!feedPosted_)
+        FeedUnread();
+}
+
+void TPeerLink::FeedUnread() {
+    const std::uint64_t serial = connectionSerial_;
+    QElapsedTimer turn;
+    turn.start();
+    while (unreadAt_ < unread_.size()) {
+        if (turn.elapsed() > MaxMsPerTurn) {
+            feedPosted_ = true;
+            QTimer::singleShot(0, this, [this] {
+                feedPosted_ = false;
+                FeedUnread(); // the connection's own, whichever it is now
+            });
+            return;
+        }
+        const qsizetype size = std::min<qsizetype>(FeedSlice, unread_.size() - unreadAt_);
+        const std::string_view slice(unread_.constData() + unreadAt_,
+                                     static_cast<std::size_t>(size));
+        unreadAt_ += size;
+        // Every complete line joins the queue before any runs, so a box opened by one of them
+        // cannot let later lines overtake the rest of this read.
+        for (auto &text : framer_.Feed(slice)) {
+            TPeerLine line = ParsePeerLine(text, messageTag_);
+            if (line.Announcement) {
+                features_ = *ParseFeaturesPayload(line.Payload);
+                continue;
+            }
+            // Only a peer that announced the choice names promotion pieces.
+            if (!features_.Promotion)
+                line.Promotion.reset();
+            if (!features_.Numbered && line.Game) { // a word it never announced
+                line.Word = TControlWord::None;
+                line.Game.reset();
+            }
+            if (!owner_.PeerArrived(line))
+                continue;
+            if (serial != connectionSerial_)
+                return; // dealing with the arrival ended the connection
+            queue_.push_back({serial, std::move(line)});
+        }
+        if (!connection_ || !connection_->Open() || Overfull()) {
+            if (serial == connectionSerial_ && connection_)
+                connection_->Close();
+            return;
+        }
+    }
+    unread_.clear();
+    unreadAt_ = 0;
     Pump();
-    // Lines that wait for their turn are bounded by bytes; lines that wait for the board, by count.
-    if (serial == connectionSerial_ && connection_ &&
-        ((queue_.size() > MaxQueued && !owner_.MayRun(queue_.front().Line)) ||
-         QueuedBytes() > MaxQueuedBytes))
+    if (serial == connectionSerial_ && connection_ && Overfull())
         connection_->Close();
+}
+
+// Lines that wait for their turn are bounded by bytes; lines that wait for the board, by count.
+bool TPeerLink::Overfull() {
+    return (queue_.size() > MaxQueued && !owner_.MayRun(queue_.front().Line)) ||
+           QueuedBytes() > MaxQueuedBytes;
 }
 
 void TPeerLink::Pump() {

@@ -45,6 +45,9 @@ class TPeerLink : public QObject {
     // run on the next turn, so a flood cannot freeze the window.
     static constexpr int MaxLinesPerTurn = 64;
     static constexpr qint64 MaxMsPerTurn = 4;
+    // Read but not yet framed: past this the peer is cut off.
+    static constexpr std::size_t MaxUnreadBytes = 4 * 1024 * 1024;
+    static constexpr qsizetype FeedSlice = 16 * 1024;
 
     TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,
               QObject *parent = nullptr);
@@ -72,6 +75,8 @@ class TPeerLink : public QObject {
     // reaches the session.
     void Ended(TPeerConnection *connection);
     void Failed() { owner_.CallFailed(); }
+    // Ends the current connection once whatever runs now has returned.
+    void CutOffSoon();
 
     // The stranger held: at most one at a time, refused at once while another waits or a peer
     // plays. Its serial tells one stranger from the next.
@@ -126,6 +131,8 @@ class TPeerLink : public QObject {
     void Reset();
     void Attach(TPeerConnection *connection, TPeerRole role);
     void Feed(const QByteArray &bytes);
+    void FeedUnread();
+    bool Overfull();
     static void TurnAway(TPeerConnection *connection);
 
     std::string messageTag_;
@@ -138,6 +145,9 @@ class TPeerLink : public QObject {
     TPeerFeatures features_;
     std::deque<TQueued> queue_;
     bool pumpPosted_ = false;
+    QByteArray unread_;
+    qsizetype unreadAt_ = 0;
+    bool feedPosted_ = false;
     QPointer<TPeerConnection> stranger_;
     std::uint64_t strangerSerial_ = 0;
     QByteArray strangerBytes_;

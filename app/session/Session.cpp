@@ -181,6 +181,7 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
     game_.Phase = TGamePhase::None;
     game_.Number = 0;
     game_.Asked = {};
+    peerGames_.clear();
     game_.StepAsksOn = true; // whatever the switch says, as every connection starts
     opponent_ = address;
     view_.ShowOpponent(accepted ? address : QString());
@@ -198,6 +199,10 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
             opponent_ = name;
         view_.ShowOpponent(name);
     };
+    LookUpName(address, std::move(answer));
+}
+
+void TSession::LookUpName(const QString &address, std::function<void(const QString &)> answer) {
     if (seams_.LookUpName) {
         seams_.LookUpName(address, std::move(answer));
         return;
@@ -229,16 +234,13 @@ bool TSession::Welcome(const QString &address) {
 void TSession::StrangerCalling(const QString &address) {
     strangerSince_ = Now();
     const auto stranger = link_->StrangerSerial();
-    auto ask = [this, stranger, address](const QString &name) {
+    // Let go in time even when the look-up never answers and no box opens.
+    QTimer::singleShot(StrangerWaitMs, this, [this, stranger] {
+        if (link_->HoldsStranger(stranger))
+            link_->Dismiss();
+    });
+    LookUpName(address, [this, stranger, address](const QString &name) {
         QTimer::singleShot(0, this, [=, this] { AskAboutStranger(stranger, address, name); });
-    };
-    if (seams_.LookUpName) {
-        seams_.LookUpName(address, ask);
-        return;
-    }
-    QHostInfo::lookupHost(address, this, [address, ask](const QHostInfo &info) {
-        ask(info.error() == QHostInfo::NoError && info.hostName() != address ? info.hostName()
-                                                                             : QString());
     });
 }
 
@@ -454,6 +456,12 @@ void TSession::NewGame() {
 }
 
 void TSession::ReceivedNew(const TPeerLine &line) {
+    peerGames_.push_back(Now());
+    if (peerGames_.size() > MaxPeerGamesPerMinute) {
+        peerGames_.pop_front();
+        if (peerGames_.back() - peerGames_.front() < 60000)
+            return link_->CutOffSoon();
+    }
     if (line.Game) {
         // Both started this game: the side that accepted the call keeps its own and the other
         // takes it as Black, whatever moves either made meanwhile. An older number is a game the

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,6 +72,8 @@ class TSession : public QObject, private TPeerLinkOwner {
   public:
     // A stranger's call waits this long for the local player's consent.
     static constexpr qint64 StrangerWaitMs = 30000;
+    // No one plays this many games a minute: a peer that starts them faster is cut off.
+    static constexpr std::size_t MaxPeerGamesPerMinute = 30;
 
     TSession(TChessRules &board, TSessionView &view, TDialogs &dialogs,
              std::unique_ptr<TPeerTransport> transport, TSessionSeams seams = {},
@@ -133,6 +136,7 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool Welcome(const QString &address) override;
     void StrangerCalling(const QString &address) override;
     void AskAboutStranger(std::uint64_t stranger, const QString &address, const QString &name);
+    void LookUpName(const QString &address, std::function<void(const QString &)> answer);
     qint64 Now() const;
     bool PeerArrived(const TPeerLine &line) override;
     bool MayRun(const TPeerLine &line) override;
@@ -179,6 +183,7 @@ class TSession : public QObject, private TPeerLinkOwner {
     QDate gameDate_;   // the day the game on the board started
     Square moveFrom_ = Square::None, moveTo_ = Square::None; // the last move played on the board
     bool closing_ = false;
-    bool choosing_ = false;    // the local player chooses a promotion piece
-    qint64 strangerSince_ = 0; // when the stranger held now called
+    bool choosing_ = false;        // the local player chooses a promotion piece
+    qint64 strangerSince_ = 0;     // when the stranger held now called
+    std::deque<qint64> peerGames_; // when the peer started its latest games
 };

@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, PeerLines, ::testing::Values(
             [](TRaw &t) { EXPECT_TRUE(Kept(t, "[Result \"0-1\"]")); EXPECT_TRUE(Kept(t, "[TimeControl \"2700\"]")); }},
     PeerRow{"ReplacedGameIsKeptUnfinished", Opening + Opening,
             [](TRaw &t) { EXPECT_TRUE(Kept(t, "1. e4 *")); EXPECT_TRUE(t.P->GameRunning()); }},
-    PeerRow{"GamesWithoutAMoveAreNotKept", QByteArray("Morvanti-CTR-New\nMorvanti-CTR-Resign\n").repeated(50),
-            [](TRaw &t) { EXPECT_TRUE(t.P.Kept.empty()); }}),
+    PeerRow{"AFloodOfGamesIsNotKeptAndIsCutOff", QByteArray("Morvanti-CTR-New\nMorvanti-CTR-Resign\n").repeated(50),
+            [](TRaw &t) { EXPECT_TRUE(t.P.Kept.empty()); EXPECT_FALSE(t.Peer->Open()); }}),
     [](const auto &info) { return std::string(info.param.name); });
 // clang-format on
 

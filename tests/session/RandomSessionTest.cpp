@@ -186,6 +186,7 @@ class TPairSession final : public TRandomSession {
         // What one side did reaches the other before anyone acts again: two people cannot both
         // act within the same instant.
         T.Wire.Deliver();
+        T.Listener.Now = T.Caller.Now += 3000;
         for (TPlayer *player : {&T.Listener, &T.Caller})
             Check(*player);
     }
