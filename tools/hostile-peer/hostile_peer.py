@@ -107,8 +107,13 @@ class Program:
         count = 0
         for folder, _, names in os.walk(os.path.join(self.home, "data")):
             for name in names:
-                with open(os.path.join(folder, name), "rb") as f:
-                    count += f.read().count(b"[Result ")
+                if name.startswith(".") or not name.endswith(".pgn"):
+                    continue  # the autosave's own files come and go
+                try:
+                    with open(os.path.join(folder, name), "rb") as f:
+                        count += f.read().count(b"[Result ")
+                except OSError:
+                    pass
         return count
 
     def log_tail(self, n=20):
@@ -451,6 +456,9 @@ def flood_games(with_move):
         sent = 0
         for _ in range(20):  # 2,000 games in parts, reading the answers in between
             sent += peer.send(one * 100, deadline)
+        if not with_move:  # one kept game at the end shows when the queue has run out
+            sent += peer.send(line(b"CTR-", b"10") + line(b"CTR-", b"New") + line(b"MOV-", b"E2-E4")
+                      + line(b"CTR-", b"Resign"), deadline)
         return sent
     return run
 
@@ -501,7 +509,7 @@ def close_counting(s):
 
 FLOODS = [
     ("chat, 150 MB of 4 kB lines (20 s at most)", flood_chat, True),
-    ("games, 2,000 New/Resign", flood_games(False), False),
+    ("games, 2,000 New/Resign (and one kept game after)", flood_games(False), False),
     ("games, 2,000 New/E2-E4/Resign", flood_games(True), False),
     ("requests never read, 50 MB of AskBack", flood_never_read, True),
     ("callers, 5,000 connections", flood_callers, True),
@@ -550,7 +558,7 @@ def floods(binary):
                 note = f"{flood_callers.connected} connected"
             elif name.startswith("games"):
                 kept, after = settled_kept_games(program, flood_end)
-                note = f"{kept} games kept" + (f", the last {after:.1f} s after sending" if kept else "")
+                note = f"{kept} games kept" + (f", the last {after:.1f} s after the flood" if kept else "")
             rss_after, hwm = program.memory()
             alive = program.alive()
             if not alive:
