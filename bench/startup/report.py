@@ -128,13 +128,23 @@ def main():
     out.append("```\n" + read(folder, "session.txt").strip() + "\n```\n")
     out.append("### Perft\n")
     out.append("```\n" + read(folder, "perft.txt").strip() + "\n```\n")
+    hostile = [l for l in read(folder, "hostile-peer.txt").splitlines() if l.startswith("|")]
+    if hostile:
+        out.append("## Hostile peer\n")
+        out.append("Measured by `tools/hostile-peer/hostile_peer.py floods`: one fresh program per flood, a raw "
+                   "peer on loopback in the program's own network namespace. Peak is VmHWM after the flood "
+                   "less VmRSS before it; the next answer is a repeated AskBack refused with BackFail, on a "
+                   "new connection if the peer was cut off, timed from the end of sending (with 20 ms of "
+                   "quiet waited for first).\n")
+        out.append("\n".join(hostile) + "\n")
     out.append("## Commands\n")
     out.append("```sh\nscripts/bench            # everything above; writes this file\n"
                "build-bench/bench/rules/bench_rules\nbuild-bench/bench/view/bench_view\n"
                "build-bench/bench/session/bench_session\n"
                "build-bench/tools/perft/boardwick-perft \"rnbqkbnrpppppppp                                "
                "PPPPPPPPRNBQKBNR\" w KQkq - 5\n"
-               "python3 bench/startup/measure.py build-bench 7   # as root: needs a network namespace\n```")
+               "python3 bench/startup/measure.py build-bench 7   # as root: needs a network namespace\n"
+               "python3 tools/hostile-peer/hostile_peer.py --binary build-bench/app/boardwick floods   # as root\n```")
     print("\n".join(out))
 
 
