@@ -13,6 +13,7 @@
 #include <QTextLayout>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <optional>
 
 namespace {
@@ -156,8 +157,7 @@ TEST_P(AboutTimeSetting, DoubleClickOnVersion) {
     EXPECT_EQ(Dialogs.Log(), row.boxes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, AboutTimeSetting, ::testing::ValuesIn(TimeRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, AboutTimeSetting, ::testing::ValuesIn(TimeRows), test_rows::RowName);
 
 TEST_F(AboutBox, OnlyLeftDoubleClickAsks) {
     QTest::mouseDClick(Form.Label5, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <functional>
 
 namespace {
@@ -37,8 +38,7 @@ TEST_P(FailureTextTest, FullStopOnlyAfterCharactersAboveIt) {
     EXPECT_EQ(FailureText(GetParam().message), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FailureTextTest, ::testing::ValuesIn(TextRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FailureTextTest, ::testing::ValuesIn(TextRows), test_rows::RowName);
 
 // Runs check on the modal box of type Box once it is open; check must close it.
 template <class Box> void WhenModalOpens(std::function<void(Box *)> check) {
@@ -118,8 +118,7 @@ TEST_P(RealBoxTest, CaptionIconButtonsAndPlainText) {
     QCoreApplication::setApplicationName(savedName);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, RealBoxTest, ::testing::ValuesIn(BoxRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, RealBoxTest, ::testing::ValuesIn(BoxRows), test_rows::RowName);
 
 TEST(RealInputBox, OkReturnsTypedTextCutToMaxLength) {
     TQtDialogs dialogs;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <optional>
 
 namespace {
@@ -71,8 +72,7 @@ TEST_P(IntegerSyntaxTest, ParsesOrRefuses) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, IntegerSyntaxTest, ::testing::ValuesIn(Rows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, IntegerSyntaxTest, ::testing::ValuesIn(Rows), test_rows::RowName);
 
 TEST(IntegerSyntax, MessageKeepsTheTextAsTyped) {
     try {

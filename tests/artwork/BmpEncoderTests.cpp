@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <stdexcept>
 
 namespace {
@@ -18,9 +19,7 @@ struct EncodeRow {
     int ExpectedFileSize;
 };
 
-void PrintTo(const EncodeRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 // A pattern that differs in every neighbouring pixel and row, so swapped nibbles, bits or rows
 // show.
@@ -70,17 +69,13 @@ INSTANTIATE_TEST_SUITE_P(Depths, EncodeBmpRoundTrip,
                              EncodeRow{"FourBitShortPalette", 4, 4, 4, 3, 54 + 12 + 4 * 4},
                              EncodeRow{"EightBitOneWide", 1, 1, 8, 5, 54 + 20 + 4},
                              EncodeRow{"SinglePixelOneBit", 1, 1, 1, 2, 66}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 struct RefusalRow {
     const char *Name;
     IndexedPicture Picture;
     int BitsPerPixel;
 };
-
-void PrintTo(const RefusalRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 IndexedPicture WithPixel(IndexedPicture picture, std::uint8_t index) {
     picture.Set(0, 0, index);
@@ -103,6 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                    1},
         RefusalRow{"ZeroWidth", IndexedPicture(0, 2, BlackWhitePalette(), 0), 1},
         RefusalRow{"EmptyPalette", IndexedPicture(2, 2, {}, 0), 4}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "tools/artwork/IndexedPicture.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -85,6 +86,6 @@ TEST_P(SheetFile, FirstStoredRowIsTheBottomRow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BuiltIn, SheetFile, ::testing::ValuesIn(BuiltInSheetRows()),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 } // namespace

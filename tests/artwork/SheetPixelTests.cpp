@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
@@ -200,7 +201,7 @@ TEST_P(SheetPixels, GreyMaskPixelsLieOnTheSilhouetteEdge) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BuiltIn, SheetPixels, ::testing::ValuesIn(BuiltInSheetRows()),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 // The committed files are what the tool draws today: nobody edited one by hand or forgot to
 // regenerate after changing the drawing code.

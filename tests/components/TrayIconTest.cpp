@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <memory>
 #include <vector>
 
@@ -215,8 +216,7 @@ TEST_P(TrayLifeTest, IconFollowsActiveMinimizedAndSeparate) {
     EXPECT_EQ(events, row.events);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, TrayLifeTest, ::testing::ValuesIn(LifeRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, TrayLifeTest, ::testing::ValuesIn(LifeRows), test_rows::RowName);
 
 TEST(TrayIcon, RefusedAddRaisesAndLeavesIconAbsent) {
     QWidget window;
@@ -289,8 +289,7 @@ TEST_P(TrayHintTest, TipFollowsHint) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, TrayHintTest, ::testing::ValuesIn(HintRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, TrayHintTest, ::testing::ValuesIn(HintRows), test_rows::RowName);
 
 class AppNameGuard {
   public:

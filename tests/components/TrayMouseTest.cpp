@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <memory>
 #include <stdexcept>
 
@@ -74,7 +75,7 @@ TEST_P(TrayMessageTest, UnassignedHandlersAreSkipped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TrayMessageTest, ::testing::ValuesIn(MessageRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct MenuRow {
     const char *name;
@@ -119,8 +120,7 @@ TEST_P(TrayMenuTest, MenuOpensOnlyWhileWindowHiddenOrSeparate) {
     menu.hide();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, TrayMenuTest, ::testing::ValuesIn(MenuRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, TrayMenuTest, ::testing::ValuesIn(MenuRows), test_rows::RowName);
 
 TEST(TrayMouse, FailingHandlerGoesToFailureHandler) {
     Fixture f;

@@ -1,6 +1,7 @@
 // The link label: which captions look like links, their colours and pointer, and opening.
 #include "components/URL.h"
 
+#include "tests/common/Rows.h"
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -63,7 +64,7 @@ TEST_P(URLCaptionTest, LookFollowsCaptionAtPaint) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, URLCaptionTest, ::testing::ValuesIn(CaptionRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(URL, AutoSizeFollowsCaption) {
     TURL label;
@@ -166,7 +167,6 @@ TEST_P(URLPressTest, LeftPressOpensCaption) {
     EXPECT_EQ(opened, row.opened);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, URLPressTest, ::testing::ValuesIn(PressRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, URLPressTest, ::testing::ValuesIn(PressRows), test_rows::RowName);
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "app/session/GameEnd.h"
 #include "board/core/ChessRules.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                   Playing,
                   TEndTrigger::ConnectionLost,
                   {TGameEnd::ConnectionLost, TGameResult::Unfinished}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(BoardEnd, ReadsMateAndAPositionStillInPlay) {
     TChessRules board;
@@ -113,6 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
         TResignRow{"JustOverTheMargin", false, true, FlagMarginSeconds + 1,
                    TEndTrigger::WhiteResigned},
         TResignRow{"PeersTurnWithLittleTime", true, false, 0, TEndTrigger::BlackResigned}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 } // namespace

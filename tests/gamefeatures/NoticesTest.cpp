@@ -1,5 +1,6 @@
 #include "app/session/Notices.h"
 
+#include "tests/common/Rows.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -18,9 +19,7 @@ struct ChatRow {
     QString shown;
 };
 
-void PrintTo(const ChatRow &row, std::ostream *os) {
-    *os << row.name;
-}
+using test_rows::PrintTo;
 
 class ChatNoticeTest : public testing::TestWithParam<ChatRow> {};
 
@@ -41,8 +40,7 @@ const ChatRow ChatRows[] = {
     {"MarkupStaysText", QStringLiteral("<b>hi</b>"), QStringLiteral("<b>hi</b>")},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, ChatNoticeTest, testing::ValuesIn(ChatRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ChatNoticeTest, testing::ValuesIn(ChatRows), test_rows::RowName);
 
 struct EndRow {
     const char *name;
@@ -51,10 +49,6 @@ struct EndRow {
     bool localWhite;
     const char *message;
 };
-
-void PrintTo(const EndRow &row, std::ostream *os) {
-    *os << row.name;
-}
 
 class GameEndNoticeTest : public testing::TestWithParam<EndRow> {};
 
@@ -78,8 +72,7 @@ const EndRow EndRows[] = {
      "Game over \u2014 the connection was lost"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, GameEndNoticeTest, testing::ValuesIn(EndRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, GameEndNoticeTest, testing::ValuesIn(EndRows), test_rows::RowName);
 
 TEST(Notices, ShownOnlyWhileTheWindowIsAway) {
     EXPECT_EQ(NoticeWayFor(true, false, true), TNoticeWay::None);

@@ -1,5 +1,6 @@
 #include "app/session/PeerProtocol.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,9 +37,7 @@ struct FeaturesRow {
     bool promotion;
 };
 
-void PrintTo(const FeaturesRow &row, std::ostream *os) {
-    *os << row.name;
-}
+using test_rows::PrintTo;
 
 class ParseFeaturesTest : public testing::TestWithParam<FeaturesRow> {};
 
@@ -64,17 +63,13 @@ const FeaturesRow FeaturesRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParseFeaturesTest, testing::ValuesIn(FeaturesRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct PromotionRow {
     const char *name;
     const char *payload;
     char piece; // 0: not a promotion line
 };
-
-void PrintTo(const PromotionRow &row, std::ostream *os) {
-    *os << row.name;
-}
 
 class ParsePromotionTest : public testing::TestWithParam<PromotionRow> {};
 
@@ -98,7 +93,7 @@ const PromotionRow PromotionRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParsePromotionTest, testing::ValuesIn(PromotionRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(PeerFeatures, PromotionPayloadRefusesOtherPieces) {
     EXPECT_EQ(PromotionPayload('K'), "");

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <memory>
 
 namespace {
@@ -19,9 +20,7 @@ struct KeyRow {
     bool accepted;
 };
 
-void PrintTo(const KeyRow &row, std::ostream *os) {
-    *os << row.name;
-}
+using test_rows::PrintTo;
 
 class PromotionChooserKeys : public testing::TestWithParam<KeyRow> {};
 
@@ -45,7 +44,7 @@ const KeyRow KeyRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, PromotionChooserKeys, testing::ValuesIn(KeyRows),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(PromotionChooser, ClickChoosesThePiece) {
     TChessBrd board;

@@ -1,6 +1,7 @@
 // Reading the address box and showing a peer's address.
 #include "net/AddressText.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,9 +15,7 @@ struct TypedRow {
     QString Address; // the literal's text, or the name to look up
 };
 
-void PrintTo(const TypedRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class TypedAddress : public ::testing::TestWithParam<TypedRow> {};
 
@@ -53,17 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{"EmptyLabel", "chess..example", K::Invalid, ""},
         TypedRow{"ZoneOnIpv4", "198.51.100.7%eth0", K::Invalid, ""},
         TypedRow{"LabelTooLong", QString(64, QLatin1Char('a')) + ".example", K::Invalid, ""}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 struct PeerRow {
     const char *Name;
     QHostAddress Address;
     const char *Shown;
 };
-
-void PrintTo(const PeerRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class PeerAddress : public ::testing::TestWithParam<PeerRow> {};
 
@@ -81,6 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
         PeerRow{"Loopback6", QHostAddress("::1"), "::1"},
         PeerRow{"LinkLocalKeepsZone", QHostAddress("fe80::2%lo"), "fe80::2%lo"},
         PeerRow{"Nothing", QHostAddress(), ""}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 } // namespace

@@ -2,6 +2,7 @@
 // accepted connections.
 #include "tests/net/NetHarness.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -17,9 +18,7 @@ struct CallRow {
     QString Address;
 };
 
-void PrintTo(const CallRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class CallOrder : public ::testing::TestWithParam<CallRow> {};
 
@@ -52,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Net, CallOrder,
                          ::testing::Values(CallRow{"DottedHost", "127.0.0.1", ""},
                                            CallRow{"AddressWhenHostEmpty", "", "127.0.0.1"},
                                            CallRow{"HostNameLookedUp", "localhost", "192.0.2.1"}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 TEST(NetListener, SecondCallerIsAcceptedAfterTheFirst) {
     LoopbackPair pair;
@@ -94,10 +93,6 @@ struct FailRow {
     Strings Events;
     Strings Raised;
 };
-
-void PrintTo(const FailRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class FailedCall : public ::testing::TestWithParam<FailRow> {};
 
@@ -171,17 +166,13 @@ INSTANTIATE_TEST_SUITE_P(Net, FailedCall,
                                                    true,
                                                    {"Lookup", "Connecting", "Disconnect"},
                                                    {kUnresolved}}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 struct MisuseRow {
     const char *Name;
     std::function<void(LoopbackPair &)> Act;
     std::string Message;
 };
-
-void PrintTo(const MisuseRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class Misuse : public ::testing::TestWithParam<MisuseRow> {};
 
@@ -226,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                       c.SetActive(true);
                   },
                   "Socket already open"}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 // Every connection, called or accepted, sends small lines at once: no batching behind an
 // unacknowledged segment.
@@ -234,10 +225,6 @@ struct DelayRow {
     const char *Name;
     std::function<TCustomWinSocket *(LoopbackPair &, size_t)> End;
 };
-
-void PrintTo(const DelayRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class NoSendDelay : public ::testing::TestWithParam<DelayRow> {};
 
@@ -262,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                                [](LoopbackPair &p, size_t) -> TCustomWinSocket * {
                                    return p.Server.WinSocket()->Connection(0);
                                }}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(NetTransport, ClosedSocketHasNoHandle) {
     TClientSocket client;

@@ -2,6 +2,7 @@
 // switched off, and a large send to a slow reader.
 #include "tests/net/NetHarness.h"
 
+#include "tests/common/Rows.h"
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -33,9 +34,7 @@ struct FramingRow {
     Strings Chunks;
 };
 
-void PrintTo(const FramingRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
@@ -79,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  true,
                                  {{std::string("\xe9\x00\xff\n", 4)}},
                                  {std::string("\xe9\x00\xff\n", 4)}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(NetTransport, NothingIsSentWithoutAConnection) {
     TClientSocket client;
@@ -95,10 +94,6 @@ struct CloseRow {
     Strings CallerEvents;
     Strings ListenerEvents;
 };
-
-void PrintTo(const CloseRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 
@@ -136,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CloseRow{"CallerCloses", true, {"Disconnect"}, {"ClientRead#1", "ClientDisconnect#1"}},
         CloseRow{"ListenerCloses", false, {"Read", "Disconnect"}, {"ClientDisconnect#1"}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(NetListener, SwitchedOffDropsConnectionsWithoutDisconnectEvents) {
     LoopbackPair pair;
@@ -210,10 +205,6 @@ struct BulkRow {
     bool CloseAfterSend;
 };
 
-void PrintTo(const BulkRow &row, std::ostream *out) {
-    *out << row.Name;
-}
-
 class Bulk : public ::testing::TestWithParam<BulkRow> {};
 
 TEST_P(Bulk, FourMegabytesArriveWholeAndInOrder) {
@@ -270,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(Net, Bulk,
                                            BulkRow{"FromListener", false, false},
                                            BulkRow{"FromCallerThenClose", true, true},
                                            BulkRow{"FromListenerThenClose", false, true}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 // A caller connected to a listener that never accepts, so nothing is ever read. The caller's
 // system buffer is kept small, so what it sends soon has to wait in its own queue.

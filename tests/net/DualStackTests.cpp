@@ -2,6 +2,7 @@
 // survives failing accepts.
 #include "tests/net/NetHarness.h"
 
+#include "tests/common/Rows.h"
 #include <QTcpServer>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -19,9 +20,7 @@ struct Ipv6Row {
     const char *ListenerSees;
 };
 
-void PrintTo(const Ipv6Row &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class DualStackCall : public ::testing::TestWithParam<Ipv6Row> {};
 
@@ -47,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Net, DualStackCall,
                                            Ipv6Row{"Ipv6Bracketed", "[::1]", "::1"},
                                            Ipv6Row{"V4MappedLiteral", "::ffff:127.0.0.1",
                                                    "127.0.0.1"}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 // A resolver's list whose first address refuses: the next is tried, and the events are those of
 // one call. When every address refuses, the last failure is reported once.

@@ -4,6 +4,7 @@
 #include "net/NatPmpGateway.h"
 #include "net/PortMapping.h"
 
+#include "tests/common/Rows.h"
 #include <arpa/inet.h>
 #include <atomic>
 #include <cstring>
@@ -120,9 +121,7 @@ struct NatPmpRow {
     Strings Requests;
 };
 
-void PrintTo(const NatPmpRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class NatPmp : public ::testing::TestWithParam<NatPmpRow> {};
 
@@ -170,6 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "(-7 no UPnP device answered; "
                                 "the gateway does not support nat-pmp)",
                                 {}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 } // namespace

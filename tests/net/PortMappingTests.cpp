@@ -3,6 +3,7 @@
 #include "net/PortMapper.h"
 #include "tests/net/NetHarness.h"
 
+#include "tests/common/Rows.h"
 #include <QMutex>
 #include <QSemaphore>
 #include <atomic>
@@ -78,9 +79,7 @@ struct StartRow {
     Strings Calls;
 };
 
-void PrintTo(const StartRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class MappingStart : public ::testing::TestWithParam<StartRow> {};
 
@@ -188,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartRow{"SharedByTheProvider", [](FakeRouter &r, bool &) { r.External = "100.127.255.254"; }, S::Failed, "Double NAT: the router's own address 100.127.255.254 is not public", {"Discover", "Holder 1024", Add, "External", "Delete 1024"}},
         StartRow{"PublicNextToSharedRange", [](FakeRouter &r, bool &) { r.External = "100.128.0.1"; }, S::Mapped, "100.128.0.1", Mapped}),
     // clang-format on
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(PortMapping, RenewsFollowsTheAddressAndRemovesOnlyWhatItHolds) {
     FakeRouter router;

@@ -1,5 +1,6 @@
 #include "tests/rules/RulesTestSupport.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,8 +50,7 @@ const ListCase ListCases[] = {
     {"PendingWhiteLine", "E2-E4 E7-E5", {"1. E2-E4", "              E7-E5", "2. @9-@9"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Games, MoveListTest, testing::ValuesIn(ListCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Games, MoveListTest, testing::ValuesIn(ListCases), test_rows::RowName);
 
 TEST(MoveList, NumbersOfTwoAndThreeDigitsAndLongGames) {
     TChessRules board;
@@ -148,8 +148,7 @@ const GotoCase GotoCases[] = {
     {"AtRaisedFirst", 2, 2, true, true}, {"Negative", 1, -5, true, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Points, GotoMoveTest, testing::ValuesIn(GotoCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Points, GotoMoveTest, testing::ValuesIn(GotoCases), test_rows::RowName);
 
 TEST(Navigation, PlayingAfterSteppingBackCutsTheOldContinuation) {
     TChessRules board;

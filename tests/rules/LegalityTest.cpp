@@ -1,5 +1,6 @@
 #include "tests/rules/RulesTestSupport.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -146,7 +147,7 @@ const LegalCase LegalCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(ByPiece, IsLegalMoveTest, testing::ValuesIn(LegalCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 // Every position of the table: the move list and CanMove must agree with all 64 x 64 IsLegalMove
 // answers.
@@ -219,7 +220,7 @@ const AttackCase AttackCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Attackers, KingAttackTest, testing::ValuesIn(AttackCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(KingAttack, TrialRelocatesTheMovingPieceOnly) {
     TChessRules board;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <stdexcept>
 
 namespace {
@@ -348,7 +349,7 @@ const MoveCase MoveCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Sequences, MakeMoveEventsTest, testing::ValuesIn(MoveCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct PaintCase {
     const char *name;
@@ -410,7 +411,7 @@ const PaintCase PaintCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Repaints, MakeMovePaintTest, testing::ValuesIn(PaintCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct RefusedCase {
     const char *name;
@@ -453,7 +454,7 @@ const RefusedCase RefusedCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Refusals, RefusedMoveTest, testing::ValuesIn(RefusedCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(MakeMove, EnPassantSquareFollowsDoubleSteps) {
     TChessRules board;

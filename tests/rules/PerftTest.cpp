@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <cstdint>
 
 namespace {
@@ -40,8 +41,7 @@ TEST_P(PerftTest, CountsMatchPublishedFigures) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, PerftTest, testing::ValuesIn(PerftCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Positions, PerftTest, testing::ValuesIn(PerftCases), test_rows::RowName);
 
 // At every node the move list must equal the exhaustive 64 x 64 IsLegalMove scan and CanMove must
 // agree with it; counts leaves on the way.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/common/Rows.h"
 #include <unistd.h>
 
 namespace {
@@ -106,9 +107,7 @@ std::string WithoutClock(const std::string &fen) {
     return joined;
 }
 
-void PrintTo(const GameCase &row, std::ostream *os) {
-    *os << row.name;
-}
+using test_rows::PrintTo;
 
 class PgnGameTest : public testing::TestWithParam<GameCase> {};
 
@@ -198,10 +197,8 @@ TEST_P(PgnExtractTest, ReadsEveryMoveAndReachesOurPosition) {
               WithoutClock(PositionFen(PositionStateOf(board), 0, board.CurrentMove())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Games, PgnGameTest, testing::ValuesIn(Games),
-                         [](const auto &info) { return std::string(info.param.name); });
-INSTANTIATE_TEST_SUITE_P(Games, PgnExtractTest, testing::ValuesIn(Games),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Games, PgnGameTest, testing::ValuesIn(Games), test_rows::RowName);
+INSTANTIATE_TEST_SUITE_P(Games, PgnExtractTest, testing::ValuesIn(Games), test_rows::RowName);
 
 TEST(PgnText, WritesTheTagRosterWithPlayersByColour) {
     TChessRules board;

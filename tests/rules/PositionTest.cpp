@@ -1,5 +1,6 @@
 #include "tests/rules/RulesTestSupport.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,7 +41,7 @@ const LoadCase LoadCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Strings, LoadPositionTest, testing::ValuesIn(LoadCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(BoardState, FreshBoardIsAStartedGame) {
     TChessRules board;
@@ -84,7 +85,7 @@ const EnPassantWrite EnPassantWrites[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Writes, EnPassantWriterTest, testing::ValuesIn(EnPassantWrites),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(BoardState, WritersStoreWithoutSideEffects) {
     RecordingBoard board;

@@ -1,6 +1,7 @@
 #include "board/core/Notation.h"
 #include "tests/rules/RulesTestSupport.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,9 +17,7 @@ struct SanCase {
     const char *san; // "" = no SAN (illegal)
 };
 
-void PrintTo(const SanCase &row, std::ostream *os) {
-    *os << row.name;
-}
+using test_rows::PrintTo;
 
 class SanOfMoveTest : public testing::TestWithParam<SanCase> {};
 
@@ -82,8 +81,7 @@ const SanCase SanCases[] = {
     {"KingPromotionRefused", "8/4P2k/8/8/8/8/8/4K3", true, None, NoEp, "E7-E8", 'K', ""},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, SanOfMoveTest, testing::ValuesIn(SanCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, SanOfMoveTest, testing::ValuesIn(SanCases), test_rows::RowName);
 
 // A position seen three times blocks the board's moves, yet its moves still have names.
 TEST(SanOfMove, RepeatedPositionStillNamesMoves) {
@@ -115,10 +113,6 @@ struct FenCase {
     const char *expected;
 };
 
-void PrintTo(const FenCase &row, std::ostream *os) {
-    *os << row.name;
-}
-
 class PositionFenTest : public testing::TestWithParam<FenCase> {};
 
 TEST_P(PositionFenTest, WritesFen) {
@@ -136,7 +130,6 @@ const FenCase FenCases[] = {
      "4k2r/8/8/8/8/8/8/R3K3 w Qk - 3 17"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, PositionFenTest, testing::ValuesIn(FenCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, PositionFenTest, testing::ValuesIn(FenCases), test_rows::RowName);
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/session/PreciseTimer.h"
 #include "tests/session/SessionFixture.h"
 
+#include "tests/common/Rows.h"
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -25,9 +26,7 @@ struct TickRow {
     QStringList shown; // White's field, Black's field
     bool flagFell;
 };
-void PrintTo(const TickRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 
@@ -56,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ClockTicks,
                                                "FiveSecondsLeft", 5, 295, {"0:5", "5:0"}, false},
                                            TickRow{"LastSecond", 5, 300, {"0:0", "5:0"}, false},
                                            TickRow{"FlagOn301st", 5, 301, {"0:0", "5:0"}, true}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(Clocks, FlagFallsOnBothProgramsAndEachResigns) {
     TPair pair;
@@ -153,10 +152,6 @@ struct StepRow {
     QStringList refusals;
     const char *question;
 };
-void PrintTo(const StepRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 // 1. e4 e5 2. Nf3 is played, then the caller asks; the listener's user answers.
 class Steps : public ::testing::TestWithParam<StepRow> {};
 
@@ -234,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 {"Forward move request is refused!"},
                 "Your opponent ask to move backward. Agree?"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(Steps, BackAtTheStartOfAGameMovesNothing) {
     TPair pair;
@@ -261,10 +256,6 @@ struct SwitchRow {
     bool stepsAfter;
     const char *refusal;
 };
-void PrintTo(const SwitchRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class Switch : public ::testing::TestWithParam<SwitchRow> {};
 
 TEST_P(Switch, StepButtonsFollowTheAgreedSwitch) {
@@ -307,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchRow{"ListenerAsksGranted", false, true, "< ON >", false, nullptr},
                       SwitchRow{"CallerAsksRefused", true, false, "< OFF >", true,
                                 "Navigation disable request is refused!"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 // Connects and has the caller's request to switch the step buttons off granted.
 bool ConnectedWithStepsOff(TPair &pair) {

@@ -1,6 +1,7 @@
 #include "app/session/PeerLink.h"
 #include "tests/session/SessionFixture.h"
 
+#include "tests/common/Rows.h"
 #include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -88,9 +89,7 @@ struct NameRow {
     const char *answer;   // given to the first lookup
     const char *expected; // Label6 afterwards
 };
-void PrintTo(const NameRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class PeerNameAnswer : public ::testing::TestWithParam<NameRow> {};
 
@@ -140,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{"AfterCallerDisconnected", TBefore::CallerDisconnects, "peer.example", "None"},
         NameRow{"AfterListenerDisconnected", TBefore::ListenerDisconnects, "peer.example", "None"},
         NameRow{"AfterAnotherConnection", TBefore::Reconnected, "first.example", ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 enum class TCloseBy { Button, Window, Destruction };
 
@@ -149,10 +148,6 @@ struct CloseRow {
     bool callerCloses;
     TCloseBy by;
 };
-void PrintTo(const CloseRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class Closing : public ::testing::TestWithParam<CloseRow> {};
 
 TEST_P(Closing, MidGameBothSidesReturnToWaiting) {
@@ -191,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseRow{"ListenerWindowCloses", false, TCloseBy::Window},
                       CloseRow{"CallerWindowDestroyed", true, TCloseBy::Destruction},
                       CloseRow{"ListenerWindowDestroyed", false, TCloseBy::Destruction}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(Connection, ReconnectAfterDisconnect) {
     TPair pair;

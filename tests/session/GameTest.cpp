@@ -1,5 +1,6 @@
 #include "tests/session/SessionFixture.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 using namespace session_test;
@@ -33,9 +34,7 @@ struct StartRow {
     const char *name;
     bool callerStarts;
 };
-void PrintTo(const StartRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class NewGame : public ::testing::TestWithParam<StartRow> {};
 
@@ -68,7 +67,7 @@ TEST_P(NewGame, StarterPlaysWhiteOtherBlack) {
 INSTANTIATE_TEST_SUITE_P(Rows, NewGame,
                          ::testing::Values(StartRow{"ListenerStarts", false},
                                            StartRow{"CallerStarts", true}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(Game, TimeSettingTravelsWithNewGame) {
     TPair pair;
@@ -85,10 +84,6 @@ struct MateRow {
     Moves moves; // the last one mates
     QString mateNotice, noMoveNotice, check, turnAfter;
 };
-void PrintTo(const MateRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class Mates : public ::testing::TestWithParam<MateRow> {};
 
 TEST_P(Mates, MateEndsTheGameOnBothSides) {
@@ -134,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Black can not move, White Win!!!",
                               "Warning : White check...!!",
                               "Black turn ..."}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 // Connects, starts a game (the listener plays White) and plays the moves.
 bool GameAfter(TPair &pair, const Moves &moves) {
@@ -182,10 +177,6 @@ struct DrawRow {
     const char *notice;
     bool whiteMoverEnds;
 };
-void PrintTo(const DrawRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class Draws : public ::testing::TestWithParam<DrawRow> {};
 
 TEST_P(Draws, BothShowTheDrawAndTheMoverResigns) {
@@ -239,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Draws,
                                                     {"F6", "G8"}},
                                                    "Threefold repetition, draw!!!",
                                                    false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(Game, BareKingsAreADrawEvenThoughBothCanMove) {
     TPair pair;

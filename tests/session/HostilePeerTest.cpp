@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <cstdlib>
 #include <iostream>
 
@@ -30,9 +31,7 @@ struct LineRow {
     bool inGame;
     int timePerSide;
 };
-void PrintTo(const LineRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class PeerLines : public ::testing::TestWithParam<LineRow> {};
 
@@ -136,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Black turn ...",
                 true,
                 45}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(HostilePeer, LinesSplitByteByByte) {
     TWindow window;

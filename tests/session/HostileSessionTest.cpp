@@ -2,6 +2,7 @@
 // questions asked, bounded time lines, and every game with a move kept.
 #include "tests/session/InProcess.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Consent, ::testing::Values(
     ConsentRow{"NoAnswerIn30Seconds", "203.0.113.9", [](TRaw &t) { t.P.Now += TSession::StrangerWaitMs; }, true, false, 1},
     ConsentRow{"StrangerHangsUp", "203.0.113.9", [](TRaw &t) { t.Peer->Close(); t.Wire.Deliver(); }, true, false, 1},
     ConsentRow{"SecondStrangerTurnedAway", "203.0.113.9", [](TRaw &t) { EXPECT_FALSE(t.Call("198.51.100.7")->Open()); }, true, true, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 // clang-format on
 
 TEST(Consent, AcceptedStrangerKeepsWhatItSentMeanwhile) {
@@ -107,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PeerLines, ::testing::Values(
             [](TRaw &t) { EXPECT_TRUE(Kept(t, "1. e4 *")); EXPECT_TRUE(t.P->GameRunning()); }},
     PeerRow{"AFloodOfGamesIsNotKeptAndIsCutOff", QByteArray("Morvanti-CTR-New\nMorvanti-CTR-Resign\n").repeated(50),
             [](TRaw &t) { EXPECT_TRUE(t.P.Kept.empty()); EXPECT_FALSE(t.Peer->Open()); }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 // clang-format on
 
 TEST(Keeping, ClosingTheListenerKeepsTheGameInPlay) {

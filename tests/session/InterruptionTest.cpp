@@ -3,6 +3,7 @@
 #include "app/session/PeerLink.h"
 #include "tests/session/SessionFixture.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  g.Listener->Session().SetClock(true, {0, 0});
                                  g.Listener->Session().Timer1Timer();
                              }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 // Fool's mate, Black's queen mating; the listener (White) gets the mate while its boxes stay open
 // until the script answers them.
@@ -180,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "Morvanti-CTR-WardOffFail"},
                       FloodRow{"ForwardFail", "ForwardFail", ShownBox::Kind::Refusal,
                                "Forward move request is refused!", ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(Interruption, CrossedNewGamesSettleOppositeColours) {
     TPair pair;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <string>
 #include <vector>
 
@@ -24,9 +25,7 @@ struct FramingRow {
     Lines expected;
     std::size_t pendingAfter;
 };
-void PrintTo(const FramingRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class Framing : public ::testing::TestWithParam<FramingRow> {};
 
@@ -53,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         FramingRow{"NoFeedNoLine", {"abc"}, {}, 3},
         FramingRow{"NulBytesInside", {std::string("a\0b\n", 4)}, {std::string("a\0b", 3)}, 0},
         FramingRow{"EmptyRead", {""}, {}, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(Framing, ByteByByteGivesTheSameLines) {
     const std::string text = "Morvanti-TXT-hello\nMorvanti-CTR-45\nMorvanti-CTR-New\n";
@@ -71,10 +70,6 @@ struct LongRow {
     std::size_t chunk;  // size of each read
     bool kept;          // the long line itself reaches the caller
 };
-void PrintTo(const LongRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class LongLines : public ::testing::TestWithParam<LongRow> {};
 
 TEST_P(LongLines, OverlongLineDroppedWholeAndNextLineSurvives) {
@@ -104,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LongRow{"OneOverLimitOneRead", TLineFramer::MaxLine + 1, 1 << 20, false},
                       LongRow{"OneOverLimitSmallReads", TLineFramer::MaxLine + 1, 1000, false},
                       LongRow{"OneMiBInFourKiBReads", 1 << 20, 4096, false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(Framing, OverlongLineWithoutFeedHoldsNoMemory) {
     TLineFramer framer;

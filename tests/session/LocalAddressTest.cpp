@@ -1,6 +1,7 @@
 // Which of the host's addresses the window offers the other player.
 #include "app/session/LocalAddress.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,9 +14,7 @@ struct AddressRow {
     bool InterfacesAsked;
 };
 
-void PrintTo(const AddressRow &row, std::ostream *out) {
-    *out << row.Name;
-}
+using test_rows::PrintTo;
 
 class ChooseAddress : public ::testing::TestWithParam<AddressRow> {};
 
@@ -78,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressRow{
             "NoInterfaceUp", QStringList{"127.0.0.1"}, {{"192.0.2.1", false}}, "127.0.0.1", true},
         AddressRow{"NoInterfaces", QStringList{"127.0.0.1"}, {}, "127.0.0.1", true}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 TEST(GlobalIpv6, OffersOnlyAddressesCallableFromElsewhere) {
     const QList<TInterfaceAddress> interfaces{{"::1", true},          {"fe80::1", true},
@@ -96,10 +95,6 @@ struct ShownRow {
     const char *Label;
     const char *ToolTip;
 };
-
-void PrintTo(const ShownRow &row, std::ostream *out) {
-    *out << row.Name;
-}
 
 class Shown : public ::testing::TestWithParam<ShownRow> {};
 
@@ -139,6 +134,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2001:db8::5", "2001:db8:1::6"},
                  "198.51.100.7",
                  "<qt>IPv6: 2001:db8::5, 2001:db8:1::6</qt>"}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <string>
 
 namespace {
@@ -13,9 +14,7 @@ struct SquareRow {
     bool read;
     int file, rank;
 };
-void PrintTo(const SquareRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class SquareText : public ::testing::TestWithParam<SquareRow> {};
 
@@ -42,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SquareRow{"OneChar", "A", false, 0, 0},
                       SquareRow{"ThreeChars", "A1B", false, 0, 0},
                       SquareRow{"Empty", "", false, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 struct MoveRow {
     const char *name;
@@ -50,10 +49,6 @@ struct MoveRow {
     bool wellFormed, hasTo;
     int fromFile, fromRank, toFile, toRank;
 };
-void PrintTo(const MoveRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class MoveTextRead : public ::testing::TestWithParam<MoveRow> {};
 
 TEST_P(MoveTextRead, SplitsIntoSquares) {
@@ -84,16 +79,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, MoveTextRead,
                                            MoveRow{"RankNotDigit", "E2-EX", true, true, 5, 2, 5, 0},
                                            MoveRow{"FromRankNotDigit", "E?-E4", true, true, 5, 0, 5,
                                                    4}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct ListRow {
     const char *name;
     std::string line, text;
 };
-void PrintTo(const ListRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class ListLine : public ::testing::TestWithParam<ListRow> {};
 
 TEST_P(ListLine, GivesTheMoveText) {
@@ -107,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListLine,
                                            ListRow{"ThreeDigitNumber", "123. A2-A3", "A2-A3"},
                                            ListRow{"Empty", "", ""},
                                            ListRow{"NeverWritten", "              @9-@9", "@9-@9"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 struct TickRow {
     const char *name;
@@ -116,10 +107,6 @@ struct TickRow {
     bool fell;
     const char *shown;
 };
-void PrintTo(const TickRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class ClockTicks : public ::testing::TestWithParam<TickRow> {};
 
 TEST_P(ClockTicks, CountsDownAndFallsOnTheRightTick) {
@@ -142,6 +129,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, ClockTicks,
                                            TickRow{"LastSecond", 5, 0, 300, 0, 0, false, "0:0"},
                                            TickRow{"FlagOn301st", 5, 0, 301, -1, 59, true, "-1:59"},
                                            TickRow{"MidMinute", 3, 30, 31, 2, 59, false, "2:59"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <optional>
 #include <string>
 
@@ -15,9 +16,7 @@ struct ParseRow {
     TControlWord word;
     std::optional<int> newTime;
 };
-void PrintTo(const ParseRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class ParseLine : public ::testing::TestWithParam<ParseRow> {};
 
@@ -56,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseRow{"HeadAlone", "Morvanti-CTR-", C::Control, "", W::None, none},
                       ParseRow{"Binary", std::string("\0\xff\x80Morvanti-CTR-New", 19), C::None, "",
                                W::None, none}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 INSTANTIATE_TEST_SUITE_P(
     Control, ParseLine,
@@ -99,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                  none},
         ParseRow{"TimeOverflow", "Morvanti-CTR-2147483648", C::Control, "2147483648", W::None,
                  none}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(BuildLine, HeadPayloadAndOneFeed) {
     EXPECT_EQ(BuildPeerLine(DefaultMessageTag, C::Control, "AskBack"), "Morvanti-CTR-AskBack\n");
@@ -121,10 +120,6 @@ struct ChatRow {
     std::string payload;
     QString shown;
 };
-void PrintTo(const ChatRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class ChatText : public ::testing::TestWithParam<ChatRow> {};
 
 TEST_P(ChatText, Utf8OrElseLatin1) {
@@ -140,6 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ChatRow{"EightBit", "caf\xe9", QString::fromUtf8("caf\xc3\xa9")},
                       ChatRow{"TruncatedUtf8", "\xe2\x99", QString::fromLatin1("\xe2\x99")},
                       ChatRow{"Markup", "<b>x</b>", QStringLiteral("<b>x</b>")}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/session/PreciseTimer.h"
 
+#include "tests/common/Rows.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PreciseTimerTicks,
                                            TickRow{
                                                "NoDriftFromLateTicks", 1000, {1300, 1300, 400}, 3},
                                            TickRow{"ZeroIntervalIsOneMillisecond", 0, {5}, 5}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(PreciseTimer, StoppedTimerTicksNoMoreAndRestartsFromZero) {
     TFakeClockTimer fake(100);

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/common/Rows.h"
 #include <memory>
 
 namespace {
@@ -171,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TPeerPromotionRow{"AnnouncingPeerLocalBishop", true, true, "B", 'B'},
                     TPeerPromotionRow{"SilentPeerNamesAKnightInVain", false, false, "", 'q'},
                     TPeerPromotionRow{"AnnouncingPeerKnightMates", true, false, "", 'n'}),
-    [](const auto &info) { return std::string(info.param.Name); });
+    test_rows::RowName);
 
 // The chooser runs its own event loop: the connection may end and another peer call meanwhile.
 TEST(Promotion, AChoiceThatOutlivesItsConnectionReachesNoOtherPeer) {
@@ -280,6 +281,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, AwayNotices,
                                          TAwayRow{"Inactive", TWindowState::Inactive, true, 4},
                                          TAwayRow{"HiddenInTheTray", TWindowState::Hidden, true,
                                                   0}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+                         test_rows::RowName);
 
 } // namespace

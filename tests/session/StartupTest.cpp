@@ -5,6 +5,7 @@
 #include "net/SocketError.h"
 #include "tests/session/SessionFixture.h"
 
+#include "tests/common/Rows.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontInfo>
@@ -25,9 +26,7 @@ struct ControlRow {
     const char *hint;
     bool enabled;
 };
-void PrintTo(const ControlRow &row, std::ostream *out) {
-    *out << row.name;
-}
+using test_rows::PrintTo;
 
 class Layout : public ::testing::TestWithParam<ControlRow> {};
 
@@ -74,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlRow{"Memo1", {8, 328, 417, 57}, "", "Messages Window", true},
                       ControlRow{"Edit4", {8, 386, 417, 20}, "", "Type here to sent message", true},
                       ControlRow{"StatusBar1", {0, 422, 433, 19}, "", "", true}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(MainWindow, FrameCaptionAndFont) {
     TWindow window;
@@ -117,10 +116,6 @@ struct FocusRow {
     bool inGame; // connected with a game running: Resign and the step buttons enabled
     QStringList order;
 };
-void PrintTo(const FocusRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class FocusOrder : public ::testing::TestWithParam<FocusRow> {};
 
 TEST_P(FocusOrder, TabVisitsEnabledControlsInLayoutOrder) {
@@ -155,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FocusOrder,
                                       true,
                                       {"BitBtn4", "Button1", "BitBtn6", "BitBtn5", "Memo",
                                        "BitBtn1", "Button2", "BitBtn2", "Edit4", "BitBtn4"}}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         test_rows::RowName);
 
 TEST(MainWindow, TrayMenuRestoreAndExit) {
     TWindow window;
@@ -248,10 +243,6 @@ struct ErrorBoxRow {
     std::function<void()> fail;
     const char *shown;
 };
-void PrintTo(const ErrorBoxRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class ErrorBox : public ::testing::TestWithParam<ErrorBoxRow> {};
 
 TEST_P(ErrorBox, FailuresEndInTheErrorBoxWithTheFullStopRule) {
@@ -287,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Windows socket error: x (99), on API 'connect'"},
                       ErrorBoxRow{"ForeignSocketFailure", true, [] { throw 42; },
                                   "Unknown failure."}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(AboutBox, OpensFromTheButtonAndSetsTheNextGamesTime) {
     TWindow window;
@@ -333,10 +324,6 @@ struct ResolverRow {
     const char *shown;
     bool connectEnabled;
 };
-void PrintTo(const ResolverRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class LocalAddress : public ::testing::TestWithParam<ResolverRow> {};
 
 TEST_P(LocalAddress, ShowsTheAddressToCallOrNoNetwork) {
@@ -376,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResolverRow{"DoesNotResolve", std::nullopt, {{"198.51.100.5", true}}, "198.51.100.5", true},
         ResolverRow{
             "NoUsableInterface", std::nullopt, {{"127.0.0.1", true}}, "No network..", false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 TEST(MainWindow, SystemResolverGivesAnAddressOrNoNetwork) {
     TBoxes boxes;
@@ -423,10 +410,6 @@ struct FailureRow {
     bool result;
     const char *reported; // nullptr: nothing reported
 };
-void PrintTo(const FailureRow &row, std::ostream *out) {
-    *out << row.name;
-}
-
 class Guarded : public ::testing::TestWithParam<FailureRow> {};
 
 TEST_P(Guarded, FailureLeavingAHandlerIsReportedNotPropagated) {
@@ -447,6 +430,6 @@ INSTANTIATE_TEST_SUITE_P(
                    []() -> bool { throw std::runtime_error("Asynchronous socket error 5"); }, false,
                    "Asynchronous socket error 5"},
         FailureRow{"ForeignFailure", []() -> bool { throw 42; }, false, "Unknown failure"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    test_rows::RowName);
 
 } // namespace
