@@ -689,7 +689,9 @@ void TSession::AnswerRequest(TAskKind kind) {
     const auto game = game_.Serial;
     asking = true;
     view_.NotifyAway(TNoticeKind::Question, QuestionNotice(QuestionText(kind)));
-    const bool agreed = dialogs_.Confirm(QuestionText(kind));
+    // The box goes when the peer that asked does.
+    const bool agreed =
+        dialogs_.ConfirmWhile(QuestionText(kind), [&] { return connection == link_->Serial(); });
     asking = false;
     if (connection != link_->Serial())
         return;

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -93,6 +94,30 @@ TEST(MainWindow, StatusPanelsAre150And150AndTheRest) {
     EXPECT_EQ(bar->Panel(1)->x(), 150);
     EXPECT_EQ(bar->Panel(2)->x(), 300);
     EXPECT_EQ(bar->Panel(2)->geometry().right(), 432);
+}
+
+TEST(MainWindow, LongStatusTextsAndLongGamesStayInSight) {
+    TPair pair;
+    const QString reason =
+        QStringLiteral("Game not saved: Cannot create /home/player/.local/share/x");
+    pair.Listener->StatusBar1->SetPanelText(1, reason);
+    EXPECT_EQ(pair.Listener->StatusBar1->Panel(1)->toolTip(), reason);
+    ASSERT_TRUE(pair.Connect() && pair.StartGame());
+    ASSERT_TRUE(PlayMoves(pair, {{"E2", "E4"},
+                                 {"E7", "E5"},
+                                 {"G1", "F3"},
+                                 {"B8", "C6"},
+                                 {"F1", "C4"},
+                                 {"G8", "F6"},
+                                 {"D2", "D3"},
+                                 {"F8", "C5"},
+                                 {"C2", "C3"},
+                                 {"D7", "D6"},
+                                 {"B1", "D2"},
+                                 {"C8", "E6"}}));
+    const QScrollBar *bar = pair.Caller->Memo->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST(MainWindow, StartsWaitingForACall) {
