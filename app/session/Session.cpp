@@ -451,6 +451,8 @@ void TSession::NewGame() {
     }
     const bool playWhite = ColoursByRole(game_) ? IsServer() : true;
     link_->SendTime(timePerSide_);
+    game_.Number = 0; // a game the peer may start without numbers (see ReceivedNew)
+    game_.StartedHere = true;
     StartGame(playWhite);
     link_->SendControl(TControlWord::New);
 }
@@ -465,8 +467,10 @@ void TSession::ReceivedNew(const TPeerLine &line) {
     if (line.Game) {
         // Both started this game: the side that accepted the call keeps its own and the other
         // takes it as Black, whatever moves either made meanwhile. An older number is a game the
-        // peer started before it saw this side's newer one.
-        const bool crossed = *line.Game == game_.Number && game_.StartedHere;
+        // peer started before it saw this side's newer one. A game started here without a number
+        // (before the peer's announcement came) is judged as between older copies.
+        const bool crossed = game_.StartedHere && (game_.Number == 0 ? ColoursByRole(game_)
+                                                                     : *line.Game == game_.Number);
         if (*line.Game < game_.Number || (!crossed && *line.Game == game_.Number) ||
             (crossed && IsServer()))
             return;
@@ -476,6 +480,10 @@ void TSession::ReceivedNew(const TPeerLine &line) {
         StartGame(false);
         return;
     }
+    // A New without a number: the peer does not number games, or did not know yet that this
+    // side does; the game has no number on either side.
+    game_.Number = 0;
+    game_.StartedHere = false;
     const bool crossed = ColoursByRole(game_);
     // Crossed New Games: the listener's time holds on both sides, as its colour does.
     if (crossed && IsServer())
@@ -592,7 +600,10 @@ void TSession::Resign() {
 // Every game this program ends, whatever ended it, is told to the peer as Resign.
 void TSession::ResignWith(TEndTrigger trigger) {
     EndGame(trigger);
-    link_->SendResign(game_.Number);
+    if (game_.Number > 0)
+        link_->SendResign(game_.Number);
+    else
+        link_->SendControl(TControlWord::Resign);
 }
 
 void TSession::EndGame(TEndTrigger trigger) {

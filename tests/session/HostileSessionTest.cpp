@@ -149,4 +149,19 @@ TEST(Colours, CrossingNewGamesWithAQuickFirstMoveEndOnOppositeColours) {
     EXPECT_TRUE(t.Play({{"E7", "E5"}, {"G1", "F3"}}));
 }
 
+TEST(Colours, NewGamesCrossingTheAnnouncementsStillEndOnOppositeColours) {
+    TTable t;
+    t.Caller.Boxes.Answer(true, QStringLiteral("127.0.0.1"));
+    t.Caller->ConnectOrDisconnect();
+    t.Wire.Step(3); // both connected; only the caller has heard the other's announcement
+    t.Listener->NewGame();
+    t.Caller->NewGame();
+    t.Wire.Deliver();
+    EXPECT_TRUE(t.Listener->PlaysWhite());
+    EXPECT_FALSE(t.Caller->PlaysWhite());
+    t.Caller->Resign();
+    t.Wire.Deliver();
+    EXPECT_FALSE(t.Listener->GameRunning());
+}
+
 } // namespace

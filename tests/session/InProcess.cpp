@@ -14,6 +14,14 @@ void TWire::Deliver() {
     }
 }
 
+void TWire::Step(int events) {
+    for (; events > 0 && !events_.empty(); --events) {
+        auto event = std::move(events_.front());
+        events_.pop_front();
+        event();
+    }
+}
+
 std::pair<TMemoryConnection *, TMemoryConnection *>
 TWire::Pair(TPeerLink *a, const QString &aSees, TPeerLink *b, const QString &bSees) {
     auto *first = ends_.emplace_back(std::make_unique<TMemoryConnection>(*this, a, aSees)).get();

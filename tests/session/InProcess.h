@@ -21,6 +21,7 @@ class TWire {
     void Post(std::function<void()> event) { events_.push_back(std::move(event)); }
     // Runs every event in flight and what those post in turn, with Qt's posted events between.
     void Deliver();
+    void Step(int events); // runs the first few events in flight only
     // Two ends joined: the first belongs to link a, the second to link b (null: a raw peer).
     std::pair<class TMemoryConnection *, class TMemoryConnection *>
     Pair(TPeerLink *a, const QString &aSees, TPeerLink *b, const QString &bSees);
