@@ -44,11 +44,18 @@ bool InterruptsDrag(const TPeerLine &line) {
     }
 }
 
-std::optional<TAskKind> AskKindOf(TControlWord word) {
+namespace {
+// The kind whose word in that place (ask, grant or refusal) is word.
+std::optional<TAskKind> KindBy(TControlWord TAskWords::*place, TControlWord word) {
     for (const TAskWords &words : AskWords)
-        if (words.Ask == word)
+        if (words.*place == word)
             return words.Kind;
     return std::nullopt;
+}
+} // namespace
+
+std::optional<TAskKind> AskKindOf(TControlWord word) {
+    return KindBy(&TAskWords::Ask, word);
 }
 
 TControlWord AskOf(TAskKind kind) {
@@ -56,10 +63,7 @@ TControlWord AskOf(TAskKind kind) {
 }
 
 std::optional<TAskKind> GrantedKindOf(TControlWord word) {
-    for (const TAskWords &words : AskWords)
-        if (words.Grant == word)
-            return words.Kind;
-    return std::nullopt;
+    return KindBy(&TAskWords::Grant, word);
 }
 
 TControlWord GrantOf(TAskKind kind) {
@@ -71,8 +75,5 @@ TControlWord RefusalOf(TAskKind kind) {
 }
 
 std::optional<TAskKind> RefusedKindOf(TControlWord word) {
-    for (const TAskWords &words : AskWords)
-        if (words.Refusal == word)
-            return words.Kind;
-    return std::nullopt;
+    return KindBy(&TAskWords::Refusal, word);
 }
