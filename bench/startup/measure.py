@@ -170,8 +170,8 @@ def main():
     build = os.path.abspath(sys.argv[1])
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     artefacts = bwe2e.artefact_dir()
-    display = 200 + os.getpid() % 300
-    with bwe2e.Netns(f"b{os.getpid() % 10000}") as net, bwe2e.Xvfb(display):
+    with bwe2e.Netns(f"b{os.getpid() % 10000}") as net, bwe2e.Xvfb() as x:
+        display = x.display
         figures = xstartup(build, net.names["A"], display, runs)
         figures.update(game(build, net.names["A"], display, artefacts))
     for key, value in figures.items():

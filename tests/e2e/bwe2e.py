@@ -82,15 +82,23 @@ class Netns:
 
 
 class Xvfb:
-    def __init__(self, display):
-        self.display = display
+    """An X server on a display it picks itself, so that no two tests can ever share one."""
+
+    def __init__(self):
+        self.display = None
         self.proc = None
 
     def __enter__(self):
+        read, write = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", f":{self.display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{self.display}"))
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write,))
+        os.close(write)
+        with os.fdopen(read) as answer:
+            number = answer.readline().strip()
+        if not number:
+            raise Failure(f"Xvfb did not start (exit {self.proc.wait(10)})")
+        self.display = int(number)
         return self
 
     def __exit__(self, *exc):
@@ -108,11 +116,21 @@ class App:
         cmd = ["ip", "netns", "exec", netns, binary]
         self.log = open(os.path.join(artefacts, f"{name}.log"), "w")
         self.proc = subprocess.Popen(cmd, env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
-        self.window = wait_for(f"{name}'s main window", lambda: self._find("Boardwick ver 1.01"))
+        self.window = wait_for(f"{name}'s main window", lambda: self._alive() and self._find("Boardwick ver 1.01"),
+                               timeout=45.0)
         self.xdo("windowmove", self.window, str(origin[0]), str(origin[1]))
         wait_for(f"{name}'s window at its place", lambda: self.geometry()[:2] == origin)
         self.origin = origin
         self.shots = 0
+
+    def _alive(self):
+        """True while the process runs; when it has ended, fails with the end of its log."""
+        if self.proc.poll() is None:
+            return True
+        self.log.flush()
+        with open(self.log.name) as log:
+            tail = log.read()[-3000:]
+        raise Failure(f"{self.name} ended with status {self.proc.returncode} before its window showed:\n{tail}")
 
     # -- X plumbing
     def xdo(self, *args):

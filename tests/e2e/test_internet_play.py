@@ -295,8 +295,8 @@ def main():
     artefacts = bwe2e.artefact_dir()
     print(f"screenshots and logs: {artefacts}")
     tag = str(os.getpid() % 10000)
-    with bwe2e.Xvfb(80 + os.getpid() % 400), tempfile.TemporaryDirectory() as workdir:
-        session = Session(binary, 80 + os.getpid() % 400, artefacts, tag)
+    with bwe2e.Xvfb() as x, tempfile.TemporaryDirectory() as workdir:
+        session = Session(binary, x.display, artefacts, tag)
         for case in cases:
             if case == "daemon" and mapper:
                 print("skipped: daemon (needs the program's own forwarding)")

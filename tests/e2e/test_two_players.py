@@ -73,8 +73,8 @@ def changed(app, box, before, what):
 
 def scenario(binary, artefacts):
     tag = str(os.getpid() % 100000)
-    display = 90 + os.getpid() % 500
-    with bwe2e.Netns(tag) as net, bwe2e.Xvfb(display):
+    with bwe2e.Netns(tag) as net, bwe2e.Xvfb() as x:
+        display = x.display
         a = bwe2e.App("A", binary, net.names["A"], display, (0, 0), artefacts)
         b = bwe2e.App("B", binary, net.names["B"], display, (450, 0), artefacts)
         try:
