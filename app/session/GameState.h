@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-// Where the game of the current connection stands. Ended games can be resumed by a granted step.
-enum class TGamePhase { None, Running, Ended };
+// Where the game of the current connection stands. Ended games can be resumed by a granted step;
+// a suspended game waits for its peer to come back after the connection dropped.
+enum class TGamePhase { None, Running, Ended, Suspended };
 
 // What the board is busy with; received lines that would change it wait meanwhile.
 enum class TBoardHold {

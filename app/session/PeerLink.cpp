@@ -59,16 +59,22 @@ void TPeerLink::Dismiss() {
 void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role) {
     connection_ = connection;
     lastRole_ = role;
+    cutOff_ = false;
     Reset();
     // A copy without features ignores the line; the game's own lines follow it unchanged.
     Send(TPeerChannel::Control, FeaturesPayload(OwnFeatures()));
     owner_.PeerConnected(role, connection->PeerAddress());
 }
 
+void TPeerLink::CutOff() {
+    cutOff_ = connection_->Open(); // else the peer ended it first
+    connection_->Close();
+}
+
 void TPeerLink::CutOffSoon() {
     QTimer::singleShot(0, this, [this, serial = connectionSerial_] {
         if (serial == connectionSerial_ && connection_)
-            connection_->Close();
+            CutOff();
     });
 }
 
@@ -166,7 +172,7 @@ void TPeerLink::Readable(TPeerConnection *connection) {
 void TPeerLink::Feed(const QByteArray &bytes) {
     unread_ += bytes;
     if (static_cast<std::size_t>(unread_.size() - unreadAt_) > MaxUnreadBytes) {
-        connection_->Close(); // it sends faster than any game needs
+        CutOff(); // it sends faster than any game needs
         return;
     }
     if (!feedPosted_)
@@ -196,6 +202,9 @@ void TPeerLink::FeedUnread() {
             TPeerLine line = ParsePeerLine(text, messageTag_);
             if (line.Announcement) {
                 features_ = *ParseFeaturesPayload(line.Payload);
+                owner_.PeerAnnounced();
+                if (serial != connectionSerial_)
+                    return;
                 continue;
             }
             // Only a peer that announced the choice names promotion pieces.
@@ -213,7 +222,7 @@ void TPeerLink::FeedUnread() {
         }
         if (!connection_ || !connection_->Open() || Overfull()) {
             if (serial == connectionSerial_ && connection_)
-                connection_->Close();
+                CutOff();
             return;
         }
     }
@@ -221,7 +230,7 @@ void TPeerLink::FeedUnread() {
     unreadAt_ = 0;
     Pump();
     if (serial == connectionSerial_ && connection_ && Overfull())
-        connection_->Close();
+        CutOff();
 }
 
 // Lines that wait for their turn are bounded by bytes; lines that wait for the board, by count.

@@ -26,6 +26,8 @@ class TPeerLinkOwner {
     // Whether the first waiting line may run now.
     virtual bool MayRun(const TPeerLine &line) = 0;
     virtual void PeerLine(const TPeerLine &line) = 0;
+    // The peer's announcement has come (see TPeerLink::PeerFeatures).
+    virtual void PeerAnnounced() {}
     // Whether a caller from this address is let in at once; false: a stranger, held with nothing
     // sent until Admit or Dismiss.
     virtual bool Welcome(const QString &address) = 0;
@@ -77,6 +79,8 @@ class TPeerLink : public QObject {
     void Failed() { owner_.CallFailed(); }
     // Ends the current connection once whatever runs now has returned.
     void CutOffSoon();
+    // The last connection was ended here for what its peer did.
+    bool CutOffHere() const { return cutOff_; }
 
     // The stranger held: at most one at a time, refused at once while another waits or a peer
     // plays. Its serial tells one stranger from the next.
@@ -108,6 +112,12 @@ class TPeerLink : public QObject {
     void SendChat(const QString &text);
     // The piece the next move line promotes to; only to a peer that announced Promotion.
     void SendPromotion(char piece);
+    // A control line of an extension; the caller checks that the peer announced it.
+    void SendExtension(std::string_view payload) { Send(TPeerChannel::Control, payload); }
+    // The verified key of the current connection's peer; empty without one.
+    QByteArray PeerFingerprint() const {
+        return connection_ ? connection_->PeerFingerprint() : QByteArray();
+    }
 
     // What the peer of the current connection announced; nothing before its announcement.
     const TPeerFeatures &PeerFeatures() const { return features_; }
@@ -134,12 +144,14 @@ class TPeerLink : public QObject {
     void FeedUnread();
     bool Overfull();
     static void TurnAway(TPeerConnection *connection);
+    void CutOff();
 
     std::string messageTag_;
     std::unique_ptr<TPeerTransport> transport_;
     TPeerLinkOwner &owner_;
     QPointer<TPeerConnection> connection_;
     TPeerRole lastRole_ = TPeerRole::Called;
+    bool cutOff_ = false;
     std::uint64_t connectionSerial_ = 0;
     TLineFramer framer_;
     TPeerFeatures features_;

@@ -151,7 +151,7 @@ QString DecodeChatText(std::string_view payload) {
 
 TPeerFeatures OwnFeatures() {
     TPeerFeatures features;
-    features.Promotion = features.Numbered = true;
+    features.Promotion = features.Numbered = features.Resume = true;
     return features;
 }
 
@@ -161,6 +161,8 @@ std::string FeaturesPayload(const TPeerFeatures &features) {
         payload.append(" ").append(PromotionFeature);
     if (features.Numbered)
         payload.append(" ").append(NumberedFeature);
+    if (features.Resume)
+        payload.append(" ").append(ResumeFeature);
     return payload;
 }
 
@@ -178,6 +180,7 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         const auto word = rest.substr(0, end);
         features.Promotion |= word == PromotionFeature;
         features.Numbered |= word == NumberedFeature;
+        features.Resume |= word == ResumeFeature;
         rest.remove_prefix(end);
     }
     return features;

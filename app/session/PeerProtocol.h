@@ -68,6 +68,7 @@ std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::strin
 struct TPeerFeatures {
     bool Promotion = false; // a promoting move is preceded by the piece chosen
     bool Numbered = false;  // "New" and "Resign" name the game they start or end (see below)
+    bool Resume = false;    // a game survives a dropped connection (see ResumeLines.h)
     friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
 };
 
@@ -75,6 +76,7 @@ inline constexpr std::string_view FeaturesWord = "Features";
 inline constexpr std::string_view PromotionFeature = "Promotion";
 inline constexpr std::string_view PromoteWord = "Promote";
 inline constexpr std::string_view NumberedFeature = "Numbered";
+inline constexpr std::string_view ResumeFeature = "Resume";
 
 // What this copy understands.
 TPeerFeatures OwnFeatures();

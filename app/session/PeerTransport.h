@@ -22,6 +22,8 @@ class TPeerConnection : public QObject {
     virtual void Close() = 0;
     virtual bool Open() const = 0;
     virtual QString PeerAddress() const = 0;
+    // The fingerprint of the key the peer proved it holds; empty while the link has no keys.
+    virtual QByteArray PeerFingerprint() const { return {}; }
     // The link closed it on purpose: its end is nobody's business.
     bool TurnedAway = false;
 };

@@ -64,6 +64,7 @@ TSession::~TSession() {
     board_.OnPromotion = nullptr;
     board_.OnThreefoldPosition = board_.OnOnlyTwoKingsLeft = nullptr;
     timer_->OnTimer = nullptr;
+    SayLeaving();
     closing_ = true;
     link_->Shutdown();
 }
@@ -122,7 +123,9 @@ bool TSession::Start() {
 
 // The listener's connection goes without an end event, so a game in play is ended and kept here.
 void TSession::Close() {
-    if (game_.Running())
+    SayLeaving();
+    DropSuspension();
+    if (game_.Running() || Suspended())
         EndGame(TEndTrigger::ConnectionLost);
     closing_ = true;
     link_->Dismiss();
@@ -155,6 +158,8 @@ void TSession::SetClock(bool white, TClock clock) {
 
 void TSession::ConnectOrDisconnect() {
     view_.ShowStatus(2, QString());
+    if (Suspended())
+        return EndSuspension({}); // Disconnect pressed while the game waits for its peer
     if (!Connected()) {
         link_->StopCalling(); // a call still under way is given up for the new one
         ShowListening();
@@ -169,12 +174,17 @@ void TSession::ConnectOrDisconnect() {
             link_->Call(address);
         return;
     }
+    SayLeaving();
     link_->HangUp();
 }
 
 // A new connection starts with no game: nothing of an earlier one carries over but the board's
 // picture and the step switch.
 void TSession::PeerConnected(TPeerRole role, const QString &address) {
+    if (Suspended())
+        return RejoinConnected();
+    resume_ = {};
+    resume_.LastHeard = resume_.LastBeat = Now();
     const bool accepted = role == TPeerRole::Accepted;
     if (accepted)
         view_.ClearChatInput();
@@ -224,7 +234,10 @@ qint64 TSession::Now() const {
     return steady.elapsed();
 }
 
+// While a game waits for its peer, every caller is let in to name the game or be turned away.
 bool TSession::Welcome(const QString &address) {
+    if (Suspended())
+        return true;
     return seams_.IsLocal ? seams_.IsLocal(address)
                           : IsLocalCaller(address, SystemInterfaceAddresses());
 }
@@ -265,10 +278,13 @@ void TSession::AskAboutStranger(std::uint64_t stranger, const QString &address,
 }
 
 void TSession::PeerEnded() {
-    ConnectionClosed();
+    if (!SuspendGame())
+        ConnectionClosed();
 }
 
 void TSession::CallFailed() {
+    if (Suspended())
+        return NextCallLater();
     view_.ShowStatus(2, QStringLiteral("Call error ..."));
 }
 
@@ -288,6 +304,9 @@ void TSession::ConnectionClosed() {
 // A request of a kind whose question is open or waiting gets its refusal at once: a peer cannot
 // pile up questions.
 bool TSession::PeerArrived(const TPeerLine &line) {
+    resume_.LastHeard = Now();
+    if (!ResumeArrived(line))
+        return false;
     if (line.Channel != TPeerChannel::Control)
         return true;
     const auto kind = AskKindOf(line.Word);
@@ -297,8 +316,9 @@ bool TSession::PeerArrived(const TPeerLine &line) {
     return false;
 }
 
+// A connection that has not yet named the suspended game gets nothing done.
 bool TSession::MayRun(const TPeerLine &line) {
-    return MayDispatch(line, game_.Hold);
+    return !Suspended() && MayDispatch(line, game_.Hold);
 }
 
 void TSession::PeerLine(const TPeerLine &line) {
@@ -314,9 +334,10 @@ void TSession::PeerLine(const TPeerLine &line) {
         break;
     }
     case TPeerChannel::Move:
-        PeerMove(line);
+        DeliveredMove(PeerMove(line));
         break;
     case TPeerChannel::Control:
+        TakeGameShare(line);
         if (line.Promotion)
             game_.PeerPromotion = *line.Promotion;
         RunControl(line);
@@ -430,10 +451,13 @@ void TSession::ShowClocks() {
 
 void TSession::ShowButtons() {
     TSessionButtons buttons;
-    buttons.NewGame = !game_.Running();
+    // A suspended game keeps its seat: Disconnect gives it up.
+    const bool playing = Connected() && !Suspended();
+    buttons.NewGame = !game_.Running() && !Suspended();
     buttons.Resign = game_.Running();
-    buttons.Connected = buttons.StepSwitch = Connected();
-    buttons.StepAsks = Connected() && game_.StepAsksOn;
+    buttons.Connected = Connected() || Suspended();
+    buttons.StepSwitch = playing;
+    buttons.StepAsks = playing && game_.StepAsksOn;
     buttons.StepsOff = game_.StepsOff;
     view_.ShowButtons(buttons);
 }
@@ -441,7 +465,7 @@ void TSession::ShowButtons() {
 // The program that starts a game plays White and the one that receives "New" Black, unless the
 // two New Games may have crossed (see ColoursByRole).
 void TSession::NewGame() {
-    if (!Connected())
+    if (!Connected() || Suspended())
         return;
     if (link_->PeerFeatures().Numbered) {
         game_.StartedHere = true;
@@ -519,6 +543,7 @@ void TSession::StartGame(bool playWhite) {
     UpdateMove();
     ShowClocks();
     CheckMoves();
+    ShareGameIdentity();
 }
 
 void TSession::PieceTaken() {
@@ -565,6 +590,7 @@ bool TSession::LocalMoveInProgress() const {
 void TSession::LocalMoveDone() {
     game_.LocalMovesSent = game_.LocalMovesMade;
     const char piece = std::exchange(game_.LocalPromotion, 0);
+    resume_.LastPromotion = piece;
     if (game_.MoveConnection == link_->Serial()) {
         if (piece != 0)
             link_->SendPromotion(piece); // just before its move line
@@ -607,7 +633,7 @@ void TSession::ResignWith(TEndTrigger trigger) {
 }
 
 void TSession::EndGame(TEndTrigger trigger) {
-    const bool ending = game_.Phase == TGamePhase::Running;
+    const bool ending = game_.Running() || Suspended();
     if (ending) {
         game_.Phase = TGamePhase::Ended;
         game_.Ending = trigger;
@@ -667,6 +693,8 @@ void TSession::Timer1Timer() {
 }
 
 void TSession::Chat(const QString &text) {
+    if (Suspended())
+        return; // nothing goes to a caller not yet known as the peer
     link_->SendChat(text);
     view_.AddMessage(QLatin1Char('>') + text);
     view_.ClearChatInput();
@@ -681,7 +709,7 @@ void TSession::AskStepSwitch() {
 }
 
 void TSession::Ask(TAskKind kind) {
-    if (!Connected())
+    if (!Connected() || Suspended())
         return;
     ++game_.Asked[static_cast<std::size_t>(kind)];
     link_->SendControl(AskOf(kind));

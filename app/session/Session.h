@@ -3,6 +3,7 @@
 #include "app/session/Notices.h"
 #include "app/session/PeerLink.h"
 #include "app/session/PreciseTimer.h"
+#include "app/session/ResumeLines.h"
 #include "board/core/ChessTypes.h"
 
 #include <QDate>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <string>
 
+class QTimer;
 class TChessRules;
 class TDialogs;
 
@@ -74,6 +76,13 @@ class TSession : public QObject, private TPeerLinkOwner {
     static constexpr qint64 StrangerWaitMs = 30000;
     // No one plays this many games a minute: a peer that starts them faster is cut off.
     static constexpr std::size_t MaxPeerGamesPerMinute = 30;
+    // Between copies that announced Resume: a dropped game waits this long for its peer; a beat
+    // goes out this often, and a peer silent this long has dropped; a caller that does not name
+    // the game this soon is turned away; a call back is given up after CallWaitMs.
+    static constexpr qint64 GraceMs = 120000;
+    static constexpr qint64 BeatMs = 5000, SilenceMs = 15000;
+    static constexpr qint64 RecogniseMs = 10000, CallWaitMs = 10000;
+    static constexpr qint64 FirstCallMs = 2000, LongestCallPauseMs = 30000;
 
     TSession(TChessRules &board, TSessionView &view, TDialogs &dialogs,
              std::unique_ptr<TPeerTransport> transport, TSessionSeams seams = {},
@@ -101,6 +110,9 @@ class TSession : public QObject, private TPeerLinkOwner {
 
     // The clock of the side to move loses a second; its flag falls below 0:0.
     void Timer1Timer();
+    // Once a second while the peer announced Resume or a game is suspended: the beat, a silent
+    // peer, the grace period and the calls back, all by the session's clock.
+    void ResumeTick();
 
     int TimePerSide() const { return timePerSide_; }
     void SetTimePerSide(int minutes) { timePerSide_ = minutes; }
@@ -110,6 +122,7 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool IsServer() const { return link_->Role() == TPeerRole::Accepted; }
     TGamePhase Phase() const { return game_.Phase; }
     bool GameRunning() const { return game_.Running(); }
+    bool Suspended() const { return game_.Phase == TGamePhase::Suspended; }
     bool PlaysWhite() const { return game_.PlayWhite; }
     const std::optional<TGameOutcome> &Outcome() const { return game_.Outcome; }
     bool ClockRunning() const { return timer_->Enabled(); }
@@ -141,6 +154,26 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool PeerArrived(const TPeerLine &line) override;
     bool MayRun(const TPeerLine &line) override;
     void PeerLine(const TPeerLine &line) override;
+    void PeerAnnounced() override;
+
+    // Resuming a game after a dropped connection (SessionResume.cpp).
+    void ShareGameIdentity();
+    void TakeGameShare(const TPeerLine &line);
+    bool ResumeArrived(const TPeerLine &line);
+    void TakeClaim(const TResumeClaim &claim);
+    void CompareClaims(const TResumeClaim &peer);
+    TResumeClaim OwnClaim() const;
+    bool SuspendGame();
+    void RejoinConnected();
+    void CallBack();
+    void NextCallLater();
+    void ShowSuspension();
+    void DeliveredMove(bool made);
+    void SayLeaving();
+    void DropSuspension();
+    void EndSuspension(const QString &why);
+    void GiveUpAndStay(const QString &why);
+    void RunPulse();
 
     void WireBoard();
     bool PeerMove(const TPeerLine &line);
@@ -186,4 +219,6 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool choosing_ = false;        // the local player chooses a promotion piece
     qint64 strangerSince_ = 0;     // when the stranger held now called
     std::deque<qint64> peerGames_; // when the peer started its latest games
+    TResumeState resume_;
+    QTimer *pulse_ = nullptr; // child, made once the peer announces Resume
 };

@@ -32,7 +32,7 @@ TWire::Pair(TPeerLink *a, const QString &aSees, TPeerLink *b, const QString &bSe
 }
 
 void TMemoryConnection::Write(const QByteArray &bytes) {
-    if (!open_ || !Peer || !Peer->open_)
+    if (!open_ || severed_ || !Peer || !Peer->open_)
         return;
     Peer->inbox_ += bytes;
     wire_.Post([peer = Peer] {
@@ -45,7 +45,7 @@ void TMemoryConnection::End(bool ownNotice) {
     if (!open_)
         return;
     open_ = false;
-    if (Peer && Peer->open_) {
+    if (Peer && Peer->open_ && !severed_) {
         Peer->open_ = false;
         wire_.Post([peer = Peer] {
             if (peer && peer->link_)
@@ -54,6 +54,14 @@ void TMemoryConnection::End(bool ownNotice) {
     }
     if (ownNotice && link_)
         link_->Ended(this);
+}
+
+void TMemoryConnection::Sever(bool silently) {
+    for (TMemoryConnection *end : {this, Peer.data()})
+        if (end)
+            end->inbox_.clear(), end->severed_ = silently;
+    if (!silently)
+        Close();
 }
 
 void TMemoryTransport::Call(const QString &) {
@@ -160,6 +168,19 @@ bool TTable::Play(const std::vector<std::pair<const char *, const char *>> &move
         Wire.Deliver();
     }
     return Listener.Board.Position() == Caller.Board.Position();
+}
+
+void TTable::Cut(bool silently) {
+    static_cast<TMemoryConnection *>(Caller->Link().Current())->Sever(silently);
+}
+
+void TTable::Pass(qint64 ms) {
+    for (; ms > 0; ms -= 1000) {
+        Listener.Now += 1000, Caller.Now += 1000;
+        Listener->ResumeTick();
+        Caller->ResumeTick();
+        Wire.Deliver();
+    }
 }
 
 } // namespace inproc

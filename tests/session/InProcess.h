@@ -42,6 +42,9 @@ class TMemoryConnection final : public TPeerConnection {
     // only (as a listener dropping its connections).
     void Close() override { End(true); }
     void Drop() { End(false); }
+    // The connection breaks: what is in flight either way is lost, and both ends see the end, or
+    // (silently) neither does and nothing gets through any more.
+    void Sever(bool silently);
     bool Open() const override { return open_; }
     QString PeerAddress() const override { return address_; }
     QPointer<TMemoryConnection> Peer;
@@ -53,6 +56,7 @@ class TMemoryConnection final : public TPeerConnection {
     QString address_;
     QByteArray inbox_;
     bool open_ = true;
+    bool severed_ = false;
 };
 
 class TMemoryTransport final : public TPeerTransport {
@@ -139,6 +143,9 @@ struct TTable {
     bool StartGame(); // Listener (White) starts a game; both have it
     // Plays the half-moves in turn, each by the side to move, delivered after each.
     bool Play(const std::vector<std::pair<const char *, const char *>> &moves);
+    void Cut(bool silently = false); // the connection between them breaks
+    // Time passes on both sides a second at a time, with the resume pulse and the wire.
+    void Pass(qint64 ms);
     TPlayer &Mover() {
         return Listener.Board.WhiteToMove() == Listener->PlaysWhite() ? Listener : Caller;
     }

@@ -85,8 +85,9 @@ TEST(Interruption, NewGameAndFirstMoveArriveWhileTheMateNoticeIsOpen) {
         // The winner starts again and opens with 1. e4 while the loser still reads.
         game.Caller->BitBtn3Click();
         Drag(game.Caller->ChessBrd1, "E2", "E4");
-        EXPECT_TRUE(WaitUntil(
-            [&] { return game.Listener->Session().Link().Queued() == 3; })); // Resign, New, move
+        EXPECT_TRUE(WaitUntil([&] {
+            return game.Listener->Session().Link().Queued() == 4;
+        })); // Resign, New, share, move
     });
     game.Mate();
     ASSERT_TRUE(WaitUntil([&] {
