@@ -13,9 +13,9 @@ bool IsHex(std::string_view text) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-std::string Hex(std::uint64_t value) {
+std::string Hex(std::uint64_t value, int digits = 16) {
     char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    std::snprintf(text, sizeof text, "%0*llx", digits, static_cast<unsigned long long>(value));
     return text;
 }
 
@@ -64,7 +64,7 @@ std::string GameIdentity(std::uint64_t a, std::uint64_t b) {
 
 std::string ResumePayload(const TResumeClaim &claim) {
     return std::string(ResumeWord) + claim.Identity + ' ' + std::to_string(claim.Plies) + ' ' +
-           std::to_string(claim.Seconds);
+           std::to_string(claim.Seconds) + ' ' + claim.Board;
 }
 
 std::optional<TResumeClaim> ParseResumePayload(std::string_view payload) {
@@ -74,7 +74,17 @@ std::optional<TResumeClaim> ParseResumePayload(std::string_view payload) {
     const std::string_view identity = Word(rest);
     const auto plies = Number(Word(rest), MaxPlies);
     const auto seconds = Number(Word(rest), MaxClockSeconds);
-    if (identity.size() != 32 || !IsHex(identity) || !plies || !seconds || !rest.empty())
+    const std::string_view board = Word(rest);
+    if (identity.size() != 32 || !IsHex(identity) || !plies || !seconds || board.size() != 8 ||
+        !IsHex(board) || !rest.empty())
         return std::nullopt;
-    return TResumeClaim{std::string(identity), *plies, *seconds};
+    return TResumeClaim{std::string(identity), *plies, *seconds, std::string(board)};
+}
+
+std::string BoardDigest(std::string_view position, bool whiteToMove) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : position.substr(0, 64))
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    hash = (hash ^ (whiteToMove ? 'w' : 'b')) * 16777619u;
+    return Hex(hash, 8);
 }

@@ -23,18 +23,22 @@ std::optional<std::uint64_t> ParseGameShare(std::string_view payload);
 // Both shares, the smaller first: the same on both sides whichever share is whose.
 std::string GameIdentity(std::uint64_t a, std::uint64_t b);
 
-// "Resume <identity> <half-moves> <seconds>": the game the sender holds, how many half-moves it
-// has played and what is left on the clock of the sender's own player.
+// "Resume <identity> <half-moves> <seconds> <board>": the game the sender holds, how many
+// half-moves it has played, what is left on the clock of the sender's own player and the digest of
+// its board (see BoardDigest).
 struct TResumeClaim {
     std::string Identity;
     int Plies = 0;
     int Seconds = 0;
+    std::string Board;
     friend bool operator==(const TResumeClaim &, const TResumeClaim &) = default;
 };
 inline constexpr int MaxPlies = 99999;
 inline constexpr int MaxClockSeconds = 999 * 60 + 59;
 std::string ResumePayload(const TResumeClaim &claim);
 std::optional<TResumeClaim> ParseResumePayload(std::string_view payload);
+// 8 hex digits of FNV-1a over the 64 squares and the side to move.
+std::string BoardDigest(std::string_view position, bool whiteToMove);
 
 // What a session keeps to resume its game: the identity agreed for it and, once the connection
 // has dropped, the suspension with its calls back.
@@ -55,6 +59,6 @@ struct TResumeState {
     bool Gate = false;        // a connection is in, not yet known as the peer
     qint64 GateSince = 0;
     bool Asked = false;     // this side's Resume line went out and waits for its answer
-    bool AwaitMove = false; // the peer delivers the half-move this side missed
+    std::string AwaitBoard; // the peer delivers the half-move this side missed, to this board
     char LastPromotion = 0; // the piece of the latest local move, if it promoted
 };

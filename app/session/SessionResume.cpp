@@ -109,21 +109,23 @@ TResumeClaim TSession::OwnClaim() const {
     const TClock own = game_.PlayWhite ? white_ : black_;
     const int plies = (board_.CurrentMove() - 1) * 2 + (board_.WhiteToMove() ? 0 : 1);
     return {resume_.Identity, std::clamp(plies, 0, MaxPlies),
-            std::clamp(own.Minutes * 60 + own.Seconds, 0, MaxClockSeconds)};
+            std::clamp(own.Minutes * 60 + own.Seconds, 0, MaxClockSeconds),
+            BoardDigest(board_.Position(), board_.WhiteToMove())};
 }
 
 // Both sides judge the same two lines alike. One half-move apart is a move lost in flight: the
 // side to move on both boards is the one that made it, and it plays it again.
 void TSession::CompareClaims(const TResumeClaim &peer) {
-    const int apart = peer.Plies - OwnClaim().Plies;
+    const TResumeClaim own = OwnClaim();
+    const int apart = peer.Plies - own.Plies;
     const bool peersTurn = board_.WhiteToMove() != game_.PlayWhite;
-    if (apart != 0 && !(std::abs(apart) == 1 && peersTurn))
+    if (apart == 0 ? peer.Board != own.Board : !(std::abs(apart) == 1 && peersTurn))
         return GiveUpAndStay(QStringLiteral("The game could not be resumed: the boards differ."));
     // Each side's own clock is its own player's.
     (game_.PlayWhite ? black_ : white_) = TClock{peer.Seconds / 60, peer.Seconds % 60};
     game_.Phase = TGamePhase::Running;
     resume_.Gate = false;
-    resume_.AwaitMove = apart == 1;
+    resume_.AwaitBoard = apart == 1 ? peer.Board : std::string();
     if (apart == -1) {
         link_->SendPromotion(resume_.LastPromotion);
         link_->SendMove(TChessRules::SquareName(moveFrom_) + "-" +
@@ -136,9 +138,10 @@ void TSession::CompareClaims(const TResumeClaim &peer) {
     link_->PumpSoon();
 }
 
-// The half-move the peer played again must fit, or the two games are not the same.
+// The half-move the peer played again must fit and give its board, or the games are not the same.
 void TSession::DeliveredMove(bool made) {
-    if (!std::exchange(resume_.AwaitMove, false) || made)
+    const std::string awaited = std::exchange(resume_.AwaitBoard, {});
+    if (awaited.empty() || (made && OwnClaim().Board == awaited))
         return;
     view_.AddMessage(
         QStringLiteral("The game could not be resumed: the missing move does not fit."));
@@ -248,7 +251,8 @@ void TSession::DropSuspension() {
     if (resume_.CallingSince >= 0)
         link_->StopCalling();
     resume_.CallingSince = -1;
-    resume_.Gate = resume_.Asked = resume_.AwaitMove = false;
+    resume_.Gate = resume_.Asked = false;
+    resume_.AwaitBoard.clear();
     resume_.Identity.clear();
 }
 

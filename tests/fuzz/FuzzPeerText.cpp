@@ -1,9 +1,10 @@
 // Bytes from a peer, split into reads at arbitrary points, go through the framing, the line
 // parser and the move text into the rules of a game in progress: no crash, bounded memory,
-// and the board only ever changes by legal moves.
+// the board only ever changes by legal moves, and resume lines read back as they were sent.
 #include "app/session/LineFramer.h"
 #include "app/session/MoveText.h"
 #include "app/session/PeerProtocol.h"
+#include "app/session/ResumeLines.h"
 #include "board/core/ChessRules.h"
 
 #include <cstdint>
@@ -26,6 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (line.size() > TLineFramer::MaxLine || line.find('\n') != std::string::npos)
                 std::abort();
             const TPeerLine parsed = ParsePeerLine(line, DefaultMessageTag);
+            if (parsed.Channel == TPeerChannel::Control) {
+                const auto claim = ParseResumePayload(parsed.Payload);
+                const auto share = ParseGameShare(parsed.Payload);
+                if ((claim && ResumePayload(*claim) != parsed.Payload) ||
+                    (share && GameSharePayload(*share) != parsed.Payload))
+                    std::abort();
+            }
             if (parsed.Channel != TPeerChannel::Move)
                 continue;
             const TMoveText move = ReadMoveText(parsed.Payload);

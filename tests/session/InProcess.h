@@ -45,6 +45,7 @@ class TMemoryConnection final : public TPeerConnection {
     // The connection breaks: what is in flight either way is lost, and both ends see the end, or
     // (silently) neither does and nothing gets through any more.
     void Sever(bool silently);
+    bool Severed() const { return severed_; }
     bool Open() const override { return open_; }
     QString PeerAddress() const override { return address_; }
     QPointer<TMemoryConnection> Peer;

@@ -178,6 +178,12 @@ class TPairSession final : public TRandomSession {
                 Say(Who(p), "disconnect");
                 p->ConnectOrDisconnect();
             }
+        } else if (kind < 18 && Chance(10)) {
+            if (T.Caller->Link().Current()) { // the line breaks, loudly or silently
+                const bool silently = Chance(50);
+                Say("-", silently ? "vanish" : "cut");
+                T.Cut(silently);
+            }
         } else if (!T.Listener->Connected() && !T.Caller->Connected() &&
                    T.Caller.Boxes.Open().empty()) {
             Say("C", "call");
@@ -187,6 +193,9 @@ class TPairSession final : public TRandomSession {
         // act within the same instant.
         T.Wire.Deliver();
         T.Listener.Now = T.Caller.Now += 3000;
+        T.Listener->ResumeTick();
+        T.Caller->ResumeTick();
+        T.Wire.Deliver();
         for (TPlayer *player : {&T.Listener, &T.Caller})
             Check(*player);
     }
@@ -195,7 +204,9 @@ class TPairSession final : public TRandomSession {
     void CheckAgreement() {
         T.Wire.Deliver();
         if (!T.Listener->Connected() || !T.Caller->Connected() ||
-            T.Listener->Phase() == TGamePhase::None || T.Caller->Phase() == TGamePhase::None)
+            T.Listener->Phase() == TGamePhase::None || T.Caller->Phase() == TGamePhase::None ||
+            T.Listener->Suspended() || T.Caller->Suspended() ||
+            static_cast<TMemoryConnection *>(T.Caller->Link().Current())->Severed())
             return; // a new connection before its first game: the boards show older games
         ASSERT_EQ(T.Listener->Link().Queued() + T.Caller->Link().Queued(), 0u) << "step " << Steps;
         const TChessRules &a = T.Listener.Board, &b = T.Caller.Board;
@@ -256,13 +267,34 @@ class TRawSession final : public TRandomSession {
     }
 
     QByteArray RandomLine() {
-        static const char *const Words[] = {"Resign",     "New",         "AskBack",
-                                            "AskForward", "BackFail",    "ForwardFail",
-                                            "Back",       "Forward",     "WardAskOff",
-                                            "WardAskOn",  "WardOffFail", "WardOnFail",
-                                            "WardOff",    "WardOn",      "45",
-                                            "5",          "4",           "Features Promotion",
-                                            "Promote N",  "Promote Q",   "Promote K"};
+        static const char *const Words[] = {
+            "Resign",
+            "New",
+            "AskBack",
+            "AskForward",
+            "BackFail",
+            "ForwardFail",
+            "Back",
+            "Forward",
+            "WardAskOff",
+            "WardAskOn",
+            "WardOffFail",
+            "WardOnFail",
+            "WardOff",
+            "WardOn",
+            "45",
+            "5",
+            "4",
+            "Features Promotion",
+            "Promote N",
+            "Promote Q",
+            "Promote K",
+            "Features Promotion Numbered Resume",
+            "Beat",
+            "Leave",
+            "ResumeFail",
+            "Game 0123456789abcdef",
+            "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";

@@ -127,7 +127,7 @@ const QByteArray Resumes = "Morvanti-CTR-Features Numbered Resume\n";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, Trespasser, ::testing::Values(
-    TrespasserRow{"WrongGame", "203.0.113.9", Resumes + "Morvanti-CTR-Resume 0123456789abcdef0123456789abcdef 3 2700\nMorvanti-MOV-E7-E5\n", 0},
+    TrespasserRow{"WrongGame", "203.0.113.9", Resumes + "Morvanti-CTR-Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef\nMorvanti-MOV-E7-E5\n", 0},
     TrespasserRow{"OlderCopy", "127.0.0.1", "Morvanti-CTR-Features Promotion\nMorvanti-CTR-45\nMorvanti-CTR-New\n", 0},
     TrespasserRow{"NeverNamesTheGame", "198.51.100.7", Resumes + "Morvanti-TXT-hello\n", TSession::RecogniseMs}),
     test_rows::RowName);
