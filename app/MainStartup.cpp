@@ -105,7 +105,7 @@ void TMainForm::Exit1Click() {
 
 void TMainForm::AttachAboutBox(TForm1 *box) {
     aboutBox_ = box;
-    box->GameInProgress = [this] { return session_->GameRunning(); };
+    box->GameInProgress = [this] { return session_->GameRunning() || session_->Suspended(); };
     box->SetTimePerSide = [this](int minutes) { session_->SetTimePerSide(minutes); };
 }
 

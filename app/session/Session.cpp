@@ -693,8 +693,9 @@ void TSession::Timer1Timer() {
 }
 
 void TSession::Chat(const QString &text) {
+    // Nothing goes to a caller not yet known as the peer; the text stays in the box to send later.
     if (Suspended())
-        return; // nothing goes to a caller not yet known as the peer
+        return view_.AddMessage(QStringLiteral("Not sent: the connection is lost."));
     link_->SendChat(text);
     view_.AddMessage(QLatin1Char('>') + text);
     view_.ClearChatInput();

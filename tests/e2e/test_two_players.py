@@ -5,6 +5,7 @@ X display, driven by pointer and key events and checked by screenshots.
 usage: test_two_players.py BOARDWICK_BINARY
 Skips (exit 77) where namespaces cannot be made, except under CI=true, where it fails instead."""
 
+import datetime
 import os
 import subprocess
 import sys
@@ -12,7 +13,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bwe2e  # noqa: E402
-from bwe2e import BUTTONS, STATUS_PANELS, MOVE_LIST, MESSAGES, Failure, region, wait_for  # noqa: E402,F401
+from bwe2e import BUTTONS, CLOCKS, STATUS_PANELS, MOVE_LIST, MESSAGES, Failure, region, wait_for  # noqa: E402,F401
 
 SKIP = 77
 APP_TITLE = "Boardwick ver 1.00"
@@ -78,7 +79,7 @@ def scenario(binary, artefacts):
         a = bwe2e.App("A", binary, net.names["A"], display, (0, 0), artefacts)
         b = bwe2e.App("B", binary, net.names["B"], display, (450, 0), artefacts)
         try:
-            run_game(a, b, net)
+            resumed_game(a, b, net, run_game(a, b, net))
             killed_peer(a, b)
         finally:
             a.close()
@@ -160,10 +161,50 @@ def run_game(a, b, net):
     wait_for("A to wait for a call again", lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
     a.screenshot("disconnected")
     b.screenshot("disconnected")
+    return reader
+
+
+def clocks(app):
+    return [region(app.grab(), CLOCKS[side]) for side in ("white", "black")]
+
+
+def kept(text):
+    folder = os.environ.get("XDG_DATA_HOME", os.path.expanduser("~/.local/share"))
+    path = os.path.join(folder, "Boardwick", "games", datetime.date.today().strftime("%Y-%m-%d.pgn"))
+    return open(path).read().count(text) if os.path.exists(path) else 0
+
+
+def resumed_game(a, b, net, reader):
+    """B's socket is killed mid-game: B calls back by itself, the game goes on where it stood with
+    the same clocks on both sides, and each program keeps it once at its real end."""
+    waiting = region(a.grab(), STATUS_PANELS[2])
+    b.press("connect")
+    b.answer_dialog("Computer to connect to", text="")
+    changed(a, STATUS_PANELS[2], waiting, "A to take B's call")
+    connected = region(a.grab(), STATUS_PANELS[2])
+    a.press("new")
+    position, game = START, "1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 0-1"
+    before = kept(game)
+    for n, (mover, source, target) in enumerate([(a, "E2", "E4"), (b, "E7", "E5"), (a, "G1", "F3"),
+                                                 (b, "B8", "C6"), (a, "F1", "C4"), (b, "G8", "F6")]):
+        if n == 4:
+            subprocess.run(["ip", "netns", "exec", net.names["B"], "ss", "-K", "dst", net.addresses["A"]],
+                           check=True, capture_output=True)
+            wait_for("A to wait for B", lambda: region(a.grab(), STATUS_PANELS[2]) != connected)
+            wait_for("the game to go on", lambda: region(a.grab(), STATUS_PANELS[2]) == connected)
+            wait_for("the same clocks on both sides", lambda: clocks(a) == clocks(b))
+        mover.drag(source, target)
+        position = apply_move(position, source, target)
+        for app in (a, b):
+            expect_board(app, reader, position, f"{source}-{target}")
+    a.press("resign")
+    wait_for("both programs to keep the game once", lambda: kept(game) == before + 2)
+    b.press("connect")
+    wait_for("A to wait for a call again", lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
 
 
 def killed_peer(a, b):
-    """B calls again, a game starts, and B dies: A goes back to waiting for a call."""
+    """B calls again, a game starts, and B dies: A keeps the game for B until Disconnect, then waits."""
     waiting = region(a.grab(), STATUS_PANELS[2])
     b.press("connect")
     b.answer_dialog("Computer to connect to", text="")  # the box keeps the address typed last
@@ -172,6 +213,9 @@ def killed_peer(a, b):
     a.drag("E2", "E4")
     b.proc.kill()
     b.proc.wait(10)
+    connected = region(a.grab(), STATUS_PANELS[2])
+    wait_for("A to wait for its peer", lambda: region(a.grab(), STATUS_PANELS[2]) != connected)
+    a.press("connect")
     wait_for("A back to waiting after its peer was killed",
              lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
     a.screenshot("peer-killed")

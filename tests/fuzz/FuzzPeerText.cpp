@@ -27,13 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (line.size() > TLineFramer::MaxLine || line.find('\n') != std::string::npos)
                 std::abort();
             const TPeerLine parsed = ParsePeerLine(line, DefaultMessageTag);
-            if (parsed.Channel == TPeerChannel::Control) {
-                const auto claim = ParseResumePayload(parsed.Payload);
-                const auto share = ParseGameShare(parsed.Payload);
-                if ((claim && ResumePayload(*claim) != parsed.Payload) ||
-                    (share && GameSharePayload(*share) != parsed.Payload))
+            if (const auto claim = ParseResumePayload(parsed.Payload))
+                if (ResumePayload(*claim) != parsed.Payload)
                     std::abort();
-            }
             if (parsed.Channel != TPeerChannel::Move)
                 continue;
             const TMoveText move = ReadMoveText(parsed.Payload);

@@ -170,16 +170,10 @@ bool TTable::Play(const std::vector<std::pair<const char *, const char *>> &move
     return Listener.Board.Position() == Caller.Board.Position();
 }
 
-void TTable::Cut(bool silently) {
-    static_cast<TMemoryConnection *>(Caller->Link().Current())->Sever(silently);
-}
-
 void TTable::Pass(qint64 ms) {
-    for (; ms > 0; ms -= 1000) {
+    for (Wire.Deliver(); ms > 0; ms -= 1000, Wire.Deliver()) {
         Listener.Now += 1000, Caller.Now += 1000;
-        Listener->ResumeTick();
-        Caller->ResumeTick();
-        Wire.Deliver();
+        Listener->ResumeTick(), Caller->ResumeTick();
     }
 }
 

@@ -42,8 +42,8 @@ class TMemoryConnection final : public TPeerConnection {
     // only (as a listener dropping its connections).
     void Close() override { End(true); }
     void Drop() { End(false); }
-    // The connection breaks: what is in flight either way is lost, and both ends see the end, or
-    // (silently) neither does and nothing gets through any more.
+    // In flight is lost; both ends see the end, or (silently) neither does and nothing gets
+    // through.
     void Sever(bool silently);
     bool Severed() const { return severed_; }
     bool Open() const override { return open_; }
@@ -144,8 +144,10 @@ struct TTable {
     bool StartGame(); // Listener (White) starts a game; both have it
     // Plays the half-moves in turn, each by the side to move, delivered after each.
     bool Play(const std::vector<std::pair<const char *, const char *>> &moves);
-    void Cut(bool silently = false); // the connection between them breaks
-    // Time passes on both sides a second at a time, with the resume pulse and the wire.
+    void Cut(bool silently = false) { // the connection between them breaks
+        static_cast<TMemoryConnection *>(Caller->Link().Current())->Sever(silently);
+    }
+    // What is in flight arrives, then time passes on both sides a second at a time.
     void Pass(qint64 ms);
     TPlayer &Mover() {
         return Listener.Board.WhiteToMove() == Listener->PlaysWhite() ? Listener : Caller;

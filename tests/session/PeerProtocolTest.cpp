@@ -1,5 +1,4 @@
 #include "app/session/PeerProtocol.h"
-#include "app/session/ResumeLines.h"
 
 #include <gtest/gtest.h>
 
@@ -137,47 +136,5 @@ INSTANTIATE_TEST_SUITE_P(
                       ChatRow{"TruncatedUtf8", "\xe2\x99", QString::fromLatin1("\xe2\x99")},
                       ChatRow{"Markup", "<b>x</b>", QStringLiteral("<b>x</b>")}),
     test_rows::RowName);
-
-// A Resume line is read whole or not at all, and reads back as it was written.
-struct ClaimRow {
-    const char *name;
-    std::string payload;
-    bool read;
-};
-
-class ResumeClaim : public ::testing::TestWithParam<ClaimRow> {};
-
-TEST_P(ResumeClaim, IsReadWholeOrNotAtAll) {
-    const auto claim = ParseResumePayload(GetParam().payload);
-    EXPECT_EQ(claim.has_value(), GetParam().read);
-    if (claim) {
-        EXPECT_EQ(ResumePayload(*claim), GetParam().payload);
-    }
-}
-
-const std::string Claim = "Resume 0123456789abcdef0123456789abcdef ";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, ResumeClaim, ::testing::Values(
-    ClaimRow{"Whole", Claim + "12 2700 89abcdef", true},
-    ClaimRow{"NothingPlayedNoTimeLeft", Claim + "0 0 89abcdef", true},
-    ClaimRow{"LongestGameAndClock", Claim + "99999 59999 89abcdef", true},
-    ClaimRow{"TooManyHalfMoves", Claim + "100000 2700 89abcdef", false},
-    ClaimRow{"ClockPastTheLongest", Claim + "12 60000 89abcdef", false},
-    ClaimRow{"LeadingZero", Claim + "012 2700 89abcdef", false},
-    ClaimRow{"Negative", Claim + "-1 2700 89abcdef", false},
-    ClaimRow{"UpperCaseBoard", Claim + "12 2700 89ABCDEF", false},
-    ClaimRow{"NoBoard", Claim + "12 2700", false},
-    ClaimRow{"TrailingSpace", Claim + "12 2700 89abcdef ", false},
-    ClaimRow{"ExtraWord", Claim + "12 2700 89abcdef x", false},
-    ClaimRow{"ShortIdentity", "Resume 0123 12 2700 89abcdef", false}),
-    test_rows::RowName);
-// clang-format on
-
-TEST(GameShare, ReadsBackAndMakesOneIdentityWhoeverSentIt) {
-    EXPECT_EQ(ParseGameShare(GameSharePayload(0xfedcba9876543210u)), 0xfedcba9876543210u);
-    EXPECT_FALSE(ParseGameShare("Game 0123456789ABCDEF"));
-    EXPECT_EQ(GameIdentity(7, 0xfedcba9876543210u), GameIdentity(0xfedcba9876543210u, 7));
-}
 
 } // namespace

@@ -192,10 +192,7 @@ class TPairSession final : public TRandomSession {
         // What one side did reaches the other before anyone acts again: two people cannot both
         // act within the same instant.
         T.Wire.Deliver();
-        T.Listener.Now = T.Caller.Now += 3000;
-        T.Listener->ResumeTick();
-        T.Caller->ResumeTick();
-        T.Wire.Deliver();
+        T.Pass(3000);
         for (TPlayer *player : {&T.Listener, &T.Caller})
             Check(*player);
     }
@@ -267,37 +264,23 @@ class TRawSession final : public TRandomSession {
     }
 
     QByteArray RandomLine() {
-        static const char *const Words[] = {
-            "Resign",
-            "New",
-            "AskBack",
-            "AskForward",
-            "BackFail",
-            "ForwardFail",
-            "Back",
-            "Forward",
-            "WardAskOff",
-            "WardAskOn",
-            "WardOffFail",
-            "WardOnFail",
-            "WardOff",
-            "WardOn",
-            "45",
-            "5",
-            "4",
-            "Features Promotion",
-            "Promote N",
-            "Promote Q",
-            "Promote K",
-            "Features Promotion Numbered Resume",
-            "Beat",
-            "Leave",
-            "ResumeFail",
-            "Game 0123456789abcdef",
-            "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef"};
+        static const char *const Words[] = {"Resign",     "New",         "AskBack",
+                                            "AskForward", "BackFail",    "ForwardFail",
+                                            "Back",       "Forward",     "WardAskOff",
+                                            "WardAskOn",  "WardOffFail", "WardOnFail",
+                                            "WardOff",    "WardOn",      "45",
+                                            "5",          "4",           "Features Promotion",
+                                            "Promote N",  "Promote Q",   "Promote K"};
+        static const auto Resuming =
+            QByteArray("Features Resume|Beat|Leave|ResumeFail|Game 0123456789abcdef|"
+                       "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef")
+                .split('|');
         switch (Pick(4)) {
         case 0:
-            return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
+            return QByteArray("Morvanti-CTR-") +
+                   (Chance(20) ? Resuming[Pick(Resuming.size())]
+                               : QByteArray(Words[Pick(std::size(Words))])) +
+                   "\n";
         case 1: {
             const auto moves = P.Board.LegalMoves();
             if (!moves.empty() && Chance(70)) {
