@@ -49,6 +49,7 @@ struct TResumeState {
     QByteArray Fingerprint; // the peer's verified key when the identity was agreed
     // The current connection.
     bool OnPurpose = false; // its end was asked for, here or by the peer's Leave
+    bool Refused = false;   // a ResumeFail went out: one is all a peer needs
     qint64 LastHeard = 0, LastBeat = 0;
     // The suspension.
     qint64 SuspendedAt = 0;

@@ -91,7 +91,7 @@ bool TSession::ResumeArrived(const TPeerLine &line) {
 // very peer. A wrong game is turned away unanswered; a side without a suspended game says so.
 void TSession::TakeClaim(const TResumeClaim &claim) {
     if (!Suspended())
-        return link_->SendExtension(ResumeFailWord);
+        return std::exchange(resume_.Refused, true) ? void() : link_->SendExtension(ResumeFailWord);
     const bool asking = link_->Role() == TPeerRole::Accepted && !resume_.Asked;
     const bool answer = link_->Role() == TPeerRole::Called && resume_.Asked;
     if (!resume_.Gate || !(asking || answer))

@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PeerLines, ::testing::Values(
             [](TRaw &t) { EXPECT_TRUE(Kept(t, "[Result \"0-1\"]")); EXPECT_TRUE(Kept(t, "[TimeControl \"2700\"]")); }},
     PeerRow{"ReplacedGameIsKeptUnfinished", Opening + Opening,
             [](TRaw &t) { EXPECT_TRUE(Kept(t, "1. e4 *")); EXPECT_TRUE(t.P->GameRunning()); }},
-    PeerRow{"ResumeLinesOfNoSuspendedGameAreRefused", "Morvanti-CTR-Features Resume\n" + Opening + "Morvanti-CTR-Resume 0123456789abcdef0123456789abcdef 1 60 89abcdef\nMorvanti-CTR-Resume x\nMorvanti-CTR-ResumeFail\nMorvanti-CTR-Game 0123456789abcdef\nMorvanti-CTR-Beat\n",
+    PeerRow{"ResumeLinesOfNoSuspendedGameAreRefused", "Morvanti-CTR-Features Resume\n" + Opening + "Morvanti-CTR-Resume 0123456789abcdef0123456789abcdef 1 60 89abcdef\nMorvanti-CTR-Resume 0123456789abcdef0123456789abcdef 1 60 89abcdef\nMorvanti-CTR-Resume x\nMorvanti-CTR-ResumeFail\nMorvanti-CTR-Game 0123456789abcdef\nMorvanti-CTR-Beat\n",
             [](TRaw &t) { EXPECT_EQ(t.Got.count("Morvanti-CTR-ResumeFail\n"), 1); EXPECT_TRUE(t.P->GameRunning()); EXPECT_EQ(t.P.View.MoveList.size(), 1); EXPECT_TRUE(t.P.Kept.empty()); }},
     PeerRow{"AFloodOfGamesIsNotKeptAndIsCutOff", QByteArray("Morvanti-CTR-New\nMorvanti-CTR-Resign\n").repeated(50),
             [](TRaw &t) { EXPECT_TRUE(t.P.Kept.empty()); EXPECT_FALSE(t.Peer->Open()); }}),
