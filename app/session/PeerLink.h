@@ -26,6 +26,8 @@ class TPeerLinkOwner {
     // Whether the first waiting line may run now.
     virtual bool MayRun(const TPeerLine &line) = 0;
     virtual void PeerLine(const TPeerLine &line) = 0;
+    // The peer's announcement has come: PeerFeatures() tells what it understands.
+    virtual void PeerAnnounced() {}
     // Whether a caller from this address is let in at once; false: a stranger, held with nothing
     // sent until Admit or Dismiss.
     virtual bool Welcome(const QString &address) = 0;
@@ -108,6 +110,9 @@ class TPeerLink : public QObject {
     void SendChat(const QString &text);
     // The piece the next move line promotes to; only to a peer that announced Promotion.
     void SendPromotion(char piece);
+    // A name or draw line; only to a peer that announced Name or Draw.
+    void SendName(const QString &name);
+    void SendDraw(TControlWord word, std::uint32_t game, std::uint32_t moves);
 
     // What the peer of the current connection announced; nothing before its announcement.
     const TPeerFeatures &PeerFeatures() const { return features_; }

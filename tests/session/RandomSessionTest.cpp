@@ -94,6 +94,11 @@ class TRandomSession {
     void LocalAction(TPlayer &p) {
         if (!p.Boxes.Open().empty() || p.Holding)
             return;
+        if (Chance(8)) { // now and then a draw offer, or a new name
+            const bool draw = Chance(75);
+            Say(Who(p), draw ? "offer draw" : "rename");
+            return draw ? p->OfferDraw() : p->SetPlayerName(QStringLiteral("P%1").arg(Steps));
+        }
         const int action = Pick(12);
         static const char *const names[] = {"new",    "resign",    "move",     "move",
                                             "move",   "held move", "ask back", "ask forward",
@@ -263,8 +268,15 @@ class TRawSession final : public TRandomSession {
                                             "WardOff",    "WardOn",      "45",
                                             "5",          "4",           "Features Promotion",
                                             "Promote N",  "Promote Q",   "Promote K"};
+        // Names and draw lines, with and without the announcement that makes them count.
+        static const auto Later = QByteArray("Features Promotion Numbered Name Draw|Name Rex|"
+                                             "Name <b>\x01\xe2\x80\xae|New 1 45|DrawOffer 1 0|"
+                                             "DrawOffer 1 1|DrawAccept 1 0|DrawDecline 1 0")
+                                      .split('|');
         switch (Pick(4)) {
         case 0:
+            if (Chance(30))
+                return "Morvanti-CTR-" + Later[Pick(static_cast<int>(Later.size()))] + "\n";
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
         case 1: {
             const auto moves = P.Board.LegalMoves();
