@@ -94,11 +94,8 @@ class TRandomSession {
     void LocalAction(TPlayer &p) {
         if (!p.Boxes.Open().empty() || p.Holding)
             return;
-        if (Chance(8)) { // now and then a draw offer, or a new name
-            const bool draw = Chance(75);
-            Say(Who(p), draw ? "offer draw" : "rename");
-            return draw ? p->OfferDraw() : p->SetPlayerName(QStringLiteral("P%1").arg(Steps));
-        }
+        if (Chance(8)) // now and then a draw offer, or a new name
+            return Chance(75) ? p->OfferDraw() : p->SetPlayerName(QString::number(Steps));
         const int action = Pick(12);
         static const char *const names[] = {"new",    "resign",    "move",     "move",
                                             "move",   "held move", "ask back", "ask forward",
