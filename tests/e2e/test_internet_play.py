@@ -5,7 +5,7 @@
   daemon  the router runs Debian's miniupnpd, which refuses the forwarding (501): A shows no box,
           keeps showing its LAN address and still takes a call from the LAN.
   ipv6    B calls A by A's IPv6 literal, then by a name that has only that address; a game each
-          time, and A shows B's IPv6 address as its opponent.
+          time, and A shows B (who plays under its IPv6 address as its name) as its opponent.
   consent a call from outside (B's side, through a DNAT rule on the router) waits unheard for A's
           consent: No and hanging up end it, a second outside call meanwhile is turned away, Yes
           lets the caller (a bare socket) play; a call from the LAN is taken without asking.
