@@ -1,4 +1,5 @@
 #pragma once
+#include "app/PlayerName.h"
 #include "app/session/LocalAddress.h"
 #include "app/session/Session.h"
 #include "components/TrayShell.h"
@@ -52,6 +53,10 @@ struct TMainFormSeams {
     QString AutosaveFolder;
     // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
     std::function<void(QWidget *window)> Alert;
+    // Where the player's name is remembered, and the name when none is chosen (empty: no name, the
+    // peer shows this side's address). Empty and nullopt: the user's (see TPlayerName).
+    QString SettingsFile;
+    std::optional<QString> AccountName;
 };
 
 // The main window: the layout and its wiring. Widget events go to the session; what the session
@@ -73,6 +78,10 @@ class TMainForm : public QWidget, private TSessionView {
     TTrayIcon *TrayIcon1;
     QMenu *PopupMenu1;
     QAction *Restore1, *Exit1;
+    // The window's context menu: the player's name (also in the tray menu) and the draw offer,
+    // which has a shortcut of its own.
+    QMenu *WindowMenu1;
+    QAction *YourName1, *OfferDraw1;
 
     TSession &Session() const { return *session_; }
     TSocketTransport &Sockets() const { return *sockets_; }
@@ -102,6 +111,8 @@ class TMainForm : public QWidget, private TSessionView {
     void BitBtn1Click();
     void BitBtn2Click();
     void Button2Click();
+    void YourName1Click();
+    void OfferDraw1Click();
 
     // The game on the board as PGN, and the move list's context menu that copies or saves it.
     void CopyGamePgn();
@@ -121,7 +132,7 @@ class TMainForm : public QWidget, private TSessionView {
     void AddMessage(const QString &line) override;
     void ShowStatus(int panel, const QString &text) override;
     void ShowButtons(const TSessionButtons &buttons) override;
-    void ShowOpponent(const QString &opponent) override;
+    void ShowOpponent(const QString &opponent, const QString &address) override;
     void CancelDrag() override;
     void ClearChatInput() override;
     void NotifyAway(TNoticeKind kind, const TNotice &notice) override;
@@ -131,6 +142,8 @@ class TMainForm : public QWidget, private TSessionView {
     void BuildBoard();
     void BuildTray(std::unique_ptr<TTrayShell> shell);
     void BuildMoveListMenu();
+    void BuildWindowMenu();
+    void ShowDrawOffer(TDrawOffer offer);
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
 
@@ -146,5 +159,6 @@ class TMainForm : public QWidget, private TSessionView {
     std::function<void(QWidget *)> alert_;
     TSocketTransport *sockets_ = nullptr; // owned by the session's link
     TNoticeThrottle noticeThrottle_;
+    TPlayerName playerName_;
     std::unique_ptr<TSession> session_; // goes before the board it drives
 };

@@ -75,7 +75,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
       localInterfaces_(std::move(seams.LocalInterfaces)), quit_(std::move(seams.Quit)),
       autosaveDir_(seams.AutosaveFolder.isEmpty() ? TGameAutosave::DefaultFolder()
                                                   : seams.AutosaveFolder),
-      alert_(std::move(seams.Alert)) {
+      alert_(std::move(seams.Alert)), playerName_(seams.SettingsFile, seams.AccountName) {
     InitBoardwickResources();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Boardwick ver 1.01"));
@@ -90,6 +90,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     BuildLayout();
     BuildMoveListMenu();
     BuildBoard();
+    BuildWindowMenu();
     if (!dialogsUsed_) {
         ownDialogs_ = std::make_unique<TQtDialogs>(this, ChessBrd1);
         dialogsUsed_ = ownDialogs_.get();
@@ -109,6 +110,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     };
     session_ = std::make_unique<TSession>(*ChessBrd1, static_cast<TSessionView &>(*this), Dialogs(),
                                           std::move(sockets), std::move(sessionSeams));
+    session_->SetPlayerName(playerName_.Name());
 
     FormCreate();
     if (seams.ForwardPort && session_->Link().Listening())

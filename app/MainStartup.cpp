@@ -61,6 +61,7 @@ QString TMainForm::GetLocalIPAddress() const {
 void TMainForm::BuildTray(std::unique_ptr<TTrayShell> shell) {
     PopupMenu1 = new QMenu(this);
     Restore1 = PopupMenu1->addAction(QStringLiteral("Restore"));
+    PopupMenu1->addAction(YourName1);
     Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
     connect(Restore1, &QAction::triggered, this, &TMainForm::Restore1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);

@@ -77,11 +77,7 @@ void TMainForm::ShowButtons(const TSessionButtons &buttons) {
     BitBtn2->setEnabled(buttons.StepAsks);
     Button2->setEnabled(buttons.StepSwitch);
     Button2->setText(buttons.StepsOff ? QStringLiteral("< ON >") : QStringLiteral("< OFF >"));
-}
-
-void TMainForm::ShowOpponent(const QString &opponent) {
-    Label6->setText(opponent);
-    Label6->adjustSize();
+    ShowDrawOffer(buttons.Draw);
 }
 
 // Nothing listens while calling out: the router then forwards nothing to this machine either.

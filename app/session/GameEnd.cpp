@@ -39,6 +39,8 @@ TGameOutcome JudgeGameEnd(const TBoardEnd &board, TEndTrigger trigger) {
         return {TGameEnd::FlagFall, TGameResult::BlackWins};
     case TEndTrigger::BlackFlagFell:
         return {TGameEnd::FlagFall, TGameResult::WhiteWins};
+    case TEndTrigger::DrawAgreed:
+        return {TGameEnd::Agreement, TGameResult::Draw};
     case TEndTrigger::ConnectionLost:
     case TEndTrigger::Replaced:
         break;

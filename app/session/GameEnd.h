@@ -14,7 +14,8 @@ enum class TEndTrigger {
     WhiteFlagFell,
     BlackFlagFell,
     ConnectionLost,
-    Replaced // a new game started over it
+    Replaced,  // a new game started over it
+    DrawAgreed // both players agreed a draw
 };
 
 // How a game ended and its result.
@@ -35,7 +36,8 @@ struct TBoardEnd {
 TBoardEnd BoardEndOf(const TChessRules &board);
 
 // A position that ends the game decides it (mate, stalemate, repetition, bare kings); otherwise
-// the trigger does: a resignation or a fallen flag loses, a lost connection leaves it unfinished.
+// the trigger does: a resignation or a fallen flag loses, an agreement draws, a lost connection
+// leaves it unfinished.
 TGameOutcome JudgeGameEnd(const TBoardEnd &board, TEndTrigger trigger);
 
 // The peer's program also runs the local clock and may see its flag fall first, then sends

@@ -38,6 +38,8 @@ bool InterruptsDrag(const TPeerLine &line) {
     case TControlWord::Resign:
     case TControlWord::Back:
     case TControlWord::Forward:
+    case TControlWord::DrawOffer:
+    case TControlWord::DrawAccept:
         return true;
     default:
         return AskKindOf(line.Word) || RefusedKindOf(line.Word);

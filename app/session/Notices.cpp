@@ -36,6 +36,8 @@ QString ReasonText(TGameEnd how) {
         return QStringLiteral("resignation");
     case TGameEnd::FlagFall:
         return QStringLiteral("time is up");
+    case TGameEnd::Agreement:
+        return QStringLiteral("agreed by both players");
     case TGameEnd::ConnectionLost:
         break;
     }

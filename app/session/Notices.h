@@ -30,7 +30,8 @@ enum class TGameEnd {
     BareKings,
     Resignation,
     FlagFall,
-    ConnectionLost
+    ConnectionLost,
+    Agreement
 };
 // The end of the game from the local player's side, e.g. "You won — checkmate".
 TNotice GameEndNotice(TGameEnd how, TGameResult result, bool localPlaysWhite);

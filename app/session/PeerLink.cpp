@@ -1,5 +1,7 @@
 #include "app/session/PeerLink.h"
 
+#include "app/session/PlayerLines.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -153,6 +155,16 @@ void TPeerLink::SendPromotion(char piece) {
         Send(TPeerChannel::Control, payload);
 }
 
+void TPeerLink::SendName(const QString &name) {
+    if (features_.Name)
+        Send(TPeerChannel::Control, NamePayload(name));
+}
+
+void TPeerLink::SendDraw(TControlWord word, std::uint32_t game, std::uint32_t moves) {
+    if (features_.Draw && features_.Numbered)
+        Send(TPeerChannel::Control, DrawPayload(word, game, moves));
+}
+
 void TPeerLink::Readable(TPeerConnection *connection) {
     const QByteArray bytes = connection->Take();
     if (connection == stranger_) {
@@ -214,6 +226,10 @@ void TPeerLink::FeedUnread() {
                 line.Word = TControlWord::None;
                 line.Game.reset();
             }
+            if (!features_.Name)
+                line.Name.reset();
+            if (!features_.Draw && IsDrawWord(line.Word))
+                line.Word = TControlWord::None;
             if (!owner_.PeerArrived(line))
                 continue;
             if (serial != connectionSerial_)

@@ -26,7 +26,7 @@ class TPeerLinkOwner {
     // Whether the first waiting line may run now.
     virtual bool MayRun(const TPeerLine &line) = 0;
     virtual void PeerLine(const TPeerLine &line) = 0;
-    // The peer's announcement has come (see TPeerLink::PeerFeatures).
+    // The peer's announcement has come: PeerFeatures() tells what it understands.
     virtual void PeerAnnounced() {}
     // Whether a caller from this address is let in at once; false: a stranger, held with nothing
     // sent until Admit or Dismiss.
@@ -118,6 +118,9 @@ class TPeerLink : public QObject {
     QByteArray PeerFingerprint() const {
         return connection_ ? connection_->PeerFingerprint() : QByteArray();
     }
+    // A name or draw line; only to a peer that announced Name or Draw.
+    void SendName(const QString &name);
+    void SendDraw(TControlWord word, std::uint32_t game, std::uint32_t moves);
 
     // What the peer of the current connection announced; nothing before its announcement.
     const TPeerFeatures &PeerFeatures() const { return features_; }

@@ -1,6 +1,7 @@
 #include "app/session/PeerProtocol.h"
 
 #include "app/session/IntegerSyntax.h"
+#include "app/session/PlayerLines.h"
 
 #include <QStringDecoder>
 
@@ -35,17 +36,10 @@ int NumberOrZero(std::string_view payload) {
         .value_or(0);
 }
 
-// Decimal digits only, without sign or leading zero, at most nine of them.
+// A count from 1 (see ReadCount).
 std::optional<std::uint32_t> Count(std::string_view text) {
-    if (text.empty() || text.size() > 9 || text.front() == '0')
-        return std::nullopt;
-    std::uint32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    return value;
+    const auto value = ReadCount(text);
+    return value == 0u ? std::nullopt : value;
 }
 
 void ReadNumbered(std::string_view payload, TPeerLine &line) {
@@ -68,6 +62,18 @@ void ReadNumbered(std::string_view payload, TPeerLine &line) {
 }
 
 } // namespace
+
+std::optional<std::uint32_t> ReadCount(std::string_view text) {
+    if (text.empty() || text.size() > 9 || (text.front() == '0' && text.size() > 1))
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
 
 std::string NumberedNewPayload(std::uint32_t game, int minutes) {
     return "New " + std::to_string(game) + ' ' + std::to_string(minutes);
@@ -119,6 +125,7 @@ TPeerLine ParsePeerLine(std::string_view line, std::string_view tag) {
         return result;
     result.Promotion = ParsePromotionPayload(payload);
     ReadNumbered(payload, result);
+    ReadPlayerLine(payload, result);
     result.Announcement = ParseFeaturesPayload(payload).has_value();
     for (const auto &[word, text] : ControlWords) {
         if (payload == text) {
@@ -151,7 +158,7 @@ QString DecodeChatText(std::string_view payload) {
 
 TPeerFeatures OwnFeatures() {
     TPeerFeatures features;
-    features.Promotion = features.Numbered = features.Resume = true;
+    features.Promotion = features.Numbered = features.Resume = features.Name = features.Draw = true;
     return features;
 }
 
@@ -163,6 +170,10 @@ std::string FeaturesPayload(const TPeerFeatures &features) {
         payload.append(" ").append(NumberedFeature);
     if (features.Resume)
         payload.append(" ").append(ResumeFeature);
+    if (features.Name)
+        payload.append(" ").append(NameFeature);
+    if (features.Draw)
+        payload.append(" ").append(DrawFeature);
     return payload;
 }
 
@@ -181,6 +192,8 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         features.Promotion |= word == PromotionFeature;
         features.Numbered |= word == NumberedFeature;
         features.Resume |= word == ResumeFeature;
+        features.Name |= word == NameFeature;
+        features.Draw |= word == DrawFeature;
         rest.remove_prefix(end);
     }
     return features;

@@ -27,7 +27,11 @@ enum class TControlWord {
     WardOffFail,
     WardOnFail,
     WardOff,
-    WardOn
+    WardOn,
+    // Draw offers carry numbers, so they have no text of their own here (see PlayerLines.h).
+    DrawOffer,
+    DrawAccept,
+    DrawDecline
 };
 
 struct TPeerFeatures;
@@ -43,6 +47,8 @@ struct TPeerLine {
     bool Announcement = false;              // a "Features" control line (see TPeerFeatures)
     std::optional<std::uint32_t> Game;      // a numbered "New" or "Resign": the game it names
     int Minutes = 0;                        // a numbered "New": the minutes per side
+    std::uint32_t Moves = 0;                // a draw line: the half-moves of the game it names
+    std::optional<std::string> Name;        // a "Name" control line: the name as sent
 };
 
 inline constexpr std::string_view DefaultMessageTag = "Morvanti-";
@@ -69,6 +75,8 @@ struct TPeerFeatures {
     bool Promotion = false; // a promoting move is preceded by the piece chosen
     bool Numbered = false;  // "New" and "Resign" name the game they start or end (see below)
     bool Resume = false;    // a game survives a dropped connection (see ResumeLines.h)
+    bool Name = false;      // the player's name follows the announcement (see PlayerLines.h)
+    bool Draw = false;      // draw offers, in numbered games only (see PlayerLines.h)
     friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
 };
 
@@ -77,6 +85,8 @@ inline constexpr std::string_view PromotionFeature = "Promotion";
 inline constexpr std::string_view PromoteWord = "Promote";
 inline constexpr std::string_view NumberedFeature = "Numbered";
 inline constexpr std::string_view ResumeFeature = "Resume";
+inline constexpr std::string_view NameFeature = "Name";
+inline constexpr std::string_view DrawFeature = "Draw";
 
 // What this copy understands.
 TPeerFeatures OwnFeatures();
@@ -98,5 +108,8 @@ std::optional<char> ParsePromotionPayload(std::string_view payload);
 // and "New"), and "Resign <game>" ends that game only. So a New Game that crossed the peer's is
 // known for one, and a resignation of a game already replaced ends nothing.
 inline constexpr int MinMinutes = 5, MaxMinutes = 999;
+// A number on a control line: decimal digits only, without sign or leading zero ("0" itself is
+// one), at most nine of them.
+std::optional<std::uint32_t> ReadCount(std::string_view text);
 std::string NumberedNewPayload(std::uint32_t game, int minutes);
 std::string NumberedResignPayload(std::uint32_t game);

@@ -193,7 +193,8 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
     game_.Asked = {};
     peerGames_.clear();
     game_.StepAsksOn = true; // whatever the switch says, as every connection starts
-    opponent_ = address;
+    opponent_ = peerAddress_ = address;
+    peerName_.clear();
     view_.ShowOpponent(accepted ? address : QString());
     view_.ShowStatus(2, QString());
     ShowButtons();
@@ -207,7 +208,8 @@ void TSession::PeerConnected(TPeerRole role, const QString &address) {
             return;
         if (!name.isEmpty())
             opponent_ = name;
-        view_.ShowOpponent(name);
+        if (peerName_.isEmpty()) // the name the peer gave itself wins
+            view_.ShowOpponent(name);
     };
     LookUpName(address, std::move(answer));
 }
@@ -309,6 +311,8 @@ bool TSession::PeerArrived(const TPeerLine &line) {
         return false;
     if (line.Channel != TPeerChannel::Control)
         return true;
+    if (!DrawArrived(line))
+        return false;
     const auto kind = AskKindOf(line.Word);
     if (!kind || !(game_.Asking[static_cast<std::size_t>(*kind)] || link_->HasQueued(line.Word)))
         return true;
@@ -376,12 +380,16 @@ bool TSession::PeerMove(const TPeerLine &line) {
                 OpponentMoveNotice(QString::fromStdString(line.Payload),
                                    promoting ? (promotion != 0 ? promotion : 'Q') : 0));
     }
+    if (made)
+        DrawLapses(); // the offered side has moved
     UpdateMove();
     CheckMoves();
     return made;
 }
 
 void TSession::RunControl(const TPeerLine &line) {
+    if (RunPlayerLine(line))
+        return;
     const TControlWord word = line.Word;
     switch (word) {
     case TControlWord::Resign: {
@@ -459,6 +467,7 @@ void TSession::ShowButtons() {
     buttons.StepSwitch = playing;
     buttons.StepAsks = playing && game_.StepAsksOn;
     buttons.StepsOff = game_.StepsOff;
+    buttons.Draw = DrawOfferNow();
     view_.ShowButtons(buttons);
 }
 
@@ -638,6 +647,7 @@ void TSession::EndGame(TEndTrigger trigger) {
         game_.Phase = TGamePhase::Ended;
         game_.Ending = trigger;
     }
+    drawOffered_.reset(); // a game resumed by a step starts without it
     timer_->SetEnabled(false);
     // The game has ended first, so the cancelled drag's end changes nothing.
     view_.CancelDrag();
@@ -814,9 +824,11 @@ std::string TSession::GamePgnText() const {
     const TGameResult result = ended ? game_.Outcome->Result : TGameResult::Unfinished;
     const QDate day = GameDate();
     const std::string opponent = opponent_.isEmpty() ? std::string("?") : opponent_.toStdString();
-    const TPgnTags tags =
-        SessionPgnTags(game_.PlayWhite, opponent, opponent,
-                       PgnDate(day.year(), day.month(), day.day()), game_.MinutesPerSide, result);
+    TPgnTags tags = SessionPgnTags(
+        game_.PlayWhite, peerName_.isEmpty() ? opponent : peerName_.toStdString(), opponent,
+        PgnDate(day.year(), day.month(), day.day()), game_.MinutesPerSide, result);
+    if (!ownName_.isEmpty())
+        (game_.PlayWhite ? tags.White : tags.Black) = ownName_.toStdString();
     // The record runs to its last entry; a game stepped back ends where the board stands, without
     // the moves taken back.
     TChessRules shown(board_);

@@ -20,6 +20,9 @@ class QTimer;
 class TChessRules;
 class TDialogs;
 
+// Whether the local player can offer a draw now, or why not.
+enum class TDrawOffer { Available, NoGame, Waiting, Unsupported };
+
 // What the buttons offer; derived from the session's state each time it changes.
 struct TSessionButtons {
     bool NewGame = true;     // New Game
@@ -28,6 +31,8 @@ struct TSessionButtons {
     bool StepAsks = false;   // the two step buttons
     bool StepSwitch = false; // the step switch
     bool StepsOff = false;   // the step switch reads "< ON >"
+    // Whether "Offer a draw" takes a click, else why not.
+    TDrawOffer Draw = TDrawOffer::NoGame;
     friend bool operator==(const TSessionButtons &, const TSessionButtons &) = default;
 };
 
@@ -43,7 +48,8 @@ class TSessionView {
     virtual void AddMessage(const QString &line) = 0;
     virtual void ShowStatus(int panel, const QString &text) = 0;
     virtual void ShowButtons(const TSessionButtons &buttons) = 0;
-    virtual void ShowOpponent(const QString &opponent) = 0;
+    // address: where a name the peer gave itself comes from (its tooltip); empty otherwise.
+    virtual void ShowOpponent(const QString &opponent, const QString &address = {}) = 0;
     // Puts a held piece back; its end of drag reaches the session before this returns.
     virtual void CancelDrag() = 0;
     // The listener is on or off (off while calling out, or once the window closes).
@@ -102,6 +108,13 @@ class TSession : public QObject, private TPeerLinkOwner {
     void Chat(const QString &text);
     void AskStep(bool back);
     void AskStepSwitch();
+    // Offers the peer a draw in the game running, when TSessionButtons::Draw says it can be.
+    void OfferDraw();
+    // The name the peer is told; empty: none (the peer shows this side's address).
+    void SetPlayerName(const QString &name);
+    const QString &PlayerName() const { return ownName_; }
+    // The name the peer gave itself on this connection (or the last); empty: none.
+    const QString &PeerName() const { return peerName_; }
     // The local player picks up a piece, and lets it go (a move was made on drop, or not).
     void PieceTaken();
     void DragEnded();
@@ -155,6 +168,8 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool MayRun(const TPeerLine &line) override;
     void PeerLine(const TPeerLine &line) override;
     void PeerAnnounced() override;
+    bool ResumeAnnounced();
+    void NamesAnnounced();
 
     // Resuming a game after a dropped connection (SessionResume.cpp).
     void ShareGameIdentity();
@@ -201,6 +216,16 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool LocalMoveInProgress() const;
     bool ClockOfWhite() const;
     void ShowListening();
+    // Names and draw offers (SessionDraw.cpp).
+    bool RunPlayerLine(const TPeerLine &line);
+    void ShowPeerName(const std::string &sent);
+    void SendName();
+    bool DrawArrived(const TPeerLine &line);
+    void AnswerDraw(const TPeerLine &line);
+    void DrawAnswered(const TPeerLine &line);
+    bool DrawOffered() const;
+    TDrawOffer DrawOfferNow() const;
+    void DrawLapses();
 
     TChessRules &board_;
     TSessionView &view_;
@@ -221,4 +246,16 @@ class TSession : public QObject, private TPeerLinkOwner {
     std::deque<qint64> peerGames_; // when the peer started its latest games
     TResumeState resume_;
     QTimer *pulse_ = nullptr; // child, made once the peer announces Resume
+
+    QString peerAddress_;          // the address of the connection (or the last)
+    QString peerName_;             // the name the peer gave itself, if it did
+    QString ownName_;              // the name the peer is told
+    std::uint64_t nameSentOn_ = 0; // the connection the name went out on
+    // The open draw offer made here: the connection, game and half-moves it was made at.
+    struct TDrawOffered {
+        std::uint64_t Connection = 0, Game = 0;
+        std::uint32_t Number = 0, Moves = 0;
+    };
+    std::optional<TDrawOffered> drawOffered_;
+    bool drawAsking_ = false; // the peer's offer is being answered
 };

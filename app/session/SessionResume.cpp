@@ -32,18 +32,28 @@ void TSession::RunPulse() {
 }
 
 void TSession::PeerAnnounced() {
+    if (ResumeAnnounced())
+        NamesAnnounced();
+}
+
+// Whether the peer may hear more of this copy now: a caller that has not yet named the suspended
+// game hears nothing, and one that is not the copy it was played with is turned away.
+bool TSession::ResumeAnnounced() {
     const bool resumes = link_->PeerFeatures().Resume;
     if (resumes)
         RunPulse();
     if (!Suspended() || !resume_.Gate)
-        return;
-    if (!resumes)
-        return link_->CutOffSoon(); // not the copy the game was played with
+        return true;
+    if (!resumes) {
+        link_->CutOffSoon();
+        return false;
+    }
     // The side that called back names the game first.
     if (link_->Role() == TPeerRole::Called && !resume_.Asked) {
         resume_.Asked = true;
         link_->SendExtension(ResumePayload(OwnClaim()));
     }
+    return link_->Role() == TPeerRole::Called;
 }
 
 // A new share for every game, its own or the peer's; it goes out only to a peer that resumes.
@@ -131,6 +141,7 @@ void TSession::CompareClaims(const TResumeClaim &peer) {
         link_->SendMove(TChessRules::SquareName(moveFrom_) + "-" +
                         TChessRules::SquareName(moveTo_));
     }
+    NamesAnnounced(); // held back from a caller until it named the game
     view_.AddMessage(QStringLiteral("Connection restored: the game goes on."));
     view_.ShowStatus(2, QString());
     ShowClocks();

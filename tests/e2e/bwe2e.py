@@ -109,9 +109,15 @@ class Xvfb:
 class App:
     """One Boardwick process in a namespace, with its main window moved to a known place."""
 
-    def __init__(self, name, binary, netns, display, origin, artefacts):
+    def __init__(self, name, binary, netns, display, origin, artefacts, player=None):
         self.name, self.display, self.artefacts = name, display, artefacts
-        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb")
+        # Settings of its own, never the user's; player: the name it plays under (else the account's).
+        config = tempfile.mkdtemp(prefix=f"config-{name}-", dir=artefacts)
+        if player:
+            os.makedirs(os.path.join(config, "Boardwick"))
+            with open(os.path.join(config, "Boardwick", "boardwick.conf"), "w") as conf:
+                conf.write(f"[player]\nname={player}\n")
+        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config)
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
         cmd = ["ip", "netns", "exec", netns, binary]
         self.log = open(os.path.join(artefacts, f"{name}.log"), "w")

@@ -5,7 +5,7 @@
   daemon  the router runs Debian's miniupnpd, which refuses the forwarding (501): A shows no box,
           keeps showing its LAN address and still takes a call from the LAN.
   ipv6    B calls A by A's IPv6 literal, then by a name that has only that address; a game each
-          time, and A shows B's IPv6 address as its opponent.
+          time, and A shows B (who plays under its IPv6 address as its name) as its opponent.
   consent a call from outside (B's side, through a DNAT rule on the router) waits unheard for A's
           consent: No and hanging up end it, a second outside call meanwhile is turned away, Yes
           lets the caller (a bare socket) play; a call from the LAN is taken without asking.
@@ -33,7 +33,7 @@ from test_two_players import START, apply_move, changed, expect_board  # noqa: E
 
 LABEL4 = (320, 40, 433, 53)  # "Your IP is" value
 LABEL6 = (320, 72, 433, 85)  # the opponent
-FEATURES = "Morvanti-CTR-Features Promotion Numbered Resume\n"
+FEATURES = "Morvanti-CTR-Features Promotion Numbered Resume Name Draw\n"
 CLONE_NEWNET = 0x40000000
 
 
@@ -75,8 +75,9 @@ class Session:
         self.binary, self.display, self.artefacts, self.tag = binary, display, artefacts, tag
         self.references = {}
 
-    def app(self, name, netns, origin):
-        return bwe2e.App(name, self.binary, netns, display=self.display, origin=origin, artefacts=self.artefacts)
+    def app(self, name, netns, origin, player=None):
+        return bwe2e.App(name, self.binary, netns, display=self.display, origin=origin, artefacts=self.artefacts,
+                         player=player)
 
     def text_pixels(self, text):
         """What the program draws for text in its address label: a window in a namespace whose
@@ -201,7 +202,8 @@ def case_ipv6(session):
         net.hosts("B", [f"{V6['A']} player-a.example"])
         for address in (V6["A"], "player-a.example"):
             a = session.app("A", net.ns["A"], (0, 0))
-            b = session.app("B", net.ns["B"], (450, 0))
+            # A shows the name B plays under; named after its address, it reads as the address would.
+            b = session.app("B", net.ns["B"], (450, 0), player=V6["B"])
             try:
                 reader = bwe2e.BoardReader(a.screenshot("start"))
                 call(b, a, address)

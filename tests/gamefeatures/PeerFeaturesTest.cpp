@@ -25,7 +25,7 @@ TEST(PeerFeatures, NewControlLinesAreIgnoredByTodaysDispatcher) {
 TEST(PeerFeatures, AnnouncementLine) {
     EXPECT_EQ(
         BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, FeaturesPayload(OwnFeatures())),
-        "Morvanti-CTR-Features Promotion Numbered Resume\n");
+        "Morvanti-CTR-Features Promotion Numbered Resume Name Draw\n");
     EXPECT_EQ(BuildPeerLine(DefaultMessageTag, TPeerChannel::Control, PromotionPayload('n')),
               "Morvanti-CTR-Promote N\n");
 }

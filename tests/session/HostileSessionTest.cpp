@@ -8,7 +8,7 @@
 namespace {
 using namespace inproc;
 
-const QByteArray Hello = "Morvanti-CTR-Features Promotion Numbered Resume\n";
+const QByteArray Hello = "Morvanti-CTR-Features Promotion Numbered Resume Name Draw\n";
 
 struct TRaw {
     TWire Wire;

@@ -98,7 +98,9 @@ struct TRecordingView final : TSessionView {
     void AddMessage(const QString &line) override { Messages << line; }
     void ShowStatus(int panel, const QString &text) override { Status[panel] = text; }
     void ShowButtons(const TSessionButtons &buttons) override { Buttons = buttons; }
-    void ShowOpponent(const QString &opponent) override { Opponent = opponent; }
+    void ShowOpponent(const QString &opponent, const QString &address) override {
+        Opponent = opponent, OpponentAddress = address;
+    }
     void CancelDrag() override {
         if (OnCancelDrag)
             OnCancelDrag();
@@ -107,7 +109,7 @@ struct TRecordingView final : TSessionView {
     void NotifyAway(TNoticeKind, const TNotice &notice) override { Notices.push_back(notice); }
 
     bool WhiteToMove = true, TakesMoves = false;
-    QString WhiteClock, BlackClock, Opponent;
+    QString WhiteClock, BlackClock, Opponent, OpponentAddress;
     QStringList MoveList, Messages;
     QString Status[3];
     TSessionButtons Buttons;

@@ -94,6 +94,8 @@ class TRandomSession {
     void LocalAction(TPlayer &p) {
         if (!p.Boxes.Open().empty() || p.Holding)
             return;
+        if (Chance(8)) // now and then a draw offer, or a new name
+            return Chance(75) ? p->OfferDraw() : p->SetPlayerName(QString::number(Steps));
         const int action = Pick(12);
         static const char *const names[] = {"new",    "resign",    "move",     "move",
                                             "move",   "held move", "ask back", "ask forward",
@@ -271,16 +273,19 @@ class TRawSession final : public TRandomSession {
                                             "WardOff",    "WardOn",      "45",
                                             "5",          "4",           "Features Promotion",
                                             "Promote N",  "Promote Q",   "Promote K"};
-        static const auto Resuming =
+        // Later lines, with and without the announcement that makes them count.
+        static const auto Later =
             QByteArray("Features Resume|Beat|Leave|ResumeFail|Game 0123456789abcdef|"
-                       "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef")
+                       "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef|"
+                       "Features Promotion Numbered Name Draw|Name Rex|"
+                       "Name <b>\x01\xe2\x80\xae|New 1 45|DrawOffer 1 0|"
+                       "DrawOffer 1 1|DrawAccept 1 0|DrawDecline 1 0")
                 .split('|');
         switch (Pick(4)) {
         case 0:
-            return QByteArray("Morvanti-CTR-") +
-                   (Chance(20) ? Resuming[Pick(Resuming.size())]
-                               : QByteArray(Words[Pick(std::size(Words))])) +
-                   "\n";
+            if (Chance(30))
+                return "Morvanti-CTR-" + Later[Pick(static_cast<int>(Later.size()))] + "\n";
+            return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
         case 1: {
             const auto moves = P.Board.LegalMoves();
             if (!moves.empty() && Chance(70)) {

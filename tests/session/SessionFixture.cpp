@@ -45,6 +45,10 @@ TWindow::TWindow(quint16 callPort, quint16 listenPort,
     // Ended games are kept in a folder of the test run's own, never in the user's.
     static QTemporaryDir games;
     seams.AutosaveFolder = games.path();
+    // Windows have no player name unless a test gives one: they show each other's addresses.
+    static int windows = 0;
+    seams.SettingsFile = games.filePath(QStringLiteral("settings-%1.conf").arg(++windows));
+    seams.AccountName = QString();
     if (adjust)
         adjust(seams);
     Form = std::make_unique<TMainForm>(std::move(seams));

@@ -118,7 +118,7 @@ QPoint SquareCentre(const TChessBrd *board, const char *square);
 bool PlayMoves(TPair &pair, const std::vector<std::pair<const char *, const char *>> &moves);
 
 // The line a window sends first on every connection: what it understands.
-inline const QByteArray Announcement = "Morvanti-CTR-Features Promotion Numbered Resume";
+inline const QByteArray Announcement = "Morvanti-CTR-Features Promotion Numbered Resume Name Draw";
 
 // A raw socket acting as the peer of one window.
 struct TRawPeer {

@@ -179,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, FocusOrder,
 
 TEST(MainWindow, TrayMenuRestoreAndExit) {
     TWindow window;
-    ASSERT_EQ(window->PopupMenu1->actions().size(), 2);
+    ASSERT_EQ(window->PopupMenu1->actions().size(), 3);
+    EXPECT_EQ(window->PopupMenu1->actions()[1], window->YourName1);
     EXPECT_EQ(window->Restore1->text(), QStringLiteral("Restore"));
     EXPECT_EQ(window->Exit1->text(), QStringLiteral("Exit"));
     window->Restore1->trigger(); // not minimised: nothing changes
