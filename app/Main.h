@@ -1,4 +1,5 @@
 #pragma once
+#include "app/session/FoundPlayers.h"
 #include "app/session/LocalAddress.h"
 #include "app/session/Session.h"
 #include "components/TrayShell.h"
@@ -21,6 +22,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class TChessBrd;
+class TDiscovery;
 class TForm1;
 class TPortGateway;
 class TPortMapper;
@@ -48,6 +50,9 @@ struct TMainFormSeams {
     bool ForwardPort = false;
     // The router seam for the forwarding; null: the real router (UPnP IGD, then NAT-PMP).
     std::function<std::unique_ptr<TPortGateway>()> PortGateway;
+    // Looks for players on the local network and shows this one to them once the window is up.
+    // Off unless the program asks for it, so that no test publishes itself by accident.
+    bool Discover = false;
     // Where ended games are kept, one file a day. Empty: TGameAutosave::DefaultFolder().
     QString AutosaveFolder;
     // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
@@ -133,6 +138,8 @@ class TMainForm : public QWidget, private TSessionView {
     void BuildMoveListMenu();
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
+    void StartDiscovery(quint16 callPort);
+    QString PlayerName() const;
 
     std::unique_ptr<TDialogs> ownDialogs_;
     QPointer<TForm1> aboutBox_;
@@ -147,4 +154,7 @@ class TMainForm : public QWidget, private TSessionView {
     TSocketTransport *sockets_ = nullptr; // owned by the session's link
     TNoticeThrottle noticeThrottle_;
     std::unique_ptr<TSession> session_; // goes before the board it drives
+
+    TFoundPlayers players_;                 // what the Connect box offers
+    std::unique_ptr<TDiscovery> discovery_; // while looking for players; goes first
 };

@@ -1,0 +1,34 @@
+#include "app/FirstFrame.h"
+#include "app/Main.h"
+#include "net/Discovery.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+// Players on the local network are looked for, and this one is shown to them, once the first
+// frame is out; the Connect box offers what was found.
+void TMainForm::StartDiscovery(quint16 callPort) {
+    discovery_ = std::make_unique<TDiscovery>(callPort);
+    connect(discovery_.get(), &TDiscovery::Found, this,
+            [this](const QString &key, const QString &name, const QString &address) {
+                players_.Found(key, name, address);
+            });
+    connect(discovery_.get(), &TDiscovery::Gone, this,
+            [this](const QString &key) { players_.Gone(key); });
+    connect(discovery_.get(), &TDiscovery::AllGone, this, [this] { players_.Clear(); });
+    discovery_->Publish(ListeningPort());
+    AfterFirstFrame(this, [this] {
+        discovery_->SetName(PlayerName());
+        discovery_->Start();
+    });
+}
+
+// The name other players see: the account's full name, else the login name.
+QString TMainForm::PlayerName() const {
+    const passwd *account = getpwuid(getuid());
+    if (!account)
+        return qEnvironmentVariable("USER");
+    const QString full =
+        QString::fromLocal8Bit(account->pw_gecos).section(QLatin1Char(','), 0, 0).trimmed();
+    return full.isEmpty() ? QString::fromLocal8Bit(account->pw_name) : full;
+}
