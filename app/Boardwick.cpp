@@ -13,6 +13,7 @@ int main(int argc, char **argv) {
 
     TMainFormSeams seams;
     seams.ForwardPort = true;
+    seams.Discover = true;
     TMainForm mainForm(std::move(seams));
     TDialogs &dialogs = mainForm.Dialogs();
     app.OnException = InstallErrorBox(dialogs);

@@ -18,6 +18,9 @@ class TQtDialogs final : public TDialogs {
     void ErrorBox(const QString &text) override;
     bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                     int maxLength = 0) override;
+    // An editable list: the players found, kept up to date while the box is open (ConnectBox.cpp).
+    bool ConnectQuery(const QString &caption, const QString &prompt, QString &text, int maxLength,
+                      const TConnectOffers &offers) override;
     char ChoosePromotion(bool white) override;
     QString SaveFileName(const QString &caption, const QString &suggested,
                          const QString &filter) override;

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/PlayerName.h"
+#include "app/session/FoundPlayers.h"
 #include "app/session/LocalAddress.h"
 #include "app/session/Session.h"
 #include "components/TrayShell.h"
@@ -22,6 +23,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class TChessBrd;
+class TDiscovery;
 class TForm1;
 class TPortGateway;
 class TPortMapper;
@@ -49,6 +51,9 @@ struct TMainFormSeams {
     bool ForwardPort = false;
     // The router seam for the forwarding; null: the real router (UPnP IGD, then NAT-PMP).
     std::function<std::unique_ptr<TPortGateway>()> PortGateway;
+    // Looks for players on the local network and shows this one to them once the window is up.
+    // Off unless the program asks for it, so that no test publishes itself by accident.
+    bool Discover = false;
     // Where ended games are kept, one file a day. Empty: TGameAutosave::DefaultFolder().
     QString AutosaveFolder;
     // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
@@ -146,6 +151,7 @@ class TMainForm : public QWidget, private TSessionView {
     void ShowDrawOffer(TDrawOffer offer);
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
+    void StartDiscovery(quint16 callPort);
 
     std::unique_ptr<TDialogs> ownDialogs_;
     QPointer<TForm1> aboutBox_;
@@ -161,4 +167,7 @@ class TMainForm : public QWidget, private TSessionView {
     TNoticeThrottle noticeThrottle_;
     TPlayerName playerName_;
     std::unique_ptr<TSession> session_; // goes before the board it drives
+
+    TFoundPlayers players_;                 // what the Connect box offers
+    std::unique_ptr<TDiscovery> discovery_; // while looking for players; goes first
 };

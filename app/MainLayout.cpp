@@ -5,6 +5,7 @@
 #include "app/StatusPanels.h"
 #include "app/session/SocketTransport.h"
 #include "board/ChessBrd.h"
+#include "net/Discovery.h"
 #include "resources/Resources.h"
 
 #include <QCloseEvent>
@@ -101,6 +102,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     sockets_ = sockets.get();
     TSessionSeams sessionSeams;
     sessionSeams.LookUpName = std::move(seams.PeerNameLookup);
+    sessionSeams.Offers = [this] { return players_.Offers(); };
     sessionSeams.KeepGame = [folder = autosaveDir_](const std::string &pgn, QString &reason) {
         TGameAutosave autosave(folder);
         if (autosave.Append(pgn))
@@ -115,6 +117,8 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     FormCreate();
     if (seams.ForwardPort && session_->Link().Listening())
         StartForwarding(std::move(seams.PortGateway));
+    if (seams.Discover)
+        StartDiscovery(seams.CallPort);
 }
 
 // The board outlives this body: its drags must not reach a session that is gone.

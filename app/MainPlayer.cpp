@@ -1,5 +1,6 @@
 // The player's name and the draw offer: the window's context menu and the opponent label.
 #include "app/Main.h"
+#include "net/Discovery.h"
 
 #include "app/session/Dialogs.h"
 #include "app/session/PlayerLines.h"
@@ -65,6 +66,8 @@ void TMainForm::YourName1Click() {
     if (!playerName_.SetName(name))
         ShowStatus(1, QStringLiteral("Name not saved"));
     session_->SetPlayerName(playerName_.Name());
+    if (discovery_)
+        discovery_->SetName(playerName_.Name());
 }
 
 // A name the peer gave itself may be longer than the space beside the board: the label shows what

@@ -2,6 +2,7 @@
 
 #include "app/StatusPanels.h"
 #include "board/ChessBrd.h"
+#include "net/Discovery.h"
 #include "net/PortMapper.h"
 
 #include <QLabel>
@@ -84,6 +85,8 @@ void TMainForm::ShowButtons(const TSessionButtons &buttons) {
 void TMainForm::ShowListening(bool listening) {
     if (portMapper_)
         portMapper_->SetListening(listening);
+    if (discovery_ && session_) // not while the session goes
+        discovery_->Publish(listening ? ListeningPort() : 0);
 }
 
 void TMainForm::CancelDrag() {

@@ -2,6 +2,7 @@
 add_library(boardwick_about STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Unit1.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ConnectBox.cpp
 )
 target_include_directories(boardwick_about PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(boardwick_about PUBLIC

@@ -4,6 +4,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainBoard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainStartup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainDiscovery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainKeeping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainAway.cpp

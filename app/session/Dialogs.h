@@ -3,6 +3,15 @@
 
 #include <exception>
 #include <functional>
+#include <vector>
+
+// A player found on the local network, as the Connect box offers it.
+struct TConnectOffer {
+    QString Label;   // "name — address", safe to show as it is
+    QString Address; // what choosing it calls
+    friend bool operator==(const TConnectOffer &, const TConnectOffer &) = default;
+};
+using TConnectOffers = std::function<std::vector<TConnectOffer>()>;
 
 // Every modal box the program shows goes through this interface, so tests can script the answers.
 // Boxes captioned with the application title use QCoreApplication::applicationName().
@@ -26,6 +35,14 @@ class TDialogs {
     // maxLength 0 = no limit. True for OK.
     virtual bool InputQuery(const QString &caption, const QString &prompt, QString &text,
                             int maxLength = 0) = 0;
+    // The Connect box: an input box that also offers the players found, freshest first. offers
+    // (may be empty) is asked again every so often while the box is open; choosing a player puts
+    // its address into text.
+    virtual bool ConnectQuery(const QString &caption, const QString &prompt, QString &text,
+                              int maxLength, const TConnectOffers &offers) {
+        (void)offers;
+        return InputQuery(caption, prompt, text, maxLength);
+    }
     // The piece a pawn of that colour becomes: 'Q', 'R', 'B' or 'N'; the queen unless another is
     // chosen.
     virtual char ChoosePromotion(bool white) = 0;

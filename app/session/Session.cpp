@@ -164,8 +164,9 @@ void TSession::ConnectOrDisconnect() {
         link_->StopCalling(); // a call still under way is given up for the new one
         ShowListening();
         QString address = connectAddress_;
-        const bool confirmed = dialogs_.InputQuery(QStringLiteral("Computer to connect to"),
-                                                   QStringLiteral("Address Name:"), address, 255);
+        const bool confirmed =
+            dialogs_.ConnectQuery(QStringLiteral("Computer to connect to"),
+                                  QStringLiteral("Address Name:"), address, 255, seams_.Offers);
         // A call that came in or a window that closed while the box was open wins over the box.
         if (!confirmed || Connected() || closing_)
             return;

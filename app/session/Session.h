@@ -1,4 +1,5 @@
 #pragma once
+#include "app/session/Dialogs.h"
 #include "app/session/GameState.h"
 #include "app/session/Notices.h"
 #include "app/session/PeerLink.h"
@@ -70,6 +71,8 @@ struct TSessionSeams {
     TPreciseTimer::TClock Clock; // the clocks' time source; empty: the system's
     // Whether a caller's address is on the local network; empty: this machine's interfaces.
     std::function<bool(const QString &address)> IsLocal;
+    // The players found on the local network, for the Connect box; empty: none.
+    TConnectOffers Offers;
     QString ListeningText = QStringLiteral("Waiting for a call ...");
 };
 

@@ -112,6 +112,20 @@ class ScriptedDialogs final : public TDialogs {
         return answer.Accept;
     }
 
+    // The Connect box: an input box that keeps what it offered; an answer that is an offer's label
+    // chooses that player.
+    bool ConnectQuery(const QString &caption, const QString &prompt, QString &text, int maxLength,
+                      const TConnectOffers &offers) override {
+        Offered = offers ? offers() : std::vector<TConnectOffer>{};
+        if (!InputQuery(caption, prompt, text, maxLength))
+            return false;
+        for (const TConnectOffer &offer : Offered)
+            if (offer.Label == text)
+                text = offer.Address;
+        return true;
+    }
+    std::vector<TConnectOffer> Offered;
+
     // The promotion chooser: caption "Promotion", text the mover's colour ("White" or "Black").
     char ChoosePromotion(bool white) override {
         const QString colour = white ? QStringLiteral("White") : QStringLiteral("Black");

@@ -2,22 +2,24 @@
 # Runs a test program on a private X display with a notification-area host (trayer).
 # Usage: run-with-tray.sh PROGRAM [ARGS...]
 set -u
-display=""
-for n in 91 92 93 94 95 96 97 98 99; do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display"; exit 1; }
-
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display itself and writes its number, so no two runs can share one.
+number=$(mktemp)
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 xvfb=$!
 tray=""
 cleanup() {
     [ -n "$tray" ] && kill "$tray" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
+    rm -f "$number"
 }
 trap cleanup EXIT INT TERM
-export DISPLAY="$display"
+waited=0
+until grep -q '[0-9]' "$number"; do
+    waited=$((waited + 1)); [ $waited -le 300 ] || { echo "X display did not start"; exit 1; }
+    sleep 0.1
+done
+export DISPLAY=":$(tr -dc 0-9 <"$number")"
 
 # Wait (at most 30 s each) for the display, then for the tray host's panel.
 waited=0

@@ -107,9 +107,11 @@ class Xvfb:
 
 
 class App:
-    """One Boardwick process in a namespace, with its main window moved to a known place."""
+    """One Boardwick process in a namespace, with its main window moved to a known place. It finds
+    no system bus (so never the machine's Avahi daemon) unless env names one; prefix runs before
+    the program and must exec it in the same process."""
 
-    def __init__(self, name, binary, netns, display, origin, artefacts, player=None):
+    def __init__(self, name, binary, netns, display, origin, artefacts, player=None, env=None, prefix=()):
         self.name, self.display, self.artefacts = name, display, artefacts
         # Settings of its own, never the user's; player: the name it plays under (else the account's).
         config = tempfile.mkdtemp(prefix=f"config-{name}-", dir=artefacts)
@@ -117,9 +119,12 @@ class App:
             os.makedirs(os.path.join(config, "Boardwick"))
             with open(os.path.join(config, "Boardwick", "boardwick.conf"), "w") as conf:
                 conf.write(f"[player]\nname={player}\n")
-        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config)
+        # No bus unless a test gives one, so no test reaches the machine's own Avahi.
+        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config,
+                        DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/boardwick-e2e")
+        self.env.update(env or {})
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
-        cmd = ["ip", "netns", "exec", netns, binary]
+        cmd = ["ip", "netns", "exec", netns, *prefix, binary]
         self.log = open(os.path.join(artefacts, f"{name}.log"), "w")
         self.proc = subprocess.Popen(cmd, env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
         self.window = wait_for(f"{name}'s main window", lambda: self._alive() and self._find("Boardwick ver 1.01"),
@@ -305,3 +310,15 @@ def artefact_dir():
 
 def missing_tools():
     return [t for t in ("ip", "Xvfb", "xdotool", "import") if shutil.which(t) is None]
+
+
+def unable(tools=()):
+    """None where namespaces and the tools are here, else why, and the exit status (77: skipped)."""
+    missing = missing_tools() + [t for t in tools if shutil.which(t) is None]
+    probe = subprocess.run(["ip", "netns", "add", f"bwprobe{os.getpid()}"], capture_output=True, text=True)
+    ci = os.environ.get("CI") == "true"
+    if missing or probe.returncode != 0:
+        print(("FAIL: " if ci else "SKIP: ") + f"no namespaces or tools here {missing} {probe.stderr.strip()}")
+        return 1 if ci else 77
+    subprocess.run(["ip", "netns", "del", f"bwprobe{os.getpid()}"], capture_output=True)
+    return None

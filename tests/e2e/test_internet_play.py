@@ -287,13 +287,9 @@ def main():
         mapper = os.path.abspath(args[1])
         args = args[2:]
     cases = args or ["ipv6", "nat", "daemon", "consent"]
-    ci = os.environ.get("CI") == "true"
-    missing = bwe2e.missing_tools()
-    probe = subprocess.run(["ip", "netns", "add", f"bwprobe{os.getpid()}"], capture_output=True, text=True)
-    if missing or probe.returncode != 0:
-        print(("FAIL: " if ci else "SKIP: ") + f"no namespaces or tools here {missing} {probe.stderr.strip()}")
-        return 1 if ci else 77
-    subprocess.run(["ip", "netns", "del", f"bwprobe{os.getpid()}"], capture_output=True)
+    unable = bwe2e.unable()
+    if unable:
+        return unable
     artefacts = bwe2e.artefact_dir()
     print(f"screenshots and logs: {artefacts}")
     tag = str(os.getpid() % 10000)

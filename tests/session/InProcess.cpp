@@ -110,6 +110,7 @@ TPlayer::TPlayer(TWire &wire, const QString &address) {
         answer({});
     };
     seams.Clock = [this] { return Now; };
+    seams.Offers = [this] { return Offers; };
     seams.IsLocal = [](const QString &address) {
         return address.startsWith(QLatin1String("127."));
     };

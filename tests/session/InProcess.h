@@ -125,6 +125,8 @@ struct TPlayer {
     ScriptedDialogs Boxes;
     TMemoryTransport *Transport;
     std::vector<std::string> Kept; // every game kept, as PGN
+    // The players the Connect box offers.
+    std::vector<TConnectOffer> Offers;
     std::unique_ptr<TSession> Session;
     bool Holding = false; // a piece is held (see Take)
     qint64 Now = 0;       // the session's clock, in ms; callers from 127.* are local
