@@ -52,6 +52,8 @@ struct TMainFormSeams {
     QString AutosaveFolder;
     // Asks the desktop to draw the player's attention to the window. Null: QApplication::alert.
     std::function<void(QWidget *window)> Alert;
+    // Where this copy's key and its known opponents are kept. Empty: no key, links stay plain.
+    QString KeyFolder;
 };
 
 // The main window: the layout and its wiring. Widget events go to the session; what the session
@@ -126,11 +128,14 @@ class TMainForm : public QWidget, private TSessionView {
     void ClearChatInput() override;
     void NotifyAway(TNoticeKind kind, const TNotice &notice) override;
     void ShowListening(bool listening) override;
+    void ShowPrivacy(const QString &safetyCode) override;
 
     void BuildLayout();
     void BuildBoard();
     void BuildTray(std::unique_ptr<TTrayShell> shell);
     void BuildMoveListMenu();
+    // Loads or makes the key in folder for the transport; what went wrong is said at start-up.
+    QString LoadKey(const QString &folder, TSocketTransport &sockets);
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
 
@@ -146,5 +151,6 @@ class TMainForm : public QWidget, private TSessionView {
     std::function<void(QWidget *)> alert_;
     TSocketTransport *sockets_ = nullptr; // owned by the session's link
     TNoticeThrottle noticeThrottle_;
+    QLabel *padlock_ = nullptr; // beside "Your opponent is :", shown while the link is private
     std::unique_ptr<TSession> session_; // goes before the board it drives
 };

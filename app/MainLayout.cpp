@@ -99,6 +99,9 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     auto sockets = std::make_unique<TSocketTransport>(seams.ListenPort, seams.CallPort);
     sockets_ = sockets.get();
     TSessionSeams sessionSeams;
+    const QString keyProblem = LoadKey(seams.KeyFolder, *sockets);
+    if (!seams.KeyFolder.isEmpty())
+        sessionSeams.KnownPeersFile = seams.KeyFolder + QStringLiteral("/known_opponents");
     sessionSeams.LookUpName = std::move(seams.PeerNameLookup);
     sessionSeams.KeepGame = [folder = autosaveDir_](const std::string &pgn, QString &reason) {
         TGameAutosave autosave(folder);
@@ -111,6 +114,8 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
                                           std::move(sockets), std::move(sessionSeams));
 
     FormCreate();
+    if (!keyProblem.isEmpty())
+        AddMessage(keyProblem);
     if (seams.ForwardPort && session_->Link().Listening())
         StartForwarding(std::move(seams.PortGateway));
 }

@@ -7,6 +7,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MainView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainKeeping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainAway.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainPrivacy.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FirstFrame.cpp

@@ -161,6 +161,8 @@ std::string FeaturesPayload(const TPeerFeatures &features) {
         payload.append(" ").append(PromotionFeature);
     if (features.Numbered)
         payload.append(" ").append(NumberedFeature);
+    if (features.Tls)
+        payload.append(" ").append(TlsFeature);
     return payload;
 }
 
@@ -178,6 +180,7 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         const auto word = rest.substr(0, end);
         features.Promotion |= word == PromotionFeature;
         features.Numbered |= word == NumberedFeature;
+        features.Tls |= word == TlsFeature;
         rest.remove_prefix(end);
     }
     return features;

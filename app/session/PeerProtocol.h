@@ -68,6 +68,7 @@ std::string BuildPeerLine(std::string_view tag, TPeerChannel channel, std::strin
 struct TPeerFeatures {
     bool Promotion = false; // a promoting move is preceded by the piece chosen
     bool Numbered = false;  // "New" and "Resign" name the game they start or end (see below)
+    bool Tls = false;       // the link can be upgraded in place to TLS (see below)
     friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
 };
 
@@ -75,8 +76,9 @@ inline constexpr std::string_view FeaturesWord = "Features";
 inline constexpr std::string_view PromotionFeature = "Promotion";
 inline constexpr std::string_view PromoteWord = "Promote";
 inline constexpr std::string_view NumberedFeature = "Numbered";
+inline constexpr std::string_view TlsFeature = "Tls";
 
-// What this copy understands.
+// What this copy understands; Tls is added by a link that has a key.
 TPeerFeatures OwnFeatures();
 // "Features Promotion" for OwnFeatures(); "Features" alone for none.
 std::string FeaturesPayload(const TPeerFeatures &features);
@@ -98,3 +100,10 @@ std::optional<char> ParsePromotionPayload(std::string_view payload);
 inline constexpr int MinMinutes = 5, MaxMinutes = 999;
 std::string NumberedNewPayload(std::uint32_t game, int minutes);
 std::string NumberedResignPayload(std::uint32_t game);
+
+// The upgrade, between copies that both announced Tls: the side that called asks with "StartTls"
+// and sends nothing more until the answer; the side that was called answers "TlsReady" and starts
+// its TLS handshake right after that line's feed; the asker starts its own right after reading
+// it. Every later byte is TLS.
+inline constexpr std::string_view StartTlsWord = "StartTls";
+inline constexpr std::string_view TlsReadyWord = "TlsReady";

@@ -1,8 +1,10 @@
 #pragma once
 #include "app/session/PeerTransport.h"
+#include "net/Identity.h"
 
 #include <QList>
 #include <QPointer>
+#include <QSslConfiguration>
 
 class TClientSocket;
 class TCustomWinSocket;
@@ -26,6 +28,11 @@ class TSocketTransport : public QObject, public TPeerTransport {
     void Call(const QString &host) override;
     void HangUp(TPeerRole role) override;
     void Shutdown() override;
+    // The key the encrypted link proves; without one (the default) links stay plain.
+    void SetIdentity(const TIdentity &identity);
+    QString OwnFingerprint() const override { return identity_.Fingerprint; }
+    const QSslConfiguration &TlsConfiguration() const { return tls_; }
+    TPeerLink *BoundLink() const { return link_; }
 
     void ClientSocketConnect(TCustomWinSocket *socket);
     void ClientSocketDisconnect(TCustomWinSocket *socket);
@@ -39,10 +46,12 @@ class TSocketTransport : public QObject, public TPeerTransport {
 
   private:
     // The connection object of a socket, made on first use and gone with the socket.
-    static TPeerConnection *ConnectionOf(TCustomWinSocket *socket);
+    TPeerConnection *ConnectionOf(TCustomWinSocket *socket);
     void Refuse(TCustomWinSocket *socket);
     bool IsRefused(const TCustomWinSocket *socket);
 
     TPeerLink *link_ = nullptr;
     QList<QPointer<TCustomWinSocket>> refused_;
+    TIdentity identity_;
+    QSslConfiguration tls_;
 };
