@@ -23,6 +23,7 @@ void TPeerLink::HangUp() {
 }
 
 void TPeerLink::Opened(TPeerConnection *connection, TPeerRole role) {
+    connection->PeerFingerprint.clear(); // a socket's connection object serves call after call
     if (role == TPeerRole::Accepted && !owner_.Welcome(connection->PeerAddress())) {
         if (stranger_ || HasPeer())
             return TurnAway(connection);
@@ -50,7 +51,7 @@ void TPeerLink::Admit() {
     TPeerConnection *admitted = std::exchange(stranger_, nullptr);
     if (!admitted || !admitted->Open())
         return;
-    Attach(admitted, TPeerRole::Accepted);
+    Attach(admitted, TPeerRole::Accepted, strangerTls_ == TTls::Private);
     if (IsCurrent(admitted) && tls_ == TTls::Private)
         owner_.PeerSecured(admitted->PeerFingerprint);
     if (IsCurrent(admitted))
@@ -63,11 +64,11 @@ void TPeerLink::Dismiss() {
     strangerBytes_.clear();
 }
 
-void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role) {
+void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role, bool proved) {
     connection_ = connection;
     lastRole_ = role;
     Reset();
-    if (!connection->PeerFingerprint.isEmpty()) {
+    if (proved) {
         // A stranger that proved its key while held: the announcements and upgrade are behind.
         features_ = strangerFeatures_;
         tls_ = TTls::Private;

@@ -163,7 +163,8 @@ class TPeerLink : public QObject {
     void Settle();
     void StrangerRead(const QByteArray &bytes);
     void Reset();
-    void Attach(TPeerConnection *connection, TPeerRole role);
+    // proved: a stranger let in after proving its key while held.
+    void Attach(TPeerConnection *connection, TPeerRole role, bool proved = false);
     void Feed(const QByteArray &bytes);
     void FeedUnread();
     bool Overfull();
