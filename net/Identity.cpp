@@ -89,9 +89,15 @@ TIdentity Read(const QByteArray &pem) {
     return {BioBytes(keyOut.get()), BioBytes(certOut.get()), KeyFingerprint(key.get())};
 }
 
-// Written whole under a temporary name, readable by the user only, then put in place.
+TIdentity ReadFile(const QString &file) {
+    QFile kept(file);
+    return kept.open(QIODevice::ReadOnly) ? Read(kept.read(MaxFileBytes)) : TIdentity{};
+}
+
+// Written whole under a temporary name, readable by the user only, then put in place unless
+// another copy of the program has just put its own there.
 bool Keep(const QString &file, const QByteArray &bytes) {
-    const QByteArray temporary = QFile::encodeName(file + QStringLiteral(".new"));
+    const QByteArray temporary = QFile::encodeName(file + QStringLiteral(".new%1").arg(::getpid()));
     ::unlink(temporary.constData());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -100,11 +106,10 @@ bool Keep(const QString &file, const QByteArray &bytes) {
         ::write(fd, bytes.constData(), static_cast<std::size_t>(bytes.size())) == bytes.size() &&
         ::fsync(fd) == 0;
     ::close(fd);
-    if (!written || ::rename(temporary.constData(), QFile::encodeName(file).constData()) != 0) {
-        ::unlink(temporary.constData());
-        return false;
-    }
-    return true;
+    const bool kept =
+        written && ::link(temporary.constData(), QFile::encodeName(file).constData()) == 0;
+    ::unlink(temporary.constData());
+    return kept;
 }
 
 } // namespace
@@ -127,13 +132,8 @@ TIdentity MakeIdentity() {
 
 TIdentity LoadIdentity(const QString &file, QString &problem) {
     problem.clear();
-    QFile kept(file);
-    if (kept.exists()) {
-        QByteArray pem;
-        if (kept.open(QIODevice::ReadOnly))
-            pem = kept.read(MaxFileBytes);
-        kept.close();
-        if (TIdentity identity = Read(pem); identity.Valid()) {
+    if (QFile::exists(file)) {
+        if (TIdentity identity = ReadFile(file); identity.Valid()) {
             // Another user must not read it, whoever loosened it.
             ::chmod(QFile::encodeName(file).constData(), 0600);
             return identity;
@@ -146,8 +146,11 @@ TIdentity LoadIdentity(const QString &file, QString &problem) {
             QFile::remove(file);
     }
     TIdentity made = MakeIdentity();
-    if (!made.Valid() || !QDir().mkpath(QFileInfo(file).absolutePath()) ||
-        !Keep(file, made.KeyPem + made.CertificatePem)) {
+    const bool kept = made.Valid() && QDir().mkpath(QFileInfo(file).absolutePath()) &&
+                      Keep(file, made.KeyPem + made.CertificatePem);
+    if (!kept) {
+        if (TIdentity theirs = ReadFile(file); theirs.Valid())
+            return theirs; // another copy of the program made it first
         problem = QStringLiteral("No key could be kept in %1: games are not encrypted.")
                       .arg(QDir::toNativeSeparators(file));
         return {};

@@ -58,7 +58,8 @@ class TPeerLink : public QObject {
     // A copy with a key holds its own lines back until the link is private or known plain: plain
     // once the peer's first line is no announcement, or none came this soon.
     static constexpr int SettleMs = 1500;
-    // An upgrade not finished this long after connecting ends the connection.
+    // An ask or answer not come by SettleMs, or a handshake not finished this long after
+    // connecting, ends the connection.
     static constexpr int UpgradeMs = 10000;
 
     TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,

@@ -33,7 +33,7 @@ from test_two_players import START, apply_move, changed, expect_board  # noqa: E
 
 LABEL4 = (320, 40, 433, 53)  # "Your IP is" value
 LABEL6 = (320, 72, 433, 85)  # the opponent
-FEATURES = "Morvanti-CTR-Features Promotion Numbered\n"
+FEATURES = "Morvanti-CTR-Features Promotion Numbered Tls\n"
 CLONE_NEWNET = 0x40000000
 
 

@@ -152,6 +152,10 @@ class TRandomSession {
 class TPairSession final : public TRandomSession {
   public:
     explicit TPairSession(quint64 seed) : TRandomSession(seed) {
+        if (Chance(50)) { // over the encrypted link
+            T.Listener.Transport->Fingerprint = QString(64, QLatin1Char('a'));
+            T.Caller.Transport->Fingerprint = QString(64, QLatin1Char('b'));
+        }
         EXPECT_TRUE(T.Connect());
         Drive(T.Listener);
         Drive(T.Caller);
@@ -231,6 +235,8 @@ class TRawSession final : public TRandomSession {
   public:
     explicit TRawSession(quint64 seed)
         : TRandomSession(seed), P(Wire, QStringLiteral("127.0.0.1")) {
+        if (Chance(50)) // a key: the raw peer's upgrade lines start handshakes it then breaks
+            P.Transport->Fingerprint = QString(64, QLatin1Char('a'));
         Peer = P.Transport->AcceptRaw(QStringLiteral("127.0.0.1"));
         Drive(P);
     }
@@ -256,13 +262,18 @@ class TRawSession final : public TRandomSession {
     }
 
     QByteArray RandomLine() {
-        static const char *const Words[] = {"Resign",     "New",         "AskBack",
-                                            "AskForward", "BackFail",    "ForwardFail",
-                                            "Back",       "Forward",     "WardAskOff",
-                                            "WardAskOn",  "WardOffFail", "WardOnFail",
-                                            "WardOff",    "WardOn",      "45",
-                                            "5",          "4",           "Features Promotion",
-                                            "Promote N",  "Promote Q",   "Promote K"};
+        static const char *const Words[] = {"Resign",      "New",
+                                            "AskBack",     "AskForward",
+                                            "BackFail",    "ForwardFail",
+                                            "Back",        "Forward",
+                                            "WardAskOff",  "WardAskOn",
+                                            "WardOffFail", "WardOnFail",
+                                            "WardOff",     "WardOn",
+                                            "45",          "5",
+                                            "4",           "Features Promotion",
+                                            "Promote N",   "Promote Q",
+                                            "Promote K",   "Features Tls",
+                                            "StartTls",    "TlsReady"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";

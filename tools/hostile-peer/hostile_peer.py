@@ -33,7 +33,8 @@ DEFAULT_BINARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..
 
 CONTROL_WORDS = ["Resign", "New", "AskBack", "AskForward", "BackFail", "ForwardFail", "Back",
                  "Forward", "WardAskOff", "WardAskOn", "WardOffFail", "WardOnFail", "WardOff",
-                 "WardOn", "Features Promotion Numbered", "Features", "5", "999", "10"]
+                 "WardOn", "Features Promotion Numbered", "Features", "5", "999", "10",
+                 "Features Tls", "StartTls", "TlsReady"]
 MOVES = ["E2-E4", "D2-D4", "G1-F3", "E7-E5", "A7-A8", "E1-G1", "H7-H8Q", "B1-C3"]
 
 
