@@ -3,7 +3,6 @@
 #include "net/Identity.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSslCertificate>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -49,14 +48,6 @@ TEST(Identity, ADamagedKeyIsSaidSetAsideAndReplaced) {
     EXPECT_NE(second.Fingerprint, first.Fingerprint);
     EXPECT_TRUE(problem.contains(QLatin1String("could not be read")));
     EXPECT_TRUE(QFile::exists(file + QStringLiteral(".damaged")));
-}
-
-TEST(Identity, SafetyCodeIsTheSameOnBothSides) {
-    const QString code = SafetyCode(Key('a'), Key('b'));
-    EXPECT_EQ(code, SafetyCode(Key('b'), Key('a')));
-    EXPECT_NE(code, SafetyCode(Key('a'), Key('c')));
-    EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^\\d{4} \\d{4} \\d{4} \\d{4}$")).match(code).hasMatch());
 }
 
 TEST(KnownPeers, ADamagedFileKeepsItsGoodLines) {

@@ -262,18 +262,14 @@ class TRawSession final : public TRandomSession {
     }
 
     QByteArray RandomLine() {
-        static const char *const Words[] = {"Resign",      "New",
-                                            "AskBack",     "AskForward",
-                                            "BackFail",    "ForwardFail",
-                                            "Back",        "Forward",
-                                            "WardAskOff",  "WardAskOn",
-                                            "WardOffFail", "WardOnFail",
-                                            "WardOff",     "WardOn",
-                                            "45",          "5",
-                                            "4",           "Features Promotion",
-                                            "Promote N",   "Promote Q",
-                                            "Promote K",   "Features Tls",
-                                            "StartTls",    "TlsReady"};
+        static const char *const Words[] = {"Resign",     "New",         "AskBack",
+                                            "AskForward", "BackFail",    "ForwardFail",
+                                            "Back",       "Forward",     "WardAskOff",
+                                            "WardAskOn",  "WardOffFail", "WardOnFail",
+                                            "WardOff",    "WardOn",      "45",
+                                            "5",          "4",           "Features Promotion",
+                                            "Promote N",  "Promote Q",   "Promote K",
+                                            "StartTls",   "TlsReady",    "Features Tls"};
         switch (Pick(4)) {
         case 0:
             return QByteArray("Morvanti-CTR-") + Words[Pick(std::size(Words))] + "\n";
