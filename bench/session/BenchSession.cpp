@@ -131,16 +131,21 @@ void BM_DropToPeerBoard(benchmark::State &state) {
     std::vector<double> samples;
     int ply = 0;
     for (auto _ : state) {
+        // The two start the games in turn and play White in them: neither starts more than a
+        // peer may start in a minute.
+        const bool listenerWhite = ply / OpeningLength % 2 == 0;
+        TMainForm &white = listenerWhite ? *listener : *caller;
+        TMainForm &black = listenerWhite ? *caller : *listener;
         if (ply % OpeningLength == 0) {
-            listener->BitBtn3Click();
-            if (!Spin([&] { return caller->BitBtn4->isEnabled(); })) {
-                state.SkipWithError("no new game on the caller");
+            white.BitBtn3Click();
+            if (!Spin([&] { return black.BitBtn4->isEnabled(); })) {
+                state.SkipWithError("no new game on the other side");
                 return;
             }
         }
         const auto &[from, to] = Opening[ply % OpeningLength];
-        TMainForm &mover = ply % 2 == 0 ? *listener : *caller;
-        TMainForm &peer = ply % 2 == 0 ? *caller : *listener;
+        TMainForm &mover = ply % 2 == 0 ? white : black;
+        TMainForm &peer = ply % 2 == 0 ? black : white;
         TChessBrd *board = mover.ChessBrd1;
         QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, Centre(board, from));
         QTest::mouseMove(board, Centre(board, from) + QPoint(6, 6));
