@@ -81,12 +81,19 @@ void TSocketConnection::StartTls(bool server) {
 
 void TSocketTransport::SetIdentity(const TIdentity &identity) {
     identity_ = identity;
-    tls_ = QSslConfiguration::defaultConfiguration();
-    tls_.setProtocol(QSsl::TlsV1_3);
-    tls_.setLocalCertificate(QSslCertificate(identity.CertificatePem));
-    tls_.setPrivateKey(QSslKey(identity.KeyPem, QSsl::Ec));
-    tls_.setPeerVerifyMode(QSslSocket::VerifyPeer); // the called side asks for the caller's too
-    tls_.setCaCertificates({});
+    tls_.reset();
+}
+
+const QSslConfiguration &TSocketTransport::TlsConfiguration() {
+    if (tls_)
+        return *tls_;
+    QSslConfiguration &tls = tls_.emplace(QSslConfiguration::defaultConfiguration());
+    tls.setProtocol(QSsl::TlsV1_3);
+    tls.setLocalCertificate(QSslCertificate(identity_.CertificatePem));
+    tls.setPrivateKey(QSslKey(identity_.KeyPem, QSsl::Ec));
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer); // the called side asks for the caller's too
+    tls.setCaCertificates({});
+    return tls;
 }
 
 TSocketTransport::TSocketTransport(quint16 listenPort, quint16 callPort, QObject *parent)

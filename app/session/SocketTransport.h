@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QSslConfiguration>
 
+#include <optional>
+
 class TClientSocket;
 class TCustomWinSocket;
 class TServerSocket;
@@ -31,7 +33,8 @@ class TSocketTransport : public QObject, public TPeerTransport {
     // The key the encrypted link proves; without one (the default) links stay plain.
     void SetIdentity(const TIdentity &identity);
     QString OwnFingerprint() const override { return identity_.Fingerprint; }
-    const QSslConfiguration &TlsConfiguration() const { return tls_; }
+    // Made at the first upgrade: Qt's TLS backend costs memory a copy that never upgrades spares.
+    const QSslConfiguration &TlsConfiguration();
     TPeerLink *BoundLink() const { return link_; }
 
     void ClientSocketConnect(TCustomWinSocket *socket);
@@ -53,5 +56,5 @@ class TSocketTransport : public QObject, public TPeerTransport {
     TPeerLink *link_ = nullptr;
     QList<QPointer<TCustomWinSocket>> refused_;
     TIdentity identity_;
-    QSslConfiguration tls_;
+    std::optional<QSslConfiguration> tls_;
 };
