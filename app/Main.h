@@ -134,8 +134,8 @@ class TMainForm : public QWidget, private TSessionView {
     void BuildBoard();
     void BuildTray(std::unique_ptr<TTrayShell> shell);
     void BuildMoveListMenu();
-    // Loads or makes the key in folder for the transport; what went wrong is said at start-up.
-    QString LoadKey(const QString &folder, TSocketTransport &sockets);
+    // The key in folder (made there when missing) for the transport, and the padlock.
+    void LoadKey(const QString &folder, TSocketTransport &sockets);
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
 

@@ -99,7 +99,7 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     auto sockets = std::make_unique<TSocketTransport>(seams.ListenPort, seams.CallPort);
     sockets_ = sockets.get();
     TSessionSeams sessionSeams;
-    const QString keyProblem = LoadKey(seams.KeyFolder, *sockets);
+    LoadKey(seams.KeyFolder, *sockets);
     if (!seams.KeyFolder.isEmpty())
         sessionSeams.KnownPeersFile = seams.KeyFolder + QStringLiteral("/known_opponents");
     sessionSeams.LookUpName = std::move(seams.PeerNameLookup);
@@ -114,8 +114,6 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
                                           std::move(sockets), std::move(sessionSeams));
 
     FormCreate();
-    if (!keyProblem.isEmpty())
-        AddMessage(keyProblem);
     if (seams.ForwardPort && session_->Link().Listening())
         StartForwarding(std::move(seams.PortGateway));
 }

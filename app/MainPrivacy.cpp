@@ -25,18 +25,23 @@ QPixmap PadlockPicture() {
 
 } // namespace
 
-QString TMainForm::LoadKey(const QString &folder, TSocketTransport &sockets) {
+void TMainForm::LoadKey(const QString &folder, TSocketTransport &sockets) {
     if (folder.isEmpty())
-        return {};
-    QString problem;
-    sockets.SetIdentity(LoadIdentity(folder + QStringLiteral("/identity.pem"), problem));
+        return;
+    // What went wrong with the key is said in the messages window when it is first needed.
+    sockets.SetIdentity([this, file = folder + QStringLiteral("/identity.pem")] {
+        QString problem;
+        TIdentity identity = LoadIdentity(file, problem);
+        if (!problem.isEmpty())
+            AddMessage(problem);
+        return identity;
+    });
     // Right of "Your opponent is :", in a corner the fixed layout leaves free.
     padlock_ = new QLabel(this);
     padlock_->setObjectName(QStringLiteral("Padlock"));
     padlock_->setPixmap(PadlockPicture());
     padlock_->setGeometry(414, 59, 10, 12);
     padlock_->hide();
-    return problem;
 }
 
 void TMainForm::ShowPrivacy(const QString &safetyCode) {

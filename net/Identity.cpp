@@ -35,9 +35,11 @@ QByteArray BioBytes(BIO *bio) {
     return QByteArray(data, static_cast<qsizetype>(size));
 }
 
-QString KeyFingerprint(EVP_PKEY *key) {
+// Straight from the certificate's encoding: no key object is made, which spares OpenSSL's key
+// machinery (and its memory) at start-up.
+QString KeyFingerprint(X509 *cert) {
     unsigned char *der = nullptr;
-    const int size = i2d_PUBKEY(key, &der);
+    const int size = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(cert), &der);
     if (size <= 0)
         return {};
     const QByteArray hash =
@@ -69,6 +71,14 @@ TCert SelfSigned(EVP_PKEY *key) {
     return cert;
 }
 
+// The PEM block of that label, as it stands in the text.
+QByteArray Block(const QByteArray &pem, const char *label) {
+    const QByteArray begin = "-----BEGIN " + QByteArray(label) + "-----";
+    const QByteArray end = "-----END " + QByteArray(label) + "-----\n";
+    const qsizetype from = pem.indexOf(begin), to = pem.indexOf(end, from);
+    return from < 0 || to < 0 ? QByteArray() : pem.mid(from, to + end.size() - from);
+}
+
 // Reads key and certificate from PEM text; invalid unless the certificate is the key's own.
 TIdentity Read(const QByteArray &pem) {
     TBio keyBio(BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size())));
@@ -80,13 +90,7 @@ TIdentity Read(const QByteArray &pem) {
     if (!key || !cert || EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_EC ||
         X509_check_private_key(cert.get(), key.get()) != 1)
         return {};
-    TBio keyOut(BIO_new(BIO_s_mem())), certOut(BIO_new(BIO_s_mem()));
-    if (!keyOut || !certOut ||
-        PEM_write_bio_PrivateKey_traditional(keyOut.get(), key.get(), nullptr, nullptr, 0, nullptr,
-                                             nullptr) != 1 ||
-        PEM_write_bio_X509(certOut.get(), cert.get()) != 1)
-        return {};
-    return {BioBytes(keyOut.get()), BioBytes(certOut.get()), KeyFingerprint(key.get())};
+    return {Block(pem, "EC PRIVATE KEY"), Block(pem, "CERTIFICATE"), KeyFingerprint(cert.get())};
 }
 
 TIdentity ReadFile(const QString &file) {
@@ -127,7 +131,7 @@ TIdentity MakeIdentity() {
                                              nullptr) != 1 ||
         PEM_write_bio_X509(certOut.get(), cert.get()) != 1)
         return {};
-    return {BioBytes(keyOut.get()), BioBytes(certOut.get()), KeyFingerprint(key.get())};
+    return {BioBytes(keyOut.get()), BioBytes(certOut.get()), KeyFingerprint(cert.get())};
 }
 
 TIdentity LoadIdentity(const QString &file, QString &problem) {
@@ -163,8 +167,7 @@ QString CertificateFingerprint(const QByteArray &der) {
     TCert cert(d2i_X509(nullptr, &bytes, static_cast<long>(der.size())));
     if (!cert)
         return {};
-    TKey key(X509_get_pubkey(cert.get()));
-    return key ? KeyFingerprint(key.get()) : QString();
+    return KeyFingerprint(cert.get());
 }
 
 QString SafetyCode(const QString &fingerprint, const QString &otherFingerprint) {

@@ -58,8 +58,9 @@ class TPeerLink : public QObject {
     // A copy with a key holds its own lines back until the link is private or known plain: plain
     // once the peer's first line is no announcement, or none came this soon.
     static constexpr int SettleMs = 1500;
-    // An ask or answer not come by SettleMs, or a handshake not finished this long after
+    // An ask or answer not come this soon, or a handshake not finished by UpgradeMs after
     // connecting, ends the connection.
+    static constexpr int AnswerMs = 3000;
     static constexpr int UpgradeMs = 10000;
 
     TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,

@@ -39,11 +39,13 @@ void TPeerLink::StartSettling() {
     }
     const auto serial = connectionSerial_;
     QTimer::singleShot(SettleMs, this, [this, serial] {
-        if (serial != connectionSerial_ || !connection_)
-            return;
-        if (tls_ == TTls::Unknown)
+        if (serial == connectionSerial_ && tls_ == TTls::Unknown)
             Settle();
-        else if (tls_ == TTls::Waiting || tls_ == TTls::Asked) // a copy with Tls asks at once
+    });
+    QTimer::singleShot(AnswerMs, this, [this, serial] {
+        // A copy with Tls asks, and answers, at once.
+        if (serial == connectionSerial_ && connection_ &&
+            (tls_ == TTls::Waiting || tls_ == TTls::Asked))
             SecureFailed(connection_, QStringLiteral("the peer did not ask or answer in time"));
     });
     QTimer::singleShot(UpgradeMs, this, [this, serial] {

@@ -79,9 +79,16 @@ void TSocketConnection::StartTls(bool server) {
 
 } // namespace
 
-void TSocketTransport::SetIdentity(const TIdentity &identity) {
-    identity_ = identity;
+void TSocketTransport::SetIdentity(std::function<TIdentity()> load) {
+    loadIdentity_ = std::move(load);
+    identity_.reset();
     tls_.reset();
+}
+
+QString TSocketTransport::OwnFingerprint() const {
+    if (!identity_)
+        identity_ = loadIdentity_ ? loadIdentity_() : TIdentity{};
+    return identity_->Fingerprint;
 }
 
 const QSslConfiguration &TSocketTransport::TlsConfiguration() {
@@ -89,8 +96,9 @@ const QSslConfiguration &TSocketTransport::TlsConfiguration() {
         return *tls_;
     QSslConfiguration &tls = tls_.emplace(QSslConfiguration::defaultConfiguration());
     tls.setProtocol(QSsl::TlsV1_3);
-    tls.setLocalCertificate(QSslCertificate(identity_.CertificatePem));
-    tls.setPrivateKey(QSslKey(identity_.KeyPem, QSsl::Ec));
+    OwnFingerprint();
+    tls.setLocalCertificate(QSslCertificate(identity_->CertificatePem));
+    tls.setPrivateKey(QSslKey(identity_->KeyPem, QSsl::Ec));
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer); // the called side asks for the caller's too
     tls.setCaCertificates({});
     return tls;

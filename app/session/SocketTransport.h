@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSslConfiguration>
 
+#include <functional>
 #include <optional>
 
 class TClientSocket;
@@ -30,9 +31,11 @@ class TSocketTransport : public QObject, public TPeerTransport {
     void Call(const QString &host) override;
     void HangUp(TPeerRole role) override;
     void Shutdown() override;
-    // The key the encrypted link proves; without one (the default) links stay plain.
-    void SetIdentity(const TIdentity &identity);
-    QString OwnFingerprint() const override { return identity_.Fingerprint; }
+    // How the key the encrypted link proves is had, asked once at the first connection (OpenSSL
+    // costs memory a copy that never connects spares). Without one (the default), or when it
+    // gives an invalid key, links stay plain.
+    void SetIdentity(std::function<TIdentity()> load);
+    QString OwnFingerprint() const override;
     // Made at the first upgrade: Qt's TLS backend costs memory a copy that never upgrades spares.
     const QSslConfiguration &TlsConfiguration();
     TPeerLink *BoundLink() const { return link_; }
@@ -55,6 +58,7 @@ class TSocketTransport : public QObject, public TPeerTransport {
 
     TPeerLink *link_ = nullptr;
     QList<QPointer<TCustomWinSocket>> refused_;
-    TIdentity identity_;
+    std::function<TIdentity()> loadIdentity_;
+    mutable std::optional<TIdentity> identity_;
     std::optional<QSslConfiguration> tls_;
 };
