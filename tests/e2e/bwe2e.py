@@ -136,8 +136,9 @@ class App:
 
     def __init__(self, name, binary, netns, display, origin, artefacts):
         self.name, self.display, self.artefacts = name, display, artefacts
-        # A data folder of its own: its key, known opponents and kept games are this copy's.
-        self.data = os.path.join(artefacts, f"{name}-data")
+        # A data folder of its own: its key, known opponents and kept games are this copy's, and
+        # a later copy of the same name meets its opponents as strangers again.
+        self.data = tempfile.mkdtemp(prefix=f"{name}-data-", dir=artefacts)
         self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", XDG_DATA_HOME=self.data)
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
         cmd = ["ip", "netns", "exec", netns, binary]

@@ -158,8 +158,15 @@ def case_nat(session, mapper, workdir):
                 session.expect_text(a, LABEL4, WAN["router"], "its address")
             wait_for("the DNAT rule", net.dnat_rules)
             reader = bwe2e.BoardReader(a.screenshot("start"))
+            a_waiting = region(a.grab(), STATUS_PANELS[2])
             call(b, a, WAN["router"], outside=True)
             play_short_game(a, b, reader)
+            # B's key is known to A now: its next call from outside needs no box.
+            b.press("connect")
+            wait_for("A to wait again", lambda: region(a.grab(), STATUS_PANELS[2]) == a_waiting)
+            call(b, a, WAN["router"])
+            if a.dialogs():
+                raise Failure("A asked about a caller whose key it knows")
             close_window(a)
             if probe:
                 probe.stdin.close()
