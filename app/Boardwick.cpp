@@ -5,6 +5,8 @@
 #include "net/SocketError.h"
 #include "resources/Resources.h"
 
+#include <QStandardPaths>
+
 int main(int argc, char **argv) {
     TBoardwickApplication app(argc, argv);
     // The title comes first: the tray icon made with the main window takes it as its tip.
@@ -14,6 +16,8 @@ int main(int argc, char **argv) {
     TMainFormSeams seams;
     seams.ForwardPort = true;
     seams.Discover = true;
+    seams.KeyFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      QStringLiteral("/Boardwick");
     TMainForm mainForm(std::move(seams));
     TDialogs &dialogs = mainForm.Dialogs();
     app.OnException = InstallErrorBox(dialogs);

@@ -62,6 +62,8 @@ struct TMainFormSeams {
     // peer shows this side's address). Empty and nullopt: the user's (see TPlayerName).
     QString SettingsFile;
     std::optional<QString> AccountName;
+    // Where this copy's key and its known opponents are kept. Empty: no key, links stay plain.
+    QString KeyFolder;
 };
 
 // The main window: the layout and its wiring. Widget events go to the session; what the session
@@ -142,6 +144,7 @@ class TMainForm : public QWidget, private TSessionView {
     void ClearChatInput() override;
     void NotifyAway(TNoticeKind kind, const TNotice &notice) override;
     void ShowListening(bool listening) override;
+    void ShowPrivacy(const QString &safetyCode) override;
 
     void BuildLayout();
     void BuildBoard();
@@ -149,6 +152,8 @@ class TMainForm : public QWidget, private TSessionView {
     void BuildMoveListMenu();
     void BuildWindowMenu();
     void ShowDrawOffer(TDrawOffer offer);
+    // The key in folder (made there when missing) for the transport, and the padlock.
+    void LoadKey(const QString &folder, TSocketTransport &sockets);
     void StartForwarding(std::function<std::unique_ptr<TPortGateway>()> gateway);
     void ShowAddress(const TPortMapStatus &forwarding);
     void StartDiscovery(quint16 callPort);
@@ -166,6 +171,7 @@ class TMainForm : public QWidget, private TSessionView {
     TSocketTransport *sockets_ = nullptr; // owned by the session's link
     TNoticeThrottle noticeThrottle_;
     TPlayerName playerName_;
+    QLabel *padlock_ = nullptr; // beside "Your opponent is :", shown while the link is private
     std::unique_ptr<TSession> session_; // goes before the board it drives
 
     TFoundPlayers players_;                 // what the Connect box offers

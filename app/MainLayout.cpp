@@ -101,6 +101,9 @@ TMainForm::TMainForm(TMainFormSeams seams, QWidget *parent)
     auto sockets = std::make_unique<TSocketTransport>(seams.ListenPort, seams.CallPort);
     sockets_ = sockets.get();
     TSessionSeams sessionSeams;
+    LoadKey(seams.KeyFolder, *sockets);
+    if (!seams.KeyFolder.isEmpty())
+        sessionSeams.KnownPeersFile = seams.KeyFolder + QStringLiteral("/known_opponents");
     sessionSeams.LookUpName = std::move(seams.PeerNameLookup);
     sessionSeams.Offers = [this] { return players_.Offers(); };
     sessionSeams.KeepGame = [folder = autosaveDir_](const std::string &pgn, QString &reason) {

@@ -10,6 +10,7 @@ add_library(boardwick_app STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MainAway.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainPlayer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlayerName.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainPrivacy.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardwickApplication.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FirstFrame.cpp

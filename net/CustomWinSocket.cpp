@@ -72,7 +72,7 @@ void TCustomWinSocket::ConnectTo(const QList<QHostAddress> &addresses, quint16 p
 }
 
 void TCustomWinSocket::StartAttempt() {
-    auto *socket = new QTcpSocket(this);
+    auto *socket = new QSslSocket(this);
     Attach(socket);
     const QHostAddress address = candidates_[nextCandidate_++];
     if (nextCandidate_ < candidates_.size())

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -72,6 +73,8 @@ class TCustomWinSocket : public QObject {
     quint16 PeerPort() const;
     // The system's handle of the open connection; -1 when there is none.
     qintptr SocketHandle() const;
+    // The connection's socket, which can start TLS in place; null when there is none.
+    QSslSocket *Secure() const { return qobject_cast<QSslSocket *>(socket_.data()); }
 
   private:
     void Attach(QTcpSocket *socket);

@@ -2,7 +2,7 @@
 
 #include "net/SocketError.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -165,7 +165,7 @@ void TServerWinSocket::AcceptPending() {
             AcceptFailed(code);
             return;
         }
-        auto socket = std::make_unique<QTcpSocket>();
+        auto socket = std::make_unique<QSslSocket>();
         if (!socket->setSocketDescriptor(handle)) {
             ::close(handle);
             continue;

@@ -25,12 +25,15 @@ void TPeerLink::HangUp() {
 }
 
 void TPeerLink::Opened(TPeerConnection *connection, TPeerRole role) {
+    connection->PeerFingerprint.clear(); // a socket's connection object serves call after call
     if (role == TPeerRole::Accepted && !owner_.Welcome(connection->PeerAddress())) {
         if (stranger_ || HasPeer())
             return TurnAway(connection);
         stranger_ = connection;
         ++strangerSerial_;
         strangerBytes_.clear();
+        strangerTls_ = CanSecure() ? TTls::Unknown : TTls::Plain;
+        StartSettling();
         owner_.StrangerCalling(connection->PeerAddress());
         return;
     }
@@ -44,10 +47,18 @@ void TPeerLink::TurnAway(TPeerConnection *connection) {
 }
 
 void TPeerLink::Admit() {
+    // A stranger still proving its key is not let in half-way.
+    if (StrangerUnsettled())
+        return Dismiss();
     TPeerConnection *admitted = std::exchange(stranger_, nullptr);
     if (!admitted || !admitted->Open())
         return;
-    Attach(admitted, TPeerRole::Accepted);
+    Attach(admitted, TPeerRole::Accepted, strangerTls_ == TTls::Private);
+    if (IsCurrent(admitted) && tls_ == TTls::Private) {
+        owner_.PeerSecured(admitted->PeerFingerprint);
+        if (IsCurrent(admitted))
+            owner_.PeerAnnounced(); // its announcement was read while it was held
+    }
     if (IsCurrent(admitted))
         Feed(std::exchange(strangerBytes_, {}));
 }
@@ -58,13 +69,20 @@ void TPeerLink::Dismiss() {
     strangerBytes_.clear();
 }
 
-void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role) {
+void TPeerLink::Attach(TPeerConnection *connection, TPeerRole role, bool proved) {
     connection_ = connection;
     lastRole_ = role;
     cutOff_ = false;
     Reset();
-    // A copy without features ignores the line; the game's own lines follow it unchanged.
-    Send(TPeerChannel::Control, FeaturesPayload(OwnFeatures()));
+    if (proved) {
+        // A stranger that proved its key while held: the announcements and upgrade are behind.
+        features_ = strangerFeatures_;
+        tls_ = TTls::Private;
+    } else {
+        Announce(connection);
+        tls_ = CanSecure() ? TTls::Unknown : TTls::Plain;
+        StartSettling();
+    }
     owner_.PeerConnected(role, connection->PeerAddress());
 }
 
@@ -100,6 +118,8 @@ void TPeerLink::Reset() {
     unreadAt_ = 0;
     queue_.clear();
     features_ = {};
+    tls_ = TTls::Plain;
+    held_.clear();
 }
 
 bool TPeerLink::IsCurrent(const TPeerConnection *connection) const {
@@ -109,8 +129,19 @@ bool TPeerLink::IsCurrent(const TPeerConnection *connection) const {
 void TPeerLink::Send(TPeerChannel channel, std::string_view payload) {
     if (!connection_ || !connection_->Open())
         return;
+    if (tls_ == TTls::Plain || tls_ == TTls::Private)
+        return WriteLine(connection_, channel, payload);
+    // Nothing of the game crosses in the clear while the link may yet become private.
     const std::string line = BuildPeerLine(messageTag_, channel, payload);
-    connection_->Write(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    held_.append(line.data(), static_cast<qsizetype>(line.size()));
+    if (static_cast<std::size_t>(held_.size()) > MaxQueuedBytes)
+        connection_->Close();
+}
+
+void TPeerLink::WriteLine(TPeerConnection *connection, TPeerChannel channel,
+                          std::string_view payload) {
+    const std::string line = BuildPeerLine(messageTag_, channel, payload);
+    connection->Write(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void TPeerLink::SendControl(TControlWord word) {
@@ -168,6 +199,8 @@ void TPeerLink::SendDraw(TControlWord word, std::uint32_t game, std::uint32_t mo
 void TPeerLink::Readable(TPeerConnection *connection) {
     const QByteArray bytes = connection->Take();
     if (connection == stranger_) {
+        if (strangerTls_ == TTls::Unknown || strangerTls_ == TTls::Waiting)
+            return StrangerRead(bytes);
         // Kept for the game if the stranger is let in; a stranger that floods is let go.
         strangerBytes_ += bytes;
         if (static_cast<std::size_t>(strangerBytes_.size()) > MaxQueuedBytes)
@@ -210,13 +243,16 @@ void TPeerLink::FeedUnread() {
         unreadAt_ += size;
         // Every complete line joins the queue before any runs, so a box opened by one of them
         // cannot let later lines overtake the rest of this read.
-        for (auto &text : framer_.Feed(slice)) {
-            TPeerLine line = ParsePeerLine(text, messageTag_);
-            if (line.Announcement) {
-                features_ = *ParseFeaturesPayload(line.Payload);
-                owner_.PeerAnnounced();
+        auto texts = framer_.Feed(slice);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            TPeerLine line = ParsePeerLine(texts[i], messageTag_);
+            const bool last =
+                i + 1 == texts.size() && framer_.Pending() == 0 && unreadAt_ == unread_.size();
+            if (TakeLinkLine(line, last)) {
+                if (serial == connectionSerial_ && line.Announcement)
+                    owner_.PeerAnnounced(); // what it sends now is held until the link settles
                 if (serial != connectionSerial_)
-                    return;
+                    return; // the upgrade failed and ended the connection
                 continue;
             }
             // Only a peer that announced the choice names promotion pieces.

@@ -32,6 +32,13 @@ class TPeerLinkOwner {
     // sent until Admit or Dismiss.
     virtual bool Welcome(const QString &address) = 0;
     virtual void StrangerCalling(const QString &address) = 0;
+    // The current connection is private: its peer proved it holds the key of fingerprint. Lines
+    // held back meanwhile go out right after this returns.
+    virtual void PeerSecured(const QString &fingerprint) { (void)fingerprint; }
+    // The encrypted link could not be made; the connection ends next.
+    virtual void SecureFailed(const QString &reason) { (void)reason; }
+    // The stranger held is known plain (empty fingerprint) or has proved its key.
+    virtual void StrangerSettled(const QString &fingerprint) { (void)fingerprint; }
 };
 
 // The one connection to the peer: the transport it runs on, the connection in use and its role,
@@ -50,6 +57,13 @@ class TPeerLink : public QObject {
     // Read but not yet framed: past this the peer is cut off.
     static constexpr std::size_t MaxUnreadBytes = 4 * 1024 * 1024;
     static constexpr qsizetype FeedSlice = 16 * 1024;
+    // A copy with a key holds its own lines back until the link is private or known plain: plain
+    // once the peer's first line is no announcement, or none came this soon.
+    static constexpr int SettleMs = 1500;
+    // An ask or answer not come this soon, or a handshake not finished by UpgradeMs after
+    // connecting, ends the connection.
+    static constexpr int AnswerMs = 3000;
+    static constexpr int UpgradeMs = 10000;
 
     TPeerLink(std::string tag, std::unique_ptr<TPeerTransport> transport, TPeerLinkOwner &owner,
               QObject *parent = nullptr);
@@ -114,16 +128,22 @@ class TPeerLink : public QObject {
     void SendPromotion(char piece);
     // A control line of an extension; the caller checks that the peer announced it.
     void SendExtension(std::string_view payload) { Send(TPeerChannel::Control, payload); }
-    // The verified key of the current connection's peer; empty without one.
-    QByteArray PeerFingerprint() const {
-        return connection_ ? connection_->PeerFingerprint() : QByteArray();
-    }
     // A name or draw line; only to a peer that announced Name or Draw.
     void SendName(const QString &name);
     void SendDraw(TControlWord word, std::uint32_t game, std::uint32_t moves);
 
     // What the peer of the current connection announced; nothing before its announcement.
     const TPeerFeatures &PeerFeatures() const { return features_; }
+
+    // The current connection is encrypted, with the peer's key proved.
+    bool Private() const { return tls_ == TTls::Private; }
+    // The verified fingerprint of the peer's key; empty while the link is plain.
+    QString PeerFingerprint() const;
+    // The stranger held may still prove a key: its consent box waits for StrangerSettled.
+    bool StrangerUnsettled() const;
+    // From the transport: the handshake of a connection succeeded, or failed for reason.
+    void Secured(TPeerConnection *connection);
+    void SecureFailed(TPeerConnection *connection, const QString &reason);
 
     // Dispatches queued lines in arrival order for as long as MayRun lets the first one go;
     // chat lines behind a waiting line go at once. Safe to run again from inside a dispatch.
@@ -135,14 +155,27 @@ class TPeerLink : public QObject {
     bool HasQueued(TControlWord word) const;
 
   private:
+    // Where the upgrade of a connection stands. Unknown: the peer's announcement is awaited;
+    // Waiting: it announced Tls and the ask is awaited (the called side).
+    enum class TTls { Plain, Unknown, Waiting, Asked, Handshake, Private };
     struct TQueued {
         std::uint64_t Serial;
         TPeerLine Line;
     };
 
     void Send(TPeerChannel channel, std::string_view payload);
+    void WriteLine(TPeerConnection *connection, TPeerChannel channel, std::string_view payload);
+    bool CanSecure() const;
+    void Announce(TPeerConnection *connection);
+    void StartSettling();
+    // An announcement or upgrade line of the current connection, taken by the link; last: no byte
+    // of the peer follows it yet.
+    bool TakeLinkLine(const TPeerLine &line, bool last);
+    void Settle();
+    void StrangerRead(const QByteArray &bytes);
     void Reset();
-    void Attach(TPeerConnection *connection, TPeerRole role);
+    // proved: a stranger let in after proving its key while held.
+    void Attach(TPeerConnection *connection, TPeerRole role, bool proved = false);
     void Feed(const QByteArray &bytes);
     void FeedUnread();
     bool Overfull();
@@ -166,4 +199,8 @@ class TPeerLink : public QObject {
     QPointer<TPeerConnection> stranger_;
     std::uint64_t strangerSerial_ = 0;
     QByteArray strangerBytes_;
+    TTls tls_ = TTls::Plain;
+    QByteArray held_; // own lines held back until the link is private or known plain
+    TTls strangerTls_ = TTls::Plain;
+    TPeerFeatures strangerFeatures_;
 };

@@ -174,6 +174,8 @@ std::string FeaturesPayload(const TPeerFeatures &features) {
         payload.append(" ").append(NameFeature);
     if (features.Draw)
         payload.append(" ").append(DrawFeature);
+    if (features.Tls)
+        payload.append(" ").append(TlsFeature);
     return payload;
 }
 
@@ -194,6 +196,7 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         features.Resume |= word == ResumeFeature;
         features.Name |= word == NameFeature;
         features.Draw |= word == DrawFeature;
+        features.Tls |= word == TlsFeature;
         rest.remove_prefix(end);
     }
     return features;

@@ -77,6 +77,7 @@ struct TPeerFeatures {
     bool Resume = false;    // a game survives a dropped connection (see ResumeLines.h)
     bool Name = false;      // the player's name follows the announcement (see PlayerLines.h)
     bool Draw = false;      // draw offers, in numbered games only (see PlayerLines.h)
+    bool Tls = false;       // the link can be upgraded in place to TLS (see below)
     friend bool operator==(const TPeerFeatures &, const TPeerFeatures &) = default;
 };
 
@@ -87,8 +88,9 @@ inline constexpr std::string_view NumberedFeature = "Numbered";
 inline constexpr std::string_view ResumeFeature = "Resume";
 inline constexpr std::string_view NameFeature = "Name";
 inline constexpr std::string_view DrawFeature = "Draw";
+inline constexpr std::string_view TlsFeature = "Tls";
 
-// What this copy understands.
+// What this copy understands; Tls is added by a link that has a key.
 TPeerFeatures OwnFeatures();
 // "Features Promotion" for OwnFeatures(); "Features" alone for none.
 std::string FeaturesPayload(const TPeerFeatures &features);
@@ -113,3 +115,10 @@ inline constexpr int MinMinutes = 5, MaxMinutes = 999;
 std::optional<std::uint32_t> ReadCount(std::string_view text);
 std::string NumberedNewPayload(std::uint32_t game, int minutes);
 std::string NumberedResignPayload(std::uint32_t game);
+
+// The upgrade, between copies that both announced Tls: the side that called asks with "StartTls"
+// and sends nothing more until the answer; the side that was called answers "TlsReady" and starts
+// its TLS handshake right after that line's feed; the asker starts its own right after reading
+// it. Every later byte is TLS.
+inline constexpr std::string_view StartTlsWord = "StartTls";
+inline constexpr std::string_view TlsReadyWord = "TlsReady";

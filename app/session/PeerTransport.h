@@ -22,10 +22,13 @@ class TPeerConnection : public QObject {
     virtual void Close() = 0;
     virtual bool Open() const = 0;
     virtual QString PeerAddress() const = 0;
-    // The fingerprint of the key the peer proved it holds; empty while the link has no keys.
-    virtual QByteArray PeerFingerprint() const { return {}; }
+    // Starts TLS at this byte boundary, as the server (the side that answered the upgrade) or the
+    // client. The transport later reports the link's Secured, or its SecureFailed and the end.
+    virtual void StartTls(bool server) { (void)server; }
     // The link closed it on purpose: its end is nobody's business.
     bool TurnedAway = false;
+    // Once secured: the fingerprint of the key the peer proved it holds.
+    QString PeerFingerprint;
 };
 
 // How the link listens, calls and hangs up. The transport reports what happens through the link's
@@ -45,4 +48,6 @@ class TPeerTransport {
     virtual void HangUp(TPeerRole role) = 0;
     // Nothing listens or calls any more.
     virtual void Shutdown() = 0;
+    // The fingerprint of this copy's key; empty: no key, so no encrypted link is offered.
+    virtual QString OwnFingerprint() const { return {}; }
 };

@@ -46,7 +46,7 @@ struct TResumeState {
     std::uint64_t OwnShare = 0;
     bool ShareSent = false;
     std::string Identity;   // empty: this game cannot be resumed
-    QByteArray Fingerprint; // the peer's verified key when the identity was agreed
+    QString Fingerprint;     // the peer's verified key when the identity was agreed
     // The current connection.
     bool OnPurpose = false; // its end was asked for, here or by the peer's Leave
     bool Refused = false;   // a ResumeFail went out: one is all a peer needs

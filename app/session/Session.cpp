@@ -51,7 +51,7 @@ TSession::TSession(TChessRules &board, TSessionView &view, TDialogs &dialogs,
                    std::unique_ptr<TPeerTransport> transport, TSessionSeams seams, QObject *parent)
     : QObject(parent), board_(board), view_(view), dialogs_(dialogs), seams_(std::move(seams)),
       link_(new TPeerLink(std::string(DefaultMessageTag), std::move(transport), *this, this)),
-      timer_(new TPreciseTimer(this, seams_.Clock)) {
+      timer_(new TPreciseTimer(this, seams_.Clock)), known_(seams_.KnownPeersFile) {
     timer_->Interval = 1000;
     timer_->OnTimer = [this] { Timer1Timer(); };
     WireBoard();
@@ -255,8 +255,13 @@ void TSession::StrangerCalling(const QString &address) {
         if (link_->HoldsStranger(stranger))
             link_->Dismiss();
     });
-    LookUpName(address, [this, stranger, address](const QString &name) {
-        QTimer::singleShot(0, this, [=, this] { AskAboutStranger(stranger, address, name); });
+    strangerAddress_ = address;
+    LookUpName(address, [this, stranger](const QString &name) {
+        if (!link_->HoldsStranger(stranger))
+            return;
+        strangerName_ = name;
+        strangerLookedUp_ = stranger;
+        ConsiderStranger(stranger);
     });
 }
 
@@ -299,6 +304,7 @@ void TSession::ConnectionClosed() {
     if (!closing_ && StartListening())
         view_.ShowStatus(2, seams_.ListeningText);
     view_.ShowOpponent(QStringLiteral("None"));
+    view_.ShowPrivacy({});
     ShowButtons();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/session/Dialogs.h"
 #include "app/session/GameState.h"
+#include "app/session/KnownPeers.h"
 #include "app/session/Notices.h"
 #include "app/session/PeerLink.h"
 #include "app/session/PreciseTimer.h"
@@ -55,6 +56,8 @@ class TSessionView {
     virtual void CancelDrag() = 0;
     // The listener is on or off (off while calling out, or once the window closes).
     virtual void ShowListening(bool listening) { (void)listening; }
+    // Whether the link is private, with the safety code both players see (empty when plain).
+    virtual void ShowPrivacy(const QString &safetyCode) { (void)safetyCode; }
     virtual void ClearChatInput() = 0;
     // Tells the player about something while the window is away (the view decides whether).
     virtual void NotifyAway(TNoticeKind kind, const TNotice &notice) = 0;
@@ -74,6 +77,8 @@ struct TSessionSeams {
     // The players found on the local network, for the Connect box; empty: none.
     TConnectOffers Offers;
     QString ListeningText = QStringLiteral("Waiting for a call ...");
+    // Where known opponents are kept; empty: in memory only.
+    QString KnownPeersFile;
 };
 
 // The game between this copy and its peer: the connection, the game's state, both clocks, the
@@ -152,6 +157,9 @@ class TSession : public QObject, private TPeerLinkOwner {
     const QString &ConnectAddress() const { return connectAddress_; }
     TPeerLink &Link() const { return *link_; }
     TPreciseTimer &Timer() const { return *timer_; }
+    TKnownPeers &KnownPeers() { return known_; }
+    // The code both players see on a private link; empty while the link is plain.
+    QString SafetyCode() const;
 
     // The game on the board as PGN, as it stands: finished or not.
     std::string GamePgnText() const;
@@ -165,6 +173,11 @@ class TSession : public QObject, private TPeerLinkOwner {
     bool Welcome(const QString &address) override;
     void StrangerCalling(const QString &address) override;
     void AskAboutStranger(std::uint64_t stranger, const QString &address, const QString &name);
+    void PeerSecured(const QString &fingerprint) override;
+    void SecureFailed(const QString &reason) override;
+    void StrangerSettled(const QString &fingerprint) override;
+    void ConsiderStranger(std::uint64_t stranger);
+    bool SayIfKeyChanged(const QString &name, const QString &fingerprint);
     void LookUpName(const QString &address, std::function<void(const QString &)> answer);
     qint64 Now() const;
     bool PeerArrived(const TPeerLine &line) override;
@@ -261,4 +274,9 @@ class TSession : public QObject, private TPeerLinkOwner {
     };
     std::optional<TDrawOffered> drawOffered_;
     bool drawAsking_ = false; // the peer's offer is being answered
+    TKnownPeers known_;
+    // The stranger held: its address, its name once looked up, and whether the box was asked.
+    QString strangerAddress_, strangerName_;
+    std::uint64_t strangerLookedUp_ = 0, strangerConsidered_ = 0;
+    QString checkedKey_; // a stranger's key already looked at before it was let in
 };

@@ -3,14 +3,37 @@
 #include "app/session/PeerLink.h"
 #include "net/ScktComp.h"
 
+#include <QSslKey>
 #include <QTimer>
 
 namespace {
 
+// What a self-signed certificate shown by any peer gives rise to. The identity is the pinned key,
+// not an authority's word; anything else (no certificate, a bad signature) fails the handshake.
+bool OnlyWithoutAuthority(const QList<QSslError> &errors) {
+    for (const QSslError &error : errors) {
+        switch (error.error()) {
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::CertificateUntrusted:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::HostNameMismatch:
+        case QSslError::CertificateNotYetValid:
+        case QSslError::CertificateExpired:
+            continue;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
 class TSocketConnection final : public TPeerConnection {
   public:
-    explicit TSocketConnection(TCustomWinSocket *socket)
-        : TPeerConnection(socket), socket_(socket) {}
+    TSocketConnection(TCustomWinSocket *socket, TSocketTransport *transport)
+        : TPeerConnection(socket), socket_(socket), transport_(transport) {}
+    void StartTls(bool server) override;
     void Write(const QByteArray &bytes) override { socket_->SendString(bytes); }
     QByteArray Take() override { return socket_->ReceiveAvailable(); }
     void Close() override { socket_->Close(); }
@@ -18,10 +41,68 @@ class TSocketConnection final : public TPeerConnection {
     QString PeerAddress() const override { return socket_->PeerAddress(); }
 
   private:
+    void Fail(const QString &reason) {
+        if (TPeerLink *link = transport_ ? transport_->BoundLink() : nullptr)
+            link->SecureFailed(this, reason);
+    }
     TCustomWinSocket *socket_; // the parent
+    QPointer<TSocketTransport> transport_;
 };
 
+void TSocketConnection::StartTls(bool server) {
+    QSslSocket *tls = socket_->Secure();
+    if (!tls || !transport_ || transport_->OwnFingerprint().isEmpty())
+        return Fail(QStringLiteral("this copy has no key"));
+    // A byte read past the boundary would be lost to the handshake, or taken for a private one.
+    if (!socket_->ReceiveAvailable().isEmpty())
+        return Fail(QStringLiteral("the peer sent more in the clear after the upgrade line"));
+    tls->setSslConfiguration(transport_->TlsConfiguration());
+    connect(tls, &QSslSocket::sslErrors, this, [tls](const QList<QSslError> &errors) {
+        if (OnlyWithoutAuthority(errors))
+            tls->ignoreSslErrors();
+    });
+    connect(tls, &QSslSocket::encrypted, this, [this, tls] {
+        PeerFingerprint = CertificateFingerprint(tls->peerCertificate().toDer());
+        if (TPeerLink *link = transport_ ? transport_->BoundLink() : nullptr)
+            link->Secured(this);
+    });
+    // Reported before the socket's own error closes the connection.
+    connect(tls, &QAbstractSocket::errorOccurred, this, [this, tls](QAbstractSocket::SocketError) {
+        if (!tls->isEncrypted())
+            Fail(tls->errorString());
+    });
+    if (server)
+        tls->startServerEncryption();
+    else
+        tls->startClientEncryption();
+}
+
 } // namespace
+
+void TSocketTransport::SetIdentity(std::function<TIdentity()> load) {
+    loadIdentity_ = std::move(load);
+    identity_.reset();
+    tls_.reset();
+}
+
+QString TSocketTransport::OwnFingerprint() const {
+    if (!identity_)
+        identity_ = loadIdentity_ ? loadIdentity_() : TIdentity{};
+    return identity_->Fingerprint;
+}
+
+const QSslConfiguration &TSocketTransport::TlsConfiguration() {
+    if (tls_)
+        return *tls_;
+    QSslConfiguration &tls = tls_.emplace(QSslConfiguration::defaultConfiguration());
+    tls.setProtocol(QSsl::TlsV1_3);
+    OwnFingerprint();
+    tls.setLocalCertificate(QSslCertificate(identity_->CertificatePem));
+    tls.setPrivateKey(QSslKey(identity_->KeyPem, QSsl::Ec));
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer); // the called side asks for the caller's too
+    tls.setCaCertificates({});
+    return tls;
+}
 
 TSocketTransport::TSocketTransport(quint16 listenPort, quint16 callPort, QObject *parent)
     : QObject(parent), ServerSocket(new TServerSocket(this)),
@@ -104,7 +185,7 @@ TPeerConnection *TSocketTransport::ConnectionOf(TCustomWinSocket *socket) {
     for (QObject *child : socket->children())
         if (auto *made = dynamic_cast<TPeerConnection *>(child))
             return made;
-    return new TSocketConnection(socket);
+    return new TSocketConnection(socket, this);
 }
 
 void TSocketTransport::ClientSocketConnect(TCustomWinSocket *socket) {

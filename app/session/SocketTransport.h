@@ -1,8 +1,13 @@
 #pragma once
 #include "app/session/PeerTransport.h"
+#include "net/Identity.h"
 
 #include <QList>
 #include <QPointer>
+#include <QSslConfiguration>
+
+#include <functional>
+#include <optional>
 
 class TClientSocket;
 class TCustomWinSocket;
@@ -26,6 +31,14 @@ class TSocketTransport : public QObject, public TPeerTransport {
     void Call(const QString &host) override;
     void HangUp(TPeerRole role) override;
     void Shutdown() override;
+    // How the key the encrypted link proves is had, asked once at the first connection (OpenSSL
+    // costs memory a copy that never connects spares). Without one (the default), or when it
+    // gives an invalid key, links stay plain.
+    void SetIdentity(std::function<TIdentity()> load);
+    QString OwnFingerprint() const override;
+    // Made at the first upgrade: Qt's TLS backend costs memory a copy that never upgrades spares.
+    const QSslConfiguration &TlsConfiguration();
+    TPeerLink *BoundLink() const { return link_; }
 
     void ClientSocketConnect(TCustomWinSocket *socket);
     void ClientSocketDisconnect(TCustomWinSocket *socket);
@@ -39,10 +52,13 @@ class TSocketTransport : public QObject, public TPeerTransport {
 
   private:
     // The connection object of a socket, made on first use and gone with the socket.
-    static TPeerConnection *ConnectionOf(TCustomWinSocket *socket);
+    TPeerConnection *ConnectionOf(TCustomWinSocket *socket);
     void Refuse(TCustomWinSocket *socket);
     bool IsRefused(const TCustomWinSocket *socket);
 
     TPeerLink *link_ = nullptr;
     QList<QPointer<TCustomWinSocket>> refused_;
+    std::function<TIdentity()> loadIdentity_;
+    mutable std::optional<TIdentity> identity_;
+    std::optional<QSslConfiguration> tls_;
 };

@@ -53,8 +53,11 @@ template <class Cond> bool Spin(Cond cond) {
     return true;
 }
 
-std::unique_ptr<TMainForm> MakeWindow(TDialogs &dialogs, quint16 callPort) {
+// keyFolder: where the window's key is made; empty: no key, a plain link.
+std::unique_ptr<TMainForm> MakeWindow(TDialogs &dialogs, quint16 callPort,
+                                      const QString &keyFolder = {}) {
     TMainFormSeams seams;
+    seams.KeyFolder = keyFolder;
     seams.ListenPort = 0;
     seams.CallPort = callPort;
     seams.Dialogs = &dialogs;
@@ -70,28 +73,79 @@ QPoint Centre(const TChessBrd *board, const char *square) {
     return board->SquareRect(TChessRules::SquareAt(square[0] - 'A' + 1, square[1] - '0')).center();
 }
 
+// Connected, and private too when the windows have keys.
+bool Ready(const TMainForm &form, bool keys) {
+    return form.BitBtn6->text() == QStringLiteral("Disconnect") &&
+           (!keys || form.Session().Link().Private());
+}
+
+// Two windows, with keys (argument 1) or without; each has a folder of its own for its key.
+struct TTwoWindows {
+    explicit TTwoWindows(bool keys)
+        : Keys(keys), Listener(MakeWindow(ListenerBoxes, 1024, keys ? ListenerKey.path() : "")),
+          Caller(MakeWindow(CallerBoxes, Listener->ListeningPort(), keys ? CallerKey.path() : "")) {
+    }
+    bool Connect() {
+        Caller->BitBtn6Click();
+        return Spin([&] { return Ready(*Listener, Keys) && Ready(*Caller, Keys); });
+    }
+    bool Keys;
+    QTemporaryDir ListenerKey, CallerKey;
+    TSilentDialogs ListenerBoxes, CallerBoxes;
+    std::unique_ptr<TMainForm> Listener, Caller;
+};
+
+// From Connect to a link that carries the game: connected, and private when both have keys.
+void BM_ConnectUntilReady(benchmark::State &state) {
+    TTwoWindows two(state.range(0) != 0);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!two.Connect()) {
+            state.SkipWithError("windows did not connect");
+            return;
+        }
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        two.Caller->BitBtn6Click();
+        if (!Spin([&] { return !Ready(*two.Listener, false) && !Ready(*two.Caller, false); })) {
+            state.SkipWithError("windows did not hang up");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ConnectUntilReady)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 void BM_DropToPeerBoard(benchmark::State &state) {
-    TSilentDialogs listenerBoxes, callerBoxes;
-    auto listener = MakeWindow(listenerBoxes, 1024);
-    auto caller = MakeWindow(callerBoxes, listener->ListeningPort());
-    caller->BitBtn6Click();
-    if (!Spin([&] { return listener->BitBtn6->text() == QStringLiteral("Disconnect"); })) {
+    TTwoWindows two(state.range(0) != 0);
+    if (!two.Connect()) {
         state.SkipWithError("windows did not connect");
         return;
     }
+    TSilentDialogs &listenerBoxes = two.ListenerBoxes, &callerBoxes = two.CallerBoxes;
+    auto &listener = two.Listener, &caller = two.Caller;
     std::vector<double> samples;
     int ply = 0;
     for (auto _ : state) {
+        // The two start the games in turn and play White in them: neither starts more than a
+        // peer may start in a minute.
+        const bool listenerWhite = ply / OpeningLength % 2 == 0;
+        TMainForm &white = listenerWhite ? *listener : *caller;
+        TMainForm &black = listenerWhite ? *caller : *listener;
         if (ply % OpeningLength == 0) {
-            listener->BitBtn3Click();
-            if (!Spin([&] { return caller->BitBtn4->isEnabled(); })) {
-                state.SkipWithError("no new game on the caller");
+            white.BitBtn3Click();
+            if (!Spin([&] { return black.BitBtn4->isEnabled(); })) {
+                state.SkipWithError("no new game on the other side");
                 return;
             }
         }
         const auto &[from, to] = Opening[ply % OpeningLength];
-        TMainForm &mover = ply % 2 == 0 ? *listener : *caller;
-        TMainForm &peer = ply % 2 == 0 ? *caller : *listener;
+        TMainForm &mover = ply % 2 == 0 ? white : black;
+        TMainForm &peer = ply % 2 == 0 ? black : white;
         TChessBrd *board = mover.ChessBrd1;
         QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, Centre(board, from));
         QTest::mouseMove(board, Centre(board, from) + QPoint(6, 6));
@@ -116,6 +170,11 @@ void BM_DropToPeerBoard(benchmark::State &state) {
     state.counters["max_ms"] = samples.back();
     state.counters["boxes"] = listenerBoxes.Shown + callerBoxes.Shown;
 }
-BENCHMARK(BM_DropToPeerBoard)->Iterations(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DropToPeerBoard)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

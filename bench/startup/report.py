@@ -126,6 +126,10 @@ def main():
         out.append("")
     out.append("### Drop to the peer's painted board (`bench_session`, 1,000 moves over loopback)\n")
     out.append("```\n" + read(folder, "session.txt").strip() + "\n```\n")
+    out.append("Rows ending `/0` are plain links (no keys); rows ending `/1` have a key on both sides, so the "
+               "link is upgraded to TLS 1.3 before the game. `BM_ConnectUntilReady` times Connect until the "
+               "link carries the game (private, with keys): the difference of its two rows is the "
+               "handshake's cost to a connection.\n")
     out.append("### Perft\n")
     out.append("```\n" + read(folder, "perft.txt").strip() + "\n```\n")
     hostile = [l for l in read(folder, "hostile-peer.txt").splitlines() if l.startswith("|")]

@@ -81,6 +81,31 @@ class Netns:
             subprocess.run(["ip", "netns", "del", ns], capture_output=True)
 
 
+class Capture:
+    """tcpdump on one namespace's end of the veth pair, writing every TCP byte to a file."""
+
+    def __init__(self, netns, path):
+        self.netns, self.path, self.proc = netns, path, None
+
+    def __enter__(self):
+        self.proc = subprocess.Popen(["ip", "netns", "exec", self.netns, "tcpdump", "-i", f"v{self.netns}",
+                                      "-U", "-s", "0", "-w", self.path, "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        # tcpdump says on stderr when it listens; nothing is missed from then on.
+        line = self.proc.stderr.readline()
+        if "listening" not in line:
+            raise Failure(f"tcpdump did not start: {line.strip()}")
+        return self
+
+    def __exit__(self, *exc):
+        self.proc.send_signal(signal.SIGINT)
+        self.proc.wait(10)
+
+    def bytes(self):
+        with open(self.path, "rb") as f:
+            return f.read()
+
+
 class Xvfb:
     """An X server on a display it picks itself, so that no two tests can ever share one."""
 
@@ -119,9 +144,12 @@ class App:
             os.makedirs(os.path.join(config, "Boardwick"))
             with open(os.path.join(config, "Boardwick", "boardwick.conf"), "w") as conf:
                 conf.write(f"[player]\nname={player}\n")
+        # A data folder of its own: its key, known opponents and kept games are this copy's, and
+        # a later copy of the same name meets its opponents as strangers again.
+        self.data = tempfile.mkdtemp(prefix=f"{name}-data-", dir=artefacts)
         # No bus unless a test gives one, so no test reaches the machine's own Avahi.
         self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config,
-                        DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/boardwick-e2e")
+                        XDG_DATA_HOME=self.data, DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/boardwick-e2e")
         self.env.update(env or {})
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
         cmd = ["ip", "netns", "exec", netns, *prefix, binary]
@@ -309,7 +337,7 @@ def artefact_dir():
 
 
 def missing_tools():
-    return [t for t in ("ip", "Xvfb", "xdotool", "import") if shutil.which(t) is None]
+    return [t for t in ("ip", "Xvfb", "xdotool", "import", "tcpdump") if shutil.which(t) is None]
 
 
 def unable(tools=()):

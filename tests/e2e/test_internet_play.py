@@ -33,7 +33,7 @@ from test_two_players import START, apply_move, changed, expect_board  # noqa: E
 
 LABEL4 = (320, 40, 433, 53)  # "Your IP is" value
 LABEL6 = (320, 72, 433, 85)  # the opponent
-FEATURES = "Morvanti-CTR-Features Promotion Numbered Resume Name Draw\n"
+FEATURES = "Morvanti-CTR-Features Promotion Numbered Resume Name Draw Tls\n"
 CLONE_NEWNET = 0x40000000
 
 
@@ -159,8 +159,15 @@ def case_nat(session, mapper, workdir):
                 session.expect_text(a, LABEL4, WAN["router"], "its address")
             wait_for("the DNAT rule", net.dnat_rules)
             reader = bwe2e.BoardReader(a.screenshot("start"))
+            a_waiting = region(a.grab(), STATUS_PANELS[2])
             call(b, a, WAN["router"], outside=True)
             play_short_game(a, b, reader)
+            # B's key is known to A now: its next call from outside needs no box.
+            b.press("connect")
+            wait_for("A to wait again", lambda: region(a.grab(), STATUS_PANELS[2]) == a_waiting)
+            call(b, a, WAN["router"])
+            if a.dialogs():
+                raise Failure("A asked about a caller whose key it knows")
             close_window(a)
             if probe:
                 probe.stdin.close()

@@ -7,6 +7,7 @@ Skips (exit 77) where namespaces cannot be made, except under CI=true, where it 
 
 import datetime
 import os
+import re
 import subprocess
 import sys
 import time
@@ -79,15 +80,37 @@ def scenario(binary, artefacts):
         a = bwe2e.App("A", binary, net.names["A"], display, (0, 0), artefacts)
         b = bwe2e.App("B", binary, net.names["B"], display, (450, 0), artefacts)
         try:
-            resumed_game(a, b, net, run_game(a, b, net))
+            with bwe2e.Capture(net.names["A"], os.path.join(artefacts, "veth.pcap")) as capture:
+                played = run_game(a, b, net)
+            nothing_in_the_clear(capture.bytes())
+            resumed_game(a, b, net, played)
             killed_peer(a, b)
         finally:
             a.close()
             b.close()
 
 
+# The padlock right of "Your opponent is :", shown while the link is private.
+PADLOCK = (414, 59, 424, 71)
+
+
+def nothing_in_the_clear(wire):
+    """The capture of the game: the upgrade in the clear, then TLS records only."""
+    for seen in (b"Morvanti-CTR-Features", b"Morvanti-CTR-StartTls", b"Morvanti-CTR-TlsReady"):
+        if seen not in wire:
+            raise Failure(f"the capture lacks {seen!r}")
+    # A TLS ClientHello and ServerHello: handshake records (22) of handshake types 1 and 2.
+    for record in (rb"\x16\x03[\x01\x03]..\x01", rb"\x16\x03\x03..\x02"):
+        if not re.search(record, wire, re.DOTALL):
+            raise Failure(f"the capture shows no TLS handshake record {record!r}")
+    for secret in (b"hello from A", b"hi A, B here", b"Morvanti-MOV-", b"Morvanti-TXT-", b"CTR-New"):
+        if secret in wire:
+            raise Failure(f"{secret!r} crossed the wire in the clear")
+
+
 def run_game(a, b, net):
     start_a = a.screenshot("start")
+    padlock_off = region(start_a, PADLOCK)
     reader = bwe2e.BoardReader(start_a)
     expect_board(b, reader, START, "start-up")
     waiting = region(start_a, STATUS_PANELS[2])
@@ -96,6 +119,8 @@ def run_game(a, b, net):
     b.press("connect")
     b.answer_dialog("Computer to connect to", text=net.addresses["A"])
     changed(a, STATUS_PANELS[2], waiting, "A to take the call")
+    changed(a, PADLOCK, padlock_off, "A to show the padlock")
+    changed(b, PADLOCK, padlock_off, "B to show the padlock")
     b.screenshot("connected")
     a.screenshot("connected")
 

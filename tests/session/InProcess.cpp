@@ -4,13 +4,30 @@
 
 namespace inproc {
 
+namespace {
+// Events posted while posted events are sent wait for the next pass (as a link splitting a long
+// read into turns does), so passes go on until one delivers nothing.
+void SendAllPosted() {
+    struct TCounter : QObject {
+        int Seen = 0;
+        bool eventFilter(QObject *, QEvent *) override { return ++Seen, false; }
+    } counter;
+    QCoreApplication::instance()->installEventFilter(&counter);
+    for (int seen = -1; seen != counter.Seen;) {
+        seen = counter.Seen;
+        QCoreApplication::sendPostedEvents();
+    }
+    QCoreApplication::instance()->removeEventFilter(&counter);
+}
+} // namespace
+
 void TWire::Deliver() {
-    QCoreApplication::sendPostedEvents();
+    SendAllPosted();
     while (!events_.empty()) {
         auto event = std::move(events_.front());
         events_.pop_front();
         event();
-        QCoreApplication::sendPostedEvents();
+        SendAllPosted();
     }
 }
 
@@ -34,10 +51,39 @@ TWire::Pair(TPeerLink *a, const QString &aSees, TPeerLink *b, const QString &bSe
 void TMemoryConnection::Write(const QByteArray &bytes) {
     if (!open_ || severed_ || !Peer || !Peer->open_)
         return;
+    if (Peer->securing_ && !securing_) {
+        wire_.Post([peer = Peer] {
+            if (peer && peer->link_)
+                peer->link_->SecureFailed(peer, QStringLiteral("not a TLS handshake"));
+        });
+        return;
+    }
     Peer->inbox_ += bytes;
     wire_.Post([peer = Peer] {
         if (peer && peer->link_)
             peer->link_->Readable(peer);
+    });
+}
+
+void TMemoryConnection::StartTls(bool) {
+    securing_ = true;
+    wire_.Post([self = QPointer<TMemoryConnection>(this)] {
+        if (self)
+            self->Handshake();
+    });
+}
+
+// The second end to start completes both.
+void TMemoryConnection::Handshake() {
+    if (!open_ || !Peer || !securing_ || !Peer->securing_ || !Peer->link_)
+        return;
+    securing_ = Peer->securing_ = false;
+    PeerFingerprint = Peer->Key;
+    Peer->PeerFingerprint = Key;
+    link_->Secured(this);
+    wire_.Post([peer = Peer] {
+        if (peer && peer->link_)
+            peer->link_->Secured(peer);
     });
 }
 
@@ -70,6 +116,8 @@ void TMemoryTransport::Call(const QString &) {
         return;
     }
     auto [mine, theirs] = wire_.Pair(link_, Remote->address_, Remote->link_, address_);
+    mine->Key = Fingerprint;
+    theirs->Key = Remote->Fingerprint;
     wire_.Post(
         [remote = Remote, theirs = theirs] { remote->link_->Opened(theirs, TPeerRole::Accepted); });
     wire_.Post([this, mine = mine] { link_->Opened(mine, TPeerRole::Called); });
@@ -144,8 +192,8 @@ void TPlayer::Drop(const char *from, const char *to) {
     Session->DragEnded();
 }
 
-TTable::TTable()
-    : Listener(Wire, QStringLiteral("127.0.0.1")), Caller(Wire, QStringLiteral("127.0.0.1")) {
+TTable::TTable(const QString &callerAddress)
+    : Listener(Wire, QStringLiteral("127.0.0.1")), Caller(Wire, callerAddress) {
     Caller.Transport->Remote = Listener.Transport;
 }
 

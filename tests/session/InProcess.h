@@ -48,10 +48,16 @@ class TMemoryConnection final : public TPeerConnection {
     bool Severed() const { return severed_; }
     bool Open() const override { return open_; }
     QString PeerAddress() const override { return address_; }
+    // TLS in play: both ends started it, so each learns the other's Key; plain bytes that reach an
+    // end in its handshake fail it, as a real handshake fails on them.
+    void StartTls(bool server) override;
     QPointer<TMemoryConnection> Peer;
+    QString Key; // the fingerprint this end proves
 
   private:
     void End(bool ownNotice);
+    void Handshake();
+    bool securing_ = false;
     TWire &wire_;
     TPeerLink *link_;
     QString address_;
@@ -64,6 +70,8 @@ class TMemoryTransport final : public TPeerTransport {
   public:
     TMemoryTransport(TWire &wire, QString address) : wire_(wire), address_(std::move(address)) {}
     TMemoryTransport *Remote = nullptr; // what Call reaches, whatever the host
+    QString Fingerprint;                // this copy's key; empty: no key, links stay plain
+    QString OwnFingerprint() const override { return Fingerprint; }
     void Bind(TPeerLink *link) override { link_ = link; }
     void Listen() override { listening_ = true; }
     bool Listening() const override { return listening_; }
@@ -143,7 +151,7 @@ Square At(const char *square);
 
 // Two copies: Caller calls Listener.
 struct TTable {
-    TTable();
+    explicit TTable(const QString &callerAddress = QStringLiteral("127.0.0.1"));
     bool Connect();   // Caller calls and both see the connection
     bool StartGame(); // Listener (White) starts a game; both have it
     // Plays the half-moves in turn, each by the side to move, delivered after each.

@@ -37,7 +37,7 @@ CONTROL_WORDS = ["Resign", "New", "AskBack", "AskForward", "BackFail", "ForwardF
                  "Features Promotion Numbered Resume", "Beat", "Leave", "ResumeFail",
                  "Game 0123456789abcdef", "Resume 0123456789abcdef0123456789abcdef 3 2700 89abcdef",
                  "Features Promotion Numbered Name Draw", "Name <b>x</b>\u202e", "New 1 45",
-                 "DrawOffer 1 0", "DrawAccept 1 0", "DrawDecline 1 0"]
+                 "DrawOffer 1 0", "DrawAccept 1 0", "DrawDecline 1 0", "Features Tls", "StartTls", "TlsReady"]
 MOVES = ["E2-E4", "D2-D4", "G1-F3", "E7-E5", "A7-A8", "E1-G1", "H7-H8Q", "B1-C3"]
 
 
