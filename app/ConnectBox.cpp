@@ -52,6 +52,7 @@ bool TQtDialogs::ConnectQuery(const QString &caption, const QString &prompt, QSt
     if (maxLength > 0)
         combo->lineEdit()->setMaxLength(maxLength);
     combo->setEditText(text);
+    combo->lineEdit()->selectAll(); // typing replaces the address offered, as in any input box
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

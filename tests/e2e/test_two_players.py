@@ -193,10 +193,11 @@ def clocks(app):
     return [region(app.grab(), CLOCKS[side]) for side in ("white", "black")]
 
 
-def kept(text):
-    folder = os.environ.get("XDG_DATA_HOME", os.path.expanduser("~/.local/share"))
-    path = os.path.join(folder, "Boardwick", "games", datetime.date.today().strftime("%Y-%m-%d.pgn"))
-    return open(path).read().count(text) if os.path.exists(path) else 0
+def kept(text, *apps):
+    """How often the programs' own data folders hold a game with that text."""
+    paths = [os.path.join(app.data, "Boardwick", "games", datetime.date.today().strftime("%Y-%m-%d.pgn"))
+             for app in apps]
+    return sum(open(path).read().count(text) for path in paths if os.path.exists(path))
 
 
 def resumed_game(a, b, net, reader):
@@ -209,7 +210,7 @@ def resumed_game(a, b, net, reader):
     connected = region(a.grab(), STATUS_PANELS[2])
     a.press("new")
     position, game = START, "1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 0-1"
-    before = kept(game)
+    before = kept(game, a, b)
     for n, (mover, source, target) in enumerate([(a, "E2", "E4"), (b, "E7", "E5"), (a, "G1", "F3"),
                                                  (b, "B8", "C6"), (a, "F1", "C4"), (b, "G8", "F6")]):
         if n == 4:
@@ -223,7 +224,7 @@ def resumed_game(a, b, net, reader):
         for app in (a, b):
             expect_board(app, reader, position, f"{source}-{target}")
     a.press("resign")
-    wait_for("both programs to keep the game once", lambda: kept(game) == before + 2)
+    wait_for("both programs to keep the game once", lambda: kept(game, a, b) == before + 2)
     b.press("connect")
     wait_for("A to wait for a call again", lambda: region(a.grab(), STATUS_PANELS[2]) == waiting)
 
