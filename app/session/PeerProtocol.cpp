@@ -162,20 +162,19 @@ TPeerFeatures OwnFeatures() {
     return features;
 }
 
+namespace {
+// Every feature word, in the order an announcement lists them.
+constexpr std::pair<std::string_view, bool TPeerFeatures::*> FeatureWords[] = {
+    {PromotionFeature, &TPeerFeatures::Promotion}, {NumberedFeature, &TPeerFeatures::Numbered},
+    {ResumeFeature, &TPeerFeatures::Resume},       {NameFeature, &TPeerFeatures::Name},
+    {DrawFeature, &TPeerFeatures::Draw},           {TlsFeature, &TPeerFeatures::Tls}};
+} // namespace
+
 std::string FeaturesPayload(const TPeerFeatures &features) {
     std::string payload(FeaturesWord);
-    if (features.Promotion)
-        payload.append(" ").append(PromotionFeature);
-    if (features.Numbered)
-        payload.append(" ").append(NumberedFeature);
-    if (features.Resume)
-        payload.append(" ").append(ResumeFeature);
-    if (features.Name)
-        payload.append(" ").append(NameFeature);
-    if (features.Draw)
-        payload.append(" ").append(DrawFeature);
-    if (features.Tls)
-        payload.append(" ").append(TlsFeature);
+    for (const auto &[word, flag] : FeatureWords)
+        if (features.*flag)
+            payload.append(" ").append(word);
     return payload;
 }
 
@@ -191,12 +190,8 @@ std::optional<TPeerFeatures> ParseFeaturesPayload(std::string_view payload) {
         const auto space = rest.find(' ');
         const auto end = space == std::string_view::npos ? rest.size() : space;
         const auto word = rest.substr(0, end);
-        features.Promotion |= word == PromotionFeature;
-        features.Numbered |= word == NumberedFeature;
-        features.Resume |= word == ResumeFeature;
-        features.Name |= word == NameFeature;
-        features.Draw |= word == DrawFeature;
-        features.Tls |= word == TlsFeature;
+        for (const auto &[known, flag] : FeatureWords)
+            features.*flag |= word == known;
         rest.remove_prefix(end);
     }
     return features;
